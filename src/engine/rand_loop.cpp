@@ -1,0 +1,53 @@
+#include "engine/rand_loop.h"
+
+#include "engine/machine.h"
+
+namespace rl00 {
+
+namespace {
+constexpr int kLotteryValues = 367;  // 0..366
+constexpr int kSymbolCount = 14;
+}  // namespace
+
+void idleStep(Machine& m) {
+    IdleCounter& c = m.idle;
+    ++c.j;
+    if (c.j > kLotteryValues - 1) {
+        c.j = 0;
+        ++c.i;
+        if (c.i > kSymbolCount) c.i = 1;
+    }
+    m.G_iLottery = c.j;
+    m.G_iZugCnt = c.i;
+    c.stepped = true;
+}
+
+void advanceIdle(Machine& m, std::uint64_t passes) {
+    if (passes == 0) return;
+    IdleCounter& c = m.idle;
+    // Position along the whole cycle of 14 x 367 passes, counted from (j = 0, i = 1).
+    const std::uint64_t cycle = std::uint64_t{kLotteryValues} * kSymbolCount;
+    const std::uint64_t pos = std::uint64_t(c.i - 1) * kLotteryValues + std::uint64_t(c.j);
+    const std::uint64_t next = (pos + passes % cycle) % cycle;
+    c.i = static_cast<Int16>(next / kLotteryValues + 1);
+    c.j = static_cast<Int16>(next % kLotteryValues);
+    m.G_iLottery = c.j;
+    m.G_iZugCnt = c.i;
+    c.stepped = true;
+}
+
+void RAND_LOOP(Machine& m) {
+    for (;;) {
+        idleStep(m);
+        m.display.processEvents();
+        if (m.G_bEnd == kTrue) m.display.endProgram(0);
+    }
+}
+
+void onActivate(Machine& m) {
+    if (m.G_bActivated != kFalse) return;
+    m.G_bActivated = kTrue;
+    RAND_LOOP(m);
+}
+
+}  // namespace rl00

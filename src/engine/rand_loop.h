@@ -1,0 +1,25 @@
+#pragma once
+// The idle lottery counter: the lottery value of a game is the position of a counter that runs
+// while the program idles, read at the moment the game starts.
+
+#include <cstdint>
+
+namespace rl00 {
+
+struct Machine;
+
+// One counting step of RAND_LOOP: advance and publish G_iLottery and G_iZugCnt.
+void idleStep(Machine& m);
+
+// `passes` counting steps at once, without event processing: what the free-running loop would
+// have counted between two games. Exactly equal to `passes` calls of idleStep.
+void advanceIdle(Machine& m, std::uint64_t passes);
+
+// Counts and processes events forever; ends the program at the first pass that finds G_bEnd.
+[[noreturn]] void RAND_LOOP(Machine& m);
+
+// The main window's activation handler: the first activation starts RAND_LOOP, later ones do
+// nothing.
+void onActivate(Machine& m);
+
+}  // namespace rl00

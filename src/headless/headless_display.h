@@ -1,0 +1,98 @@
+#pragma once
+// The Display of tests and batch runs: no window, a virtual clock. Sleeps and frames advance
+// virtual time instantly; message boxes are answered from a script; scripted events run inside
+// event processing, where a window's events would run; program end unwinds as ProgramEnd.
+
+#include <cstdint>
+#include <ctime>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/display.h"
+
+namespace rl00 {
+
+struct ShownMessage {
+    std::string text;
+    std::string title;
+    Int32 style = 0;
+};
+
+class HeadlessDisplay : public Display {
+public:
+    using Action = std::function<void()>;
+
+    HeadlessDisplay();
+
+    // --- Display ---
+    void processEvents() override;
+    void endFrame() override;
+    void sleepMs(Int32 ms) override;
+    void repaint(Repaint what) override;
+    void beep() override { ++beeps_; }
+    Int32 messageBox(const std::string& text, const std::string& title, Int32 style) override;
+    LocalDateTime now() override;
+    std::uint64_t frames() const override { return frames_; }
+
+    // --- virtual clock ---
+    void setFramePeriodMs(double ms) { frame_ms_ = ms; }
+    double framePeriodMs() const { return frame_ms_; }
+    double elapsedMs() const { return elapsed_ms_; }
+    void advanceMs(double ms) { elapsed_ms_ += ms; }
+    // The wall-clock moment at which virtual time 0 lies.
+    void setStartTime(std::time_t t) { start_time_ = t; }
+
+    // --- scripted events (run inside event processing) ---
+    // Runs `action` in the pass of event processing numbered `pass` (1-based, counting every
+    // processEvents and every endFrame).
+    void atPass(std::uint64_t pass, Action action);
+    // Runs `action` in the event processing that ends frame number `frame` (1-based).
+    void atFrame(std::uint64_t frame, Action action);
+    // Runs `action` in every pass of event processing.
+    void onEveryPass(Action action) { every_pass_.push_back(std::move(action)); }
+    // Observers for tests and traces.
+    void onRepaint(std::function<void(Repaint)> f) { on_repaint_ = std::move(f); }
+    void onFrame(Action f) { on_frame_ = std::move(f); }
+    void onSleep(std::function<void(Int32)> f) { on_sleep_ = std::move(f); }
+
+    // --- message boxes ---
+    // Answers for the next message boxes; without one, OK (1) or Yes (6) is pressed.
+    void queueAnswer(Int32 result) { answers_.push_back(result); }
+    const std::vector<ShownMessage>& messages() const { return messages_; }
+    // Also print every message's title and text on standard error.
+    void setEchoMessages(bool echo) { echo_messages_ = echo; }
+
+    std::uint64_t passes() const { return passes_; }
+    std::uint64_t beeps() const { return beeps_; }
+
+protected:
+    void quit(int exit_code) override;
+
+private:
+    struct Scripted {
+        std::uint64_t at;
+        Action action;
+    };
+    void runPass();
+    static void runDue(std::vector<Scripted>& list, std::uint64_t count);
+
+    double frame_ms_ = 2.0;
+    double elapsed_ms_ = 0.0;
+    std::time_t start_time_;
+    std::uint64_t frames_ = 0;
+    std::uint64_t passes_ = 0;
+    std::uint64_t beeps_ = 0;
+    std::vector<Scripted> at_pass_;
+    std::vector<Scripted> at_frame_;
+    std::vector<Action> every_pass_;
+    std::function<void(Repaint)> on_repaint_;
+    Action on_frame_;
+    std::function<void(Int32)> on_sleep_;
+    std::deque<Int32> answers_;
+    std::vector<ShownMessage> messages_;
+    bool echo_messages_ = false;
+};
+
+}  // namespace rl00

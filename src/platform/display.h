@@ -1,0 +1,80 @@
+#pragma once
+// What the logic asks of the platform beyond the scene: event processing, animation frames,
+// sleeping, repaints, the beep, modal messages, the clock and the end of the program.
+// The window program implements it with Qt; tests and batch runs with a virtual clock.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/vb_types.h"
+
+namespace rl00 {
+
+// Thrown by a Display that unwinds instead of exiting (tests, headless runs). It does not
+// derive from RuntimeError or std::exception, so no error handler of the logic catches it.
+struct ProgramEnd {
+    int exit_code = 0;
+};
+
+// What a repaint request names.
+enum class Repaint {
+    ReelWindow,    // Pic_Window01 with all it holds
+    MessageLabel,  // Lbl_Rich(1)
+    Ghost,         // Img_Obake
+    WaitWindow,    // frmMACHIMSG
+};
+
+// Message-box style values and results of the platform.
+namespace mb {
+inline constexpr Int32 kOk = 0;
+inline constexpr Int32 kYesNo = 4;
+inline constexpr Int32 kIconCritical = 16;
+inline constexpr Int32 kIconQuestion = 32;
+inline constexpr Int32 kIconExclamation = 48;
+inline constexpr Int32 kIconInformation = 64;
+inline constexpr Int32 kResultOk = 1;
+inline constexpr Int32 kResultYes = 6;
+inline constexpr Int32 kResultNo = 7;
+}  // namespace mb
+
+struct LocalDateTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+class Display {
+public:
+    virtual ~Display() = default;
+
+    // Process pending window events once.
+    virtual void processEvents() = 0;
+    // End one animation frame: the frame is shown and pending events are processed.
+    virtual void endFrame() = 0;
+    // Suspend the thread for ms milliseconds (no event processing).
+    virtual void sleepMs(Int32 ms) = 0;
+    virtual void repaint(Repaint what) = 0;
+    virtual void beep() = 0;
+    // Modal message window; returns the platform's result code of the pressed button.
+    virtual Int32 messageBox(const std::string& text, const std::string& title, Int32 style) = 0;
+    // The current local date and time, as the run log stamps it.
+    virtual LocalDateTime now() = 0;
+    // End the program at once. Never returns.
+    [[noreturn]] void endProgram(int exit_code) {
+        quit(exit_code);
+        std::abort();  // a quit() that returned would be a fault of the Display
+    }
+
+    // Animation frames ended so far.
+    virtual std::uint64_t frames() const = 0;
+
+protected:
+    // Exits the process or unwinds (throws ProgramEnd); must not return.
+    virtual void quit(int exit_code) = 0;
+};
+
+}  // namespace rl00

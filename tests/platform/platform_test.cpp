@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <limits>
+
+#include "platform/checked.h"
+#include "platform/random.h"
+#include "platform/scene.h"
+#include "platform/vb_array.h"
+
+namespace rl00 {
+namespace {
+
+Int32 errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+TEST(CheckedArithmetic, OverflowRaisesSixAndLeavesTheItem) {
+    Int16 a = 32766;
+    checkedAdd(a, 1);
+    EXPECT_EQ(a, 32767);
+    EXPECT_EQ(errorOf([&] { checkedAdd(a, 1); }), err::kOverflow);
+    EXPECT_EQ(a, 32767);
+    Int16 b = -32768;
+    EXPECT_EQ(errorOf([&] { checkedAdd(b, -1); }), err::kOverflow);
+    EXPECT_EQ(b, -32768);
+
+    Int32 c = std::numeric_limits<Int32>::max() - 1;
+    checkedAdd(c, 1);
+    EXPECT_EQ(errorOf([&] { checkedAdd(c, 1); }), err::kOverflow);
+    EXPECT_EQ(c, std::numeric_limits<Int32>::max());
+    EXPECT_EQ(RuntimeError(err::kOverflow).description(), "Overflow");
+}
+
+TEST(VbArrayBounds, OutsideTheBoundsRaisesNine) {
+    VbArray<Int16, 0, 3> reels;
+    reels[3] = 7;
+    EXPECT_EQ(reels[3], 7);
+    EXPECT_EQ(errorOf([&] { reels[4] = 1; }), err::kSubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { (void)reels[-1]; }), err::kSubscriptOutOfRange);
+    VbArray<VbArray<Int32, 1, 14>, 1, 3> table;
+    EXPECT_EQ(errorOf([&] { table[1][0] = 1; }), err::kSubscriptOutOfRange);
+    EXPECT_EQ(RuntimeError(err::kSubscriptOutOfRange).description(), "Subscript out of range");
+}
+
+TEST(RandomGenerator, DrawsInRangeRepeatablyAndUniformly) {
+    Random a(42);
+    Random b(42);
+    std::array<int, 17> counts{};
+    constexpr int kDraws = 160000;
+    for (int k = 0; k < kDraws; ++k) {
+        const double d = a.draw();
+        ASSERT_EQ(d, b.draw());
+        ASSERT_GE(d, 0.0);
+        ASSERT_LT(d, 1.0);
+        const Int16 r = a.upTo(16);
+        b.upTo(16);
+        ASSERT_GE(r, 1);
+        ASSERT_LE(r, 16);
+        ++counts[r];
+    }
+    for (int v = 1; v <= 16; ++v) EXPECT_NEAR(counts[v], kDraws / 16, 500) << v;
+    EXPECT_NE(Random(1).draw(), Random(2).draw());
+}
+
+TEST(SceneOrder, BringToFrontAndSendToBack) {
+    Scene s;
+    const PictureId c5 = reelPicture(2, 5);
+    s.bringToFront(c5);
+    EXPECT_EQ(s.z_order.back(), c5);
+    EXPECT_EQ(s.z_order.size(), static_cast<std::size_t>(kPictureCount));
+    s.sendToBack(c5);
+    EXPECT_EQ(s.z_order.front(), c5);
+    EXPECT_EQ(errorOf([&] { s.picture(kPictureCount); }), err::kControlArrayElement);
+}
+
+}  // namespace
+}  // namespace rl00
