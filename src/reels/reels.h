@@ -1,0 +1,85 @@
+#pragma once
+// The reel display's operations: the strips and their placement, frame-by-frame stepping,
+// feeding, waits, the scroll sweep, and the spin-and-stop phases of a game.
+
+#include "engine/game_state.h"
+#include "engine/machine.h"
+#include "platform/scene.h"
+#include "platform/vb_array.h"
+#include "platform/vb_types.h"
+
+namespace rl00 {
+
+// The five symbols of the window around a centre symbol, slots 0..4 from the top.
+using ZugWindow = VbArray<Int16, 0, 4>;
+
+inline constexpr Int16 kDown = 1;
+inline constexpr Int16 kUp = -1;
+
+// Left of every picture of reel 1, 2, 3.
+Int32 reelColumn(Int16 reel);
+
+// --- strips and placement ---
+
+// The picture `index` of reel 1..3. A reel outside 1..3 or a missing index shows
+// "システムエラーが発生しました" (kind 4), which ends the program.
+PictureId ZUG_GET(Machine& m, Int16 reel, Int16 index);
+
+// The window of five around n: n+2, n+1, n, n-1, n-2, each wrapped once. A 16-bit overflow
+// shows "システムエラーが発生しました" (kind 4). Returns true.
+Flag ZUG_LIST(Machine& m, Int16 n, ZugWindow& window);
+
+// Hides the old windows, shows the new ones aligned and records both in G_lZugTop. Fails
+// silently with false at the first failure, leaving earlier changes.
+Flag REEL_RUN(Machine& m, const ReelArray16& new_zug, const ReelArray16& old_zug);
+
+// Picture preparation at load (images, size, stretching), plus the first placement.
+void prepareReelPictures(Machine& m);
+
+// --- stepping, feeding and waits ---
+
+// Moves the five pictures of one reel's window by one frame (direction +1 down, -1 up),
+// re-aligns after a passed slot, writes the table to the pictures and ends the animation
+// frame; ends the program when G_bEnd is set.
+Flag REEL_STEP(Machine& m, Int16 n, Int16 reel, Int32 step, Int16 direction);
+
+// Counts a passed slot and brings the next picture to the entry place above the window, then
+// pauses 10 ms. Does nothing (no pause) when the reel has not passed a slot.
+Flag REEL_FEED(Machine& m, Int16 n, Int16 reel);
+
+// Pauses ms milliseconds, then processes pending events.
+void WAIT_MS(Machine& m, Int32 ms);
+
+// Advances a symbol one place in the direction of travel: down 14 -> 1, up 1 -> 14.
+inline Int16 advanceSymbol(Int16 s, Int16 direction) {
+    if (direction == kDown) return s >= 14 ? Int16{1} : static_cast<Int16>(s + 1);
+    return s <= 1 ? Int16{14} : static_cast<Int16>(s - 1);
+}
+
+// One sweep of a scroll phase over reels 1, 2, 3: feed a reel that passed a slot, step it when
+// `guard(reel)` holds and it moves, and advance its centre symbol when it has passed.
+// `extra_events` processes pending events once per reel visit between the feed and the step.
+template <class Guard>
+void scrollSweep(Machine& m, ReelArray16& centre, Int32 step, Int16 direction, Guard&& guard,
+                 bool extra_events = false) {
+    for (Int16 r = 1; r <= 3; ++r) {
+        if (m.G_bPass[r] == kTrue) REEL_FEED(m, centre[r], r);
+        if (extra_events) m.display.processEvents();
+        if (guard(r) && m.G_bMove[r] == kTrue) REEL_STEP(m, centre[r], r, step, direction);
+        if (m.G_bPass[r] == kTrue) centre[r] = advanceSymbol(centre[r], direction);
+    }
+}
+
+// --- the reel sequence of a game ---
+
+// Start display: G_iStartZug = G_iStopZug, then the reels stand aligned at them.
+void startDisplay(Machine& m);
+
+// Spin-up, jump, left stop and right stop. Afterwards the left and right reels stand on their
+// stop symbols and the centre reel two symbols before its own, still moving.
+void spinToRightStop(Machine& m);
+
+// The centre stop phase of a game without reach.
+void centreStop(Machine& m);
+
+}  // namespace rl00
