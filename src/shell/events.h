@@ -2,6 +2,8 @@
 // What the main window's events do, without any window: the front ends (Qt window, headless
 // runner) turn their events into these calls.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace rl00 {
@@ -13,7 +15,8 @@ struct Machine;
 // clears the result and mode texts, seeds the generator from the clock (unless `seed` is
 // given) and, for the trimmed argument "1", starts in probability-variation mode.
 // `command` is the program's command-line argument as given.
-void loadMachine(Machine& m, const std::string& program_dir, const std::string& command);
+void loadMachine(Machine& m, const std::string& program_dir, const std::string& command,
+                 std::optional<std::uint64_t> seed = std::nullopt);
 
 // A tick of Tim_Start or a click on Com_Start: runs one game cycle, unless one is running
 // already or the idle counter has not taken its first step (then the request is ignored).
