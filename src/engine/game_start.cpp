@@ -20,7 +20,7 @@ constexpr Int32 kJitanGames = 100;
 
 // Step 1: the command-line test modes overwrite the lottery value of this game.
 void applyTestMode(Machine& m) {
-    const std::string arg = trimBlanks(m.command);
+    const std::string_view arg = trimBlanks(m.command);
     if (arg == "7") {
         m.G_iLottery = 7;
     } else if (arg == "8") {
