@@ -189,7 +189,7 @@ TEST(StopSel, NearMissWithoutASymbolForTheCounterHasNoPreviewTwo) {
 // Calls per lottery class and mode: a million in an optimised build, fewer where the build is
 // slow; RL00_STOPSEL_CALLS overrides both.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr long kDefaultCalls = 60000;
+constexpr long kDefaultCalls = 100000;
 #elif defined(NDEBUG)
 constexpr long kDefaultCalls = 1000000;
 #else
