@@ -63,9 +63,12 @@ Flag REEL_STEP(Machine& m, Int16 n, Int16 reel, Int32 step, Int16 direction) {
                 }
             }
         }
-        // The table is the authority while a reel moves; the pictures only follow it.
-        for (int slot = 0; slot <= 4; ++slot)
-            m.scene.picture(ZUG_GET(m, reel, w[slot])).top = tops[w[slot]];
+        // The table is the authority while a reel moves; the pictures only follow it. ZUG_GET
+        // gives only ids of reel pictures, so the scene's own check would be a second one.
+        for (int slot = 0; slot <= 4; ++slot) {
+            const auto id = static_cast<std::size_t>(ZUG_GET(m, reel, w[slot]));
+            m.scene.pictures[id].top = tops[w[slot]];
+        }
         m.display.endFrame();
         if (m.G_bEnd == kTrue) m.display.endProgram(0);
         return kTrue;
