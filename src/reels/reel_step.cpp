@@ -10,8 +10,8 @@ namespace rl00 {
 
 namespace {
 
-// Slot 0 has travelled 450 from its aligned -870 (down); slot 2 has travelled 470 from its
-// aligned 50 (up). The slots are not evenly spaced, so the two trigger distances differ.
+// A slot is passed once slot 0, moving down, has travelled 450 from its aligned -870, or slot 2,
+// moving up, 470 from its aligned 50: the slots are not evenly spaced, so the distances differ.
 constexpr Int32 kPassedDownTop = -420;
 constexpr Int32 kPassedUpTop = -420;
 

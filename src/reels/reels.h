@@ -1,6 +1,7 @@
 #pragma once
 // The reel display's operations: the strips and their placement, frame-by-frame stepping,
-// feeding, waits, the scroll sweep, and the spin-and-stop phases of a game.
+// feeding, waits, the scroll sweep, and the spin-and-stop phases of a game. The upper-case
+// names (REEL_RUN, ZUG_LIST, ...) and the G_ state are the machine's own vocabulary.
 
 #include "engine/game_state.h"
 #include "engine/machine.h"
@@ -38,8 +39,8 @@ constexpr bool hasReelPicture(Int16 reel, Int16 index) {
 // reel has no such picture, without showing anything.
 PictureId reelPictureOf(Int16 reel, Int16 index);
 
-// ZUG_GET and ZUG_LIST run five times in every animation frame, so their checks are inline and
-// only the failure, which shows the error as their own handlers do, is out of line.
+// Every animation frame runs ZUG_LIST once and ZUG_GET five times, so their checks are inline
+// and only the failure, which shows the error as their own handlers did, is out of line.
 [[noreturn]] void reportReelLookupFailure(Machine& m, Int32 error_number);
 
 // The picture `index` of reel 1..3. A reel outside 1..3 or a missing index shows
