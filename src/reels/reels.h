@@ -21,6 +21,16 @@ Int32 reelColumn(Int16 reel);
 
 // --- strips and placement ---
 
+// The Tops of the window of five when it stands aligned, slots 0..4.
+inline constexpr Int32 kAlignedTop[5] = {-870, -420, 50, 500, 950};
+// Where pictures wait, out of sight below the reel window, until their first placement.
+inline constexpr Int32 kParkedBelowTop = 1920;
+inline constexpr Int32 kPictureSize = 480;
+
+// The picture `index` of reel 1..3 taken straight from the picture arrays: raises 340 when the
+// reel has no such picture, without showing anything.
+PictureId reelPictureOf(Int16 reel, Int16 index);
+
 // The picture `index` of reel 1..3. A reel outside 1..3 or a missing index shows
 // "システムエラーが発生しました" (kind 4), which ends the program.
 PictureId ZUG_GET(Machine& m, Int16 reel, Int16 index);
@@ -33,7 +43,8 @@ Flag ZUG_LIST(Machine& m, Int16 n, ZugWindow& window);
 // silently with false at the first failure, leaving earlier changes.
 Flag REEL_RUN(Machine& m, const ReelArray16& new_zug, const ReelArray16& old_zug);
 
-// Picture preparation at load (images, size, stretching), plus the first placement.
+// Picture preparation at load (images, size, stretching). Also gives the reels a valid first
+// placement: G_iNowZug = G_iStopZug, every picture parked below the window in its column.
 void prepareReelPictures(Machine& m);
 
 // --- stepping, feeding and waits ---
@@ -78,6 +89,13 @@ void startDisplay(Machine& m);
 // Spin-up, jump, left stop and right stop. Afterwards the left and right reels stand on their
 // stop symbols and the centre reel two symbols before its own, still moving.
 void spinToRightStop(Machine& m);
+
+// The pieces of spinToRightStop, in their order; each leaves the reel state of its phase.
+void spinStart(Machine& m);
+void spinUp(Machine& m);
+void jumpToStop(Machine& m);
+void leftStop(Machine& m);
+void rightStop(Machine& m);
 
 // The centre stop phase of a game without reach.
 void centreStop(Machine& m);
