@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/scene.h"
+#include "reaches/reaches.h"
 #include "reels/reels.h"
 #include "support/test_machine.h"
 
@@ -42,6 +43,7 @@ inline Int16 oshiDirFor(Outcome o) {
 // moving, as after the right stop phase of a reach game.
 inline void layReach(Machine& m, Int16 r, Int16 stop, Int16 oshi_dir) {
     prepareReelPictures(m);
+    prepareSprites(m);
     ReelArray16 lay;
     lay[1] = r;
     lay[2] = wrapSymbol(stop - 2);
