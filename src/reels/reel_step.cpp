@@ -10,8 +10,8 @@ namespace rl00 {
 
 namespace {
 
-// Slot 0 has travelled 450 from its aligned -870 (down); slot 2 has travelled 470 from its
-// aligned 50 (up). The slots are not evenly spaced, so the two trigger distances differ.
+// A slot is passed once slot 0, moving down, has travelled 450 from its aligned -870, or slot 2,
+// moving up, 470 from its aligned 50: the slots are not evenly spaced, so the distances differ.
 constexpr Int32 kPassedDownTop = -420;
 constexpr Int32 kPassedUpTop = -420;
 
@@ -63,9 +63,12 @@ Flag REEL_STEP(Machine& m, Int16 n, Int16 reel, Int32 step, Int16 direction) {
                 }
             }
         }
-        // The table is the authority while a reel moves; the pictures only follow it.
-        for (int slot = 0; slot <= 4; ++slot)
-            m.scene.picture(ZUG_GET(m, reel, w[slot])).top = tops[w[slot]];
+        // The table is the authority while a reel moves; the pictures only follow it. ZUG_GET
+        // gives only ids of reel pictures, so the scene's own check would be a second one.
+        for (int slot = 0; slot <= 4; ++slot) {
+            const auto id = static_cast<std::size_t>(ZUG_GET(m, reel, w[slot]));
+            m.scene.pictures[id].top = tops[w[slot]];
+        }
         m.display.endFrame();
         if (m.G_bEnd == kTrue) m.display.endProgram(0);
         return kTrue;

@@ -1,7 +1,6 @@
 // The three reel strips: their pictures, the window of five around a centre symbol, and the
 // placement of all three reels at given symbols in one go.
 
-#include "platform/checked.h"
 #include "reels/reels.h"
 #include "shell/msg_show.h"
 
@@ -13,18 +12,6 @@ constexpr Int32 kHiddenTop = kAlignedTop[0];
 
 Picture& stripPicture(Machine& m, Int16 reel, Int16 index) {
     return m.scene.picture(reelPictureOf(reel, index));
-}
-
-// One correction each way, and only in the direction of the step: a centre outside 1..14
-// gives a window outside it too, which the strips then refuse.
-Int16 above(Int16 n, Int16 k) {
-    const Int16 s = toInt16(n + k);
-    return s > kSymbols ? toInt16(s - kSymbols) : s;
-}
-
-Int16 below(Int16 n, Int16 k) {
-    const Int16 s = toInt16(n - k);
-    return s < 1 ? toInt16(s + kSymbols) : s;
 }
 
 // REEL_RUN's passes. Each goes over reel 1, 2, 3 and stops at the first failure, so a caller
@@ -78,31 +65,12 @@ Int32 reelColumn(Int16 reel) {
 }
 
 PictureId reelPictureOf(Int16 reel, Int16 index) {
-    // Checked here rather than by the scene: past the end of one strip lies the next strip.
-    if (reel < 1 || reel > 3 || index < 1 || index > kSymbols)
-        raiseError(err::kControlArrayElement);
+    if (!hasReelPicture(reel, index)) raiseError(err::kControlArrayElement);
     return reelPicture(reel, index);
 }
 
-PictureId ZUG_GET(Machine& m, Int16 reel, Int16 index) {
-    try {
-        return reelPictureOf(reel, index);
-    } catch (const RuntimeError& e) {
-        showSystemError(m, e);
-    }
-}
-
-Flag ZUG_LIST(Machine& m, Int16 n, ZugWindow& window) {
-    try {
-        window[0] = above(n, 2);
-        window[1] = above(n, 1);
-        window[2] = n;
-        window[3] = below(n, 1);
-        window[4] = below(n, 2);
-        return kTrue;
-    } catch (const RuntimeError& e) {
-        showSystemError(m, e);
-    }
+void reportReelLookupFailure(Machine& m, Int32 error_number) {
+    showSystemError(m, RuntimeError(error_number));
 }
 
 Flag REEL_RUN(Machine& m, const ReelArray16& new_zug, const ReelArray16& old_zug) {
