@@ -94,9 +94,6 @@ class ReachRun {
   public:
     ReachRun(Machine& m, Int16& reach, const RunSpec& spec) : m_(m), reach_(reach), spec_(spec) {}
 
-    // The lap count L: arrivals on R by an advance during this run.
-    Int16 laps() const { return laps_; }
-
     // The per-symbol action every run has: an arrival on R is one more lap.
     void countLap() {
         if (m_.G_iNowZug[2] == reach_) checkedAdd(laps_, 1);
@@ -147,7 +144,7 @@ class ReachRun {
     Machine& m_;
     Int16& reach_;
     RunSpec spec_;
-    Int16 laps_ = 0;
+    Int16 laps_ = 0;  // L: arrivals on R by an advance during this run
 };
 
 }  // namespace rl00

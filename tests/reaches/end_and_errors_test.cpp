@@ -98,29 +98,5 @@ TEST(ReachErrors, ImagesOutsideTheListAreRejected) {
     EXPECT_EQ(t.m.scene.picture(kImgObake).image, 20);
 }
 
-TEST(ReachSymbols, IntermediateSymbolsWrapOnce) {
-    EXPECT_EQ(symbolAfter(8, 6), 14);
-    EXPECT_EQ(symbolAfter(9, 6), 1);
-    EXPECT_EQ(symbolBefore(3, 3), 14);
-    EXPECT_EQ(symbolBefore(4, 3), 1);
-    EXPECT_EQ(symbolBefore(1, 4), 11);
-    EXPECT_EQ(symbolBefore(7, 7), 14);
-    EXPECT_EQ(symbolBefore(14, 7), 7);
-}
-
-TEST(ReachSprites, PreparedAtTheirLayoutPlacesAndHidden) {
-    TestMachine t;
-    prepareSprites(t.m);
-    for (auto [id, left] : {std::pair{kImgObake, 840}, {kImgHandL, 240}, {kImgHandR, 720}}) {
-        const Picture& p = t.m.scene.picture(id);
-        EXPECT_EQ(p.left, left);
-        EXPECT_EQ(p.top, 0);
-        EXPECT_EQ(p.width, 495);
-        EXPECT_EQ(p.height, 495);
-        EXPECT_TRUE(p.stretch);
-        EXPECT_FALSE(p.visible);
-    }
-}
-
 }  // namespace
 }  // namespace rl00
