@@ -77,7 +77,7 @@ void withOshiDirAtZero(Machine& m, LeadIn&& lead_in) {
     m.G_iOshiDir = saved;
 }
 
-struct RunSpec {
+struct RunPlan {
     Int16 start = 0;  // Y, the centre symbol the run starts from
     Int32 step = 0;   // twips per frame
     Int16 direction = kDown;
@@ -92,7 +92,7 @@ struct RunSpec {
 // false to leave the presentation at once (the ghost animations do when the end flag is set).
 class ReachRun {
   public:
-    ReachRun(Machine& m, Int16& reach, const RunSpec& spec) : m_(m), reach_(reach), spec_(spec) {}
+    ReachRun(Machine& m, Int16& reach, const RunPlan& plan) : m_(m), reach_(reach), plan_(plan) {}
 
     // The per-symbol action every run has: an arrival on R is one more lap.
     void countLap() {
@@ -100,8 +100,8 @@ class ReachRun {
     }
 
     bool over() const {
-        if (spec_.opening) return laps_ == 1;
-        return m_.G_iNowZug[2] == spec_.stop && laps_ == toInt16(m_.G_iOshiDir + spec_.lap_offset);
+        if (plan_.opening) return laps_ == 1;
+        return m_.G_iNowZug[2] == plan_.stop && laps_ == toInt16(m_.G_iOshiDir + plan_.lap_offset);
     }
 
     // Returns true when the run is over, false when an action asked to leave.
@@ -110,16 +110,16 @@ class ReachRun {
         m_.G_iStep[1] = 1;
         m_.G_iStep[2] = 1;
         m_.G_iStep[3] = 1;
-        m_.G_iNowZug[2] = spec_.start;
+        m_.G_iNowZug[2] = plan_.start;
         laps_ = 0;
         for (;;) {
             if (m_.G_bPass[2] == kTrue) REEL_FEED(m_, m_.G_iNowZug[2], 2);
             if (over()) return true;
             if (m_.G_bMove[2] == kTrue)
-                REEL_STEP(m_, m_.G_iNowZug[2], 2, spec_.step, spec_.direction);
+                REEL_STEP(m_, m_.G_iNowZug[2], 2, plan_.step, plan_.direction);
             if (!goesOn(per_frame)) return false;
             if (m_.G_bPass[2] != kTrue) continue;
-            m_.G_iNowZug[2] = advanceSymbol(m_.G_iNowZug[2], spec_.direction);
+            m_.G_iNowZug[2] = advanceSymbol(m_.G_iNowZug[2], plan_.direction);
             if (!goesOn(per_symbol, *this)) return false;
         }
     }
@@ -143,7 +143,7 @@ class ReachRun {
 
     Machine& m_;
     Int16& reach_;
-    RunSpec spec_;
+    RunPlan plan_;
     Int16 laps_ = 0;  // L: arrivals on R by an advance during this run
 };
 
