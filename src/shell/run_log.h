@@ -1,0 +1,53 @@
+#pragma once
+// The run log: one fixed-width line per hit, appended to the file G_sLogPath/G_sLogName.
+// LOG_WRITE and LOG_REC keep the machine's own names.
+
+#include <cstddef>
+#include <mutex>
+#include <ostream>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "platform/vb_types.h"
+
+namespace rl00 {
+
+struct GameState;
+struct LocalDateTime;
+struct Machine;
+
+inline constexpr std::size_t kLogRecordWidth = 114;
+inline constexpr const char* kLogLineEnd = "\r\n";
+
+// Builds the 114-character record of a hit from the state as it stands after the hit game,
+// stamped with `at`. Raises Overflow (6) when a per-kind reach sum leaves 32 bits.
+std::string LOG_REC(const GameState& g, const LocalDateTime& at);
+
+// Where the log writer reports its failures: one line naming the file and the reason, and
+// only the first time a file fails for a given reason, so a broken log directory does not
+// flood the output with one line per hit. Safe to share between machines on several threads.
+class LogWarnings {
+  public:
+    explicit LogWarnings(std::ostream& sink) : sink_(sink) {}
+    LogWarnings(const LogWarnings&) = delete;
+    LogWarnings& operator=(const LogWarnings&) = delete;
+
+    void report(const std::string& file, const std::string& reason);
+
+  private:
+    std::mutex mutex_;
+    std::ostream& sink_;
+    std::set<std::pair<std::string, std::string>> reported_;
+};
+
+// The process's warnings, on standard error.
+LogWarnings& standardLogWarnings();
+
+// Appends the record of the hit just played, with its line end, in a single write, so a
+// failure never leaves part of a line behind. Returns false when the line was not written;
+// play goes on either way.
+Flag LOG_WRITE(Machine& m);
+Flag LOG_WRITE(Machine& m, LogWarnings& warnings);
+
+}  // namespace rl00
