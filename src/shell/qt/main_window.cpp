@@ -3,7 +3,9 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <cmath>
+#include <utility>
 
 #include "engine/machine.h"
 #include "engine/rand_loop.h"
@@ -214,6 +216,14 @@ bool MainWindow::event(QEvent* e) {
         QTimer::singleShot(1, Qt::PreciseTimer, this, [this] { enterIdle(); });
     }
     return QWidget::event(e);
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+    if (end_after_ms_ > 0 && !e->spontaneous()) {
+        QTimer::singleShot(std::exchange(end_after_ms_, 0), Qt::PreciseTimer, cmd_end_,
+                           &QPushButton::click);
+    }
+    QWidget::showEvent(e);
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {

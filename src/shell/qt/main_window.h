@@ -30,6 +30,8 @@ class MainWindow : public QWidget {
     void setAnalysisLauncher(std::function<void()> launch) { analysis_ = std::move(launch); }
     // Clicks Cmd_End after `games` completed games (0: never), for unattended runs.
     void setEndAfterGames(long games) { end_after_games_ = games; }
+    // Clicks Cmd_End `ms` milliseconds after the window is shown, whatever runs at that moment.
+    void setEndAfterMs(int ms) { end_after_ms_ = ms; }
     long completedGames() const { return completed_games_; }
     // Runs `start` instead of the idle loop once the window is active (a measurement mode).
     void setIdleEntry(std::function<void()> start) { idle_entry_ = std::move(start); }
@@ -50,6 +52,7 @@ class MainWindow : public QWidget {
   protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
   private:
     struct BoundLabel {
@@ -77,6 +80,7 @@ class MainWindow : public QWidget {
     std::function<void()> analysis_;
     std::function<void()> idle_entry_;
     long end_after_games_ = 0;
+    int end_after_ms_ = 0;
     long completed_games_ = 0;
     bool activation_seen_ = false;
     bool idle_entered_ = false;

@@ -33,6 +33,7 @@ constexpr const char* kUsage =
     "  --frame-ms X         animation frame period in ms (0.5..20, default 2)\n"
     "  --no-delay           animate as fast as possible\n"
     "  --end-after-games N  press the end button after N completed games\n"
+    "  --end-after-ms T     press the end button T ms after the window is shown\n"
     "  --measure            measure frame pacing, pauses, idle passes and memory, then end\n"
     "  -h, --help           show this text\n"
     "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.\n";
@@ -45,6 +46,7 @@ struct Options {
     double frame_ms = 0.0;
     bool no_delay = false;
     long end_after_games = 0;
+    int end_after_ms = 0;
     bool measure = false;
     bool help = false;
     std::string error;
@@ -83,6 +85,9 @@ Options parseOptions(const std::vector<std::string>& args) {
             } else if (is("--end-after-games")) {
                 o.end_after_games = std::stol(value("--end-after-games"));
                 if (o.end_after_games < 1) o.error = "--end-after-games takes a count above 0";
+            } else if (is("--end-after-ms")) {
+                o.end_after_ms = std::stoi(value("--end-after-ms"));
+                if (o.end_after_ms < 1) o.error = "--end-after-ms takes a time above 0";
             } else if (a == "--measure") {
                 o.measure = true;
             } else if (a.rfind("--", 0) == 0) {
@@ -120,6 +125,11 @@ int probeZoom(int argc, char** argv) {
 
 }  // namespace
 
+void installFontSubstitutes() {
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+}
+
 int runWindowProgram(int argc, char** argv, std::function<void()> launch_analysis) {
     // Only --zoom matters before the application exists; the rest is read afterwards, when Qt
     // has taken its own options (-platform, ...) out of the arguments.
@@ -148,8 +158,7 @@ int runWindowProgram(int argc, char** argv, std::function<void()> launch_analysi
     if (o.frame_ms > 0) choice.frame_ms = o.frame_ms;
     if (o.no_delay) choice.no_delay = true;
 
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+    installFontSubstitutes();
     QTranslator translator;
     if (translator.load(QStringLiteral("qtbase_ja"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -162,6 +171,7 @@ int runWindowProgram(int argc, char** argv, std::function<void()> launch_analysi
     new ViewMenu(window, display, choice, zoom);
     window.setAnalysisLauncher(std::move(launch_analysis));
     window.setEndAfterGames(o.end_after_games);
+    window.setEndAfterMs(o.end_after_ms);
     if (o.measure) window.setIdleEntry([&] { runPacingProbe(m, display); });
     display.attach(&window);
 
