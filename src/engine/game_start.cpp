@@ -100,7 +100,8 @@ void countPreviewsAndReaches(Machine& m) {
             checkedAdd(m.G_lRichTotal[k], 1);
             checkedAdd(m.G_lRichCnt, 1);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

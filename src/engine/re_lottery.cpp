@@ -8,15 +8,21 @@ namespace {
 
 constexpr Int32 kReLotteryStep = 30;
 
-Int16 wrapUp(Int16 s) { return s >= 14 ? Int16{1} : static_cast<Int16>(s + 1); }
-Int16 wrapDown(Int16 s) { return s <= 1 ? Int16{14} : static_cast<Int16>(s - 1); }
+Int16 wrapUp(Int16 s) {
+    return s >= 14 ? Int16{1} : static_cast<Int16>(s + 1);
+}
+Int16 wrapDown(Int16 s) {
+    return s <= 1 ? Int16{14} : static_cast<Int16>(s - 1);
+}
 
 void flash(Machine& m, Colour colour) {
     m.scene.window_back = colour;
     m.display.repaint(Repaint::ReelWindow);
 }
 
-bool rightReelOff(const Machine& m) { return m.G_iNowZug[3] != m.G_iStopZug[3]; }
+bool rightReelOff(const Machine& m) {
+    return m.G_iNowZug[3] != m.G_iStopZug[3];
+}
 
 }  // namespace
 
@@ -35,7 +41,8 @@ void playReLottery(Machine& m) {
     WAIT_MS(m, 130);
     hideSprites(m);
     if (m.G_bSaiChusenUp == kTrue) {
-        for (Int16 r = 1; r <= 3; ++r) m.G_iStopZug[r] = wrapUp(m.G_iStopZug[r]);
+        for (Int16 r = 1; r <= 3; ++r)
+            m.G_iStopZug[r] = wrapUp(m.G_iStopZug[r]);
     }
 
     auto guard = [&m](Int16) { return rightReelOff(m); };

@@ -23,7 +23,7 @@ constexpr double kTimerIntervalMs = 1000.0;
 
 // Catches what no state keeps after the game: the outcome as the selection set it.
 class RecordingObserver : public GameObserver {
-public:
+  public:
     explicit RecordingObserver(GameRecord& record) : record_(record) {}
     void outcomeDecided(const Machine& m) override {
         record_.lottery = m.G_iLottery;
@@ -35,7 +35,7 @@ public:
         }
     }
 
-private:
+  private:
     GameRecord& record_;
 };
 

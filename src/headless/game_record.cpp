@@ -32,7 +32,7 @@ void appendNumber(std::string& out, double v) {
 }
 
 class JsonObject {
-public:
+  public:
     explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
     ~JsonObject() { out_ += '}'; }
     JsonObject(const JsonObject&) = delete;
@@ -67,7 +67,7 @@ public:
         appendNumber(out_, v);
     }
 
-private:
+  private:
     std::string& out_;
     bool first_ = true;
 };

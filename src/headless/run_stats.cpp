@@ -37,6 +37,10 @@ std::array<PanelCounter, 9> panelCounters(const Machine& m) {
              {"G_lRichCnt", m.G_lRichCnt}}};
 }
 
+std::string codeOf(int kind) {
+    return std::string(richCode(static_cast<Int16>(kind)));
+}
+
 }  // namespace
 
 Interval wilson95(const Proportion& p) {
@@ -71,12 +75,13 @@ std::string RunStats::table(const Machine& m, double virtual_ms) const {
     std::string out = format("games played: %llu   virtual time: %.3f s\n\n",
                              static_cast<unsigned long long>(games_), virtual_ms / 1000.0);
     out += "statistics panel\n";
-    for (const auto& c : panelCounters(m)) out += format("  %-14s %10d\n", c.name, c.value);
+    for (const auto& c : panelCounters(m))
+        out += format("  %-14s %10d\n", c.name, c.value);
     out += "\nreach kind   far  near   hit  total(panel)  hit share  95% interval\n";
     for (int k = 1; k <= 10; ++k) {
         const Proportion& p = reachKind(k);
         const Interval ci = wilson95(p);
-        out += format("  %-7s %6llu %5llu %5llu %12d   %8.4f  [%.4f, %.4f]\n", richCode(k),
+        out += format("  %-7s %6llu %5llu %5llu %12d   %8.4f  [%.4f, %.4f]\n", codeOf(k).c_str(),
                       static_cast<unsigned long long>(reachResult(k, 1)),
                       static_cast<unsigned long long>(reachResult(k, 2)),
                       static_cast<unsigned long long>(reachResult(k, 3)), m.G_lRichTotal[k],
@@ -112,11 +117,10 @@ std::string RunStats::json(const Machine& m, double virtual_ms) const {
             "    {\"kind\": %d, \"code\": \"%s\", \"far\": %llu, \"near\": %llu, \"hit\": %llu, "
             "\"panel_doha\": %d, \"panel_oshi\": %d, \"panel_atari\": %d, \"panel_total\": %d, "
             "\"hit_share\": %.6f, \"ci_low\": %.6f, \"ci_high\": %.6f}%s\n",
-            k, richCode(k), static_cast<unsigned long long>(reachResult(k, 1)),
+            k, codeOf(k).c_str(), static_cast<unsigned long long>(reachResult(k, 1)),
             static_cast<unsigned long long>(reachResult(k, 2)),
-            static_cast<unsigned long long>(reachResult(k, 3)), m.G_lRichDoha[k],
-            m.G_lRichOshi[k], m.G_lRichAtari[k], m.G_lRichTotal[k], p.share(), ci.low, ci.high,
-            k < 10 ? "," : "");
+            static_cast<unsigned long long>(reachResult(k, 3)), m.G_lRichDoha[k], m.G_lRichOshi[k],
+            m.G_lRichAtari[k], m.G_lRichTotal[k], p.share(), ci.low, ci.high, k < 10 ? "," : "");
     }
     out += "  ],\n  \"modes\": [\n";
     for (int i = 0; i < 3; ++i) {
@@ -126,8 +130,8 @@ std::string RunStats::json(const Machine& m, double virtual_ms) const {
             "    {\"mode\": %d, \"name\": \"%s\", \"games\": %llu, \"hits\": %llu, "
             "\"hit_rate\": %.8f, \"ci_low\": %.8f, \"ci_high\": %.8f, \"expected\": %.8f}%s\n",
             i, kModeNames[i], static_cast<unsigned long long>(p.trials),
-            static_cast<unsigned long long>(p.hits), p.share(), ci.low, ci.high,
-            kModeHitRate[i], i < 2 ? "," : "");
+            static_cast<unsigned long long>(p.hits), p.share(), ci.low, ci.high, kModeHitRate[i],
+            i < 2 ? "," : "");
     }
     out += "  ]\n}\n";
     return out;

@@ -26,7 +26,7 @@ struct Interval {
 Interval wilson95(const Proportion& p);
 
 class RunStats {
-public:
+  public:
     void add(const GameRecord& r);
 
     std::uint64_t games() const { return games_; }
@@ -42,7 +42,7 @@ public:
     // The same as one JSON document.
     std::string json(const Machine& m, double virtual_ms) const;
 
-private:
+  private:
     std::uint64_t games_ = 0;
     std::array<Proportion, 11> by_kind_{};
     std::array<std::array<std::uint64_t, 4>, 11> by_kind_result_{};

@@ -46,6 +46,8 @@ void onStartRequest(Machine& m) {
     GAME_START(m);
 }
 
-void onEndRequest(Machine& m) { m.G_bEnd = kTrue; }
+void onEndRequest(Machine& m) {
+    m.G_bEnd = kTrue;
+}
 
 }  // namespace rl00

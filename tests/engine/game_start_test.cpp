@@ -41,7 +41,8 @@ struct Game {
         std::ifstream in(dir / "RL00LOG.TXT", std::ios::binary);
         std::vector<std::string> lines;
         std::string line;
-        while (std::getline(in, line)) lines.push_back(line);
+        while (std::getline(in, line))
+            lines.push_back(line);
         return lines;
     }
     const std::string& modeCaption() const { return t.m.scene.Lbl_SyriMode.caption; }
@@ -60,7 +61,7 @@ std::uint64_t seedWhoseFirstDraw(Int16 n, Int16 wanted) {
 
 TEST(GameCycle, ArgumentSevenMakesEveryGameAHitAndLogsIt) {
     Game g(" 7 ");
-    for (Int16 lottery : {0, 100, 366}) {
+    for (Int16 lottery : {Int16{0}, Int16{100}, Int16{366}}) {
         g.play(lottery, 2);
         EXPECT_EQ(g.t.m.G_bOoatari, kTrue);
         EXPECT_EQ(g.t.m.G_iLottery, 7);
@@ -68,7 +69,8 @@ TEST(GameCycle, ArgumentSevenMakesEveryGameAHitAndLogsIt) {
     EXPECT_EQ(g.t.m.G_lOoatariCnt, 3);
     const auto lines = g.logLines();
     ASSERT_EQ(lines.size(), 3u);
-    for (const auto& l : lines) EXPECT_EQ(l.size(), 115u);  // 114 + CR (getline took the LF)
+    for (const auto& l : lines)
+        EXPECT_EQ(l.size(), 115u);  // 114 + CR (getline took the LF)
     EXPECT_EQ(g.t.m.scene.Tim_Start.enabled, true);
     EXPECT_EQ(g.t.m.scene.Lbl_Rich[1].caption, "");
 }
@@ -86,9 +88,8 @@ TEST(GameCycle, ArgumentEightRowTwentyPlaysAPlainMiss) {
 TEST(GameCycle, StopMismatchShowsTwoMessagesCountsNothingAndEnds) {
     Game g;
     // Frames 1..234 spin up, 235..306 stop the left reel; the right stop phase follows.
-    g.t.display.atFrame(320, [&] {
-        g.t.m.G_iNowZug[1] = advanceSymbol(g.t.m.G_iNowZug[1], kDown);
-    });
+    g.t.display.atFrame(320,
+                        [&] { g.t.m.G_iNowZug[1] = advanceSymbol(g.t.m.G_iNowZug[1], kDown); });
     EXPECT_EQ(runUntilEnd([&] { g.play(0, 1); }), 1);
     const auto& shown = g.t.display.messages();
     ASSERT_EQ(shown.size(), 2u);
@@ -137,7 +138,8 @@ TEST(GameCycle, ModeWalkNormalKakuhenJitanAndBackToNormal) {
 void enterJitanAndMiss(Game& g, int misses) {
     g.play(7, 1);
     g.play(7, 2);
-    for (int i = 0; i < misses; ++i) g.play(0, 3);
+    for (int i = 0; i < misses; ++i)
+        g.play(0, 3);
 }
 
 TEST(GameCycle, NormalHitInsideJitanContinuesTheChainAtTheEndStartsANewOne) {

@@ -69,8 +69,8 @@ TEST(ReLottery, KakuhenOvershootPassesTheHitSymbolAndComesBack) {
     }
     // 130 first; forward: white 80, settle 130 + 500 on 2; white 80, settle 130 + 500 on 3;
     // white 80, settle 130 + 80 on 4; back: white 100, settle 80 + 100 on 3.
-    EXPECT_EQ(pauses, (std::vector<Int32>{130, 80, 130, 500, 80, 130, 500, 80, 130, 80, 100, 80,
-                                          100}));
+    EXPECT_EQ(pauses,
+              (std::vector<Int32>{130, 80, 130, 500, 80, 130, 500, 80, 130, 80, 100, 80, 100}));
     EXPECT_EQ(at_pause.back(), 3);
     EXPECT_EQ(at_pause[9], 4);
 }

@@ -28,12 +28,13 @@ std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
     std::istringstream in(text);
     std::string l;
-    while (std::getline(in, l)) out.push_back(l);
+    while (std::getline(in, l))
+        out.push_back(l);
     return out;
 }
 
 class Batch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("rl00_batch_" + std::to_string(::getpid()));
         fs::remove_all(dir_);
@@ -45,7 +46,8 @@ protected:
     fs::path writeIni(const std::string& log_dir) {
         const fs::path ini = dir_ / "test.ini";
         std::ofstream(ini, std::ios::binary)
-            << "[ログ書き込み先パス]\r\n" << log_dir << "\r\n[ログ書き込み先ファイル名]\r\nLOG.TXT\r\n";
+            << "[ログ書き込み先パス]\r\n"
+            << log_dir << "\r\n[ログ書き込み先ファイル名]\r\nLOG.TXT\r\n";
         return ini;
     }
 
@@ -81,7 +83,7 @@ TEST_F(Batch, SameSeedGivesTheSameTraceAndTheSameRecords) {
     ASSERT_EQ(a.size(), b.size());
     ASSERT_GT(a.size(), 0u);
     for (std::size_t i = 0; i < a.size(); ++i) {
-        ASSERT_EQ(a[i].size(), 115u);  // 114 characters and the CR
+        ASSERT_EQ(a[i].size(), 115u);                       // 114 characters and the CR
         EXPECT_EQ(a[i].substr(0, 96), b[i].substr(0, 96));  // the date and time aside
     }
     const auto trace = lines(traces[0]);
@@ -93,9 +95,11 @@ TEST_F(Batch, SameSeedGivesTheSameTraceAndTheSameRecords) {
         R"("relottery":(true|false),"overshoot":(true|false),"first":\[\d+,\d+,\d+\],)"
         R"("stop":\[\d+,\d+,\d+\],"chain":\d+,"jitan":(true|false),"mode_label":"[^"]*",)"
         R"("frames":\d+,"virtual_ms":[0-9.e+]+\})");
-    for (const auto& l : trace) ASSERT_TRUE(std::regex_match(l, shape)) << l;
+    for (const auto& l : trace)
+        ASSERT_TRUE(std::regex_match(l, shape)) << l;
     std::size_t hits = 0;
-    for (const auto& l : trace) hits += l.find("\"hit\":true") != std::string::npos;
+    for (const auto& l : trace)
+        hits += l.find("\"hit\":true") != std::string::npos;
     EXPECT_EQ(hits, a.size());
 }
 
