@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "engine/rand_loop.h"
@@ -100,6 +101,15 @@ TEST(GameCycle, StopMismatchShowsTwoMessagesCountsNothingAndEnds) {
     EXPECT_EQ(g.t.m.G_lRevCnt, 0);
     EXPECT_EQ(g.t.m.scene.Lbl_Rev[1].caption, "0");
     EXPECT_FALSE(g.t.m.game_running);
+}
+
+TEST(GameCycle, CounterOverflowReachesTheMessageServiceAsErrorSix) {
+    Game g;
+    g.t.m.G_lRevCnt = std::numeric_limits<Int32>::max();
+    EXPECT_EQ(runUntilEnd([&] { g.play(0, 1); }), 1);
+    ASSERT_EQ(g.t.display.messages().size(), 1u);
+    EXPECT_EQ(g.t.display.messages()[0].text, "システムエラーが発生しました\r6 :Overflow");
+    EXPECT_EQ(g.t.m.G_lRevCnt, std::numeric_limits<Int32>::max());
 }
 
 TEST(GameCycle, ModeWalkNormalKakuhenJitanAndBackToNormal) {
