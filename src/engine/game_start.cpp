@@ -18,7 +18,7 @@ namespace {
 
 constexpr Int32 kJitanGames = 100;
 
-// Step 1: the command-line test modes overwrite the lottery value of this game.
+// The command-line test modes overwrite the lottery value of this game.
 void applyTestMode(Machine& m) {
     const std::string_view arg = trimBlanks(m.command);
     if (arg == "7") {
@@ -28,7 +28,7 @@ void applyTestMode(Machine& m) {
     }
 }
 
-// Step 10: the game count and the mode rules of a hit. Returns the jitan-entry flag.
+// The game count and the mode rules of a hit. Returns the jitan-entry flag.
 Flag applyModeRules(Machine& m) {
     Flag jitan_entry = kFalse;
     checkedAdd(m.G_lRevCnt, 1);
@@ -67,7 +67,16 @@ Flag applyModeRules(Machine& m) {
     return jitan_entry;
 }
 
-// Step 11: preview and reach counting.
+// One reach of this game's kind, counted under its result.
+void countReach(Machine& m, KindArray32& by_result, Int32* by_result_since_hit) {
+    const Int16 k = m.G_iRichSyu;
+    checkedAdd(by_result[k], 1);
+    checkedAdd(m.G_lRichTotal[k], 1);
+    checkedAdd(m.G_lRichCnt, 1);
+    if (by_result_since_hit) checkedAdd(*by_result_since_hit, 1);
+}
+
+// Preview and reach counting.
 void countPreviewsAndReaches(Machine& m) {
     m.G_sYokoku = "0";
     if (m.G_bYokoku1 == kTrue && m.G_bYokoku2 == kFalse) {
@@ -81,31 +90,15 @@ void countPreviewsAndReaches(Machine& m) {
         m.G_sYokoku = "2";
     }
 
-    const Int16 k = m.G_iRichSyu;
     switch (m.G_iRichRes) {
-        case 1:
-            checkedAdd(m.G_lRichDoha[k], 1);
-            checkedAdd(m.G_lRichTotal[k], 1);
-            checkedAdd(m.G_lRichCnt, 1);
-            checkedAdd(m.G_lDohaCnt, 1);
-            break;
-        case 2:
-            checkedAdd(m.G_lRichOshi[k], 1);
-            checkedAdd(m.G_lRichTotal[k], 1);
-            checkedAdd(m.G_lRichCnt, 1);
-            checkedAdd(m.G_lOshiCnt, 1);
-            break;
-        case 3:
-            checkedAdd(m.G_lRichAtari[k], 1);
-            checkedAdd(m.G_lRichTotal[k], 1);
-            checkedAdd(m.G_lRichCnt, 1);
-            break;
-        default:
-            break;
+        case 1: countReach(m, m.G_lRichDoha, &m.G_lDohaCnt); break;
+        case 2: countReach(m, m.G_lRichOshi, &m.G_lOshiCnt); break;
+        case 3: countReach(m, m.G_lRichAtari, nullptr); break;
+        default: break;
     }
 }
 
-// Step 12: every label of the statistics panel, the mode text and the reel window colour.
+// Every label of the statistics panel, the mode text and the reel window colour.
 void updateLabels(Machine& m, Flag jitan_entry) {
     Scene& s = m.scene;
     s.Lbl_Rev[1].caption = std::to_string(m.G_lRevCnt);
@@ -144,7 +137,7 @@ void updateLabels(Machine& m, Flag jitan_entry) {
     s.window_back = kBlack;
 }
 
-// Step 13: the hit record, then the counters kept since the last hit start again.
+// The hit record, then the counters kept since the last hit start again.
 void recordHit(Machine& m) {
     LOG_WRITE(m);
     m.G_lRevCnt = 0;
