@@ -113,13 +113,6 @@ void ItemReader::finishItem() {
     if (end == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
 }
 
-std::string_view trimBlanks(std::string_view item) {
-    const std::size_t first = item.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = item.find_last_not_of(kBlanks);
-    return item.substr(first, last - first + 1);
-}
-
 bool isCommentItem(std::string_view item) {
     if (item.empty()) return false;
     if (item[0] == '/') return item.size() == 1 || item[1] == '/' || item[1] == '*';
@@ -151,10 +144,12 @@ Flag readSettings(std::string_view bytes, Settings& settings) {
     return parseSettings(*text, settings);
 }
 
-Flag INI_READ(Machine& m) {
-    const std::optional<std::string> bytes = readRegularFile(m.G_sAppPath + "/" + kIniFileName);
+Flag readSettingsFile(const std::string& path, Settings& settings) {
+    const std::optional<std::string> bytes = readRegularFile(path);
     if (!bytes) return kFalse;
-    return readSettings(*bytes, m);
+    return readSettings(*bytes, settings);
 }
+
+Flag INI_READ(Machine& m) { return readSettingsFile(m.G_sAppPath + "/" + kIniFileName, m); }
 
 }  // namespace rl00

@@ -8,6 +8,7 @@
 
 #include "platform/vb_types.h"
 #include "shell/settings.h"
+#include "shell/text.h"
 
 namespace rl00 {
 
@@ -40,9 +41,6 @@ class ItemReader {
     std::size_t pos_ = 0;
 };
 
-// Removes leading and trailing blanks (spaces and tabs).
-std::string_view trimBlanks(std::string_view item);
-
 // True for an item, already trimmed, that can never be a value: it begins with one of
 // ' - # $ % & ! * or /. An absolute path such as "/var/log" is a value all the same; only "/"
 // alone, "//" and "/*" stay comments.
@@ -56,6 +54,9 @@ Flag parseSettings(std::string_view text, Settings& settings);
 // Decodes a file's bytes (Shift-JIS or UTF-8) and reads the settings from them; false also when
 // the text cannot be decoded at all.
 Flag readSettings(std::string_view bytes, Settings& settings);
+
+// Reads a configuration file into `settings`, with the same rules and results as INI_READ.
+Flag readSettingsFile(const std::string& path, Settings& settings);
 
 // Reads G_sAppPath/RL00.INI into the machine's settings. False when the file cannot be opened
 // or read, is not a regular file, or is larger than kMaxIniBytes; no message is shown and the
