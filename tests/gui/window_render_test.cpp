@@ -1,6 +1,6 @@
-// The main window on Qt's offscreen platform: places, captions and colours of the controls, and
-// the reel window drawn from the scene. Run once per zoom (QT_SCALE_FACTOR, RL00_ZOOM); the
-// rendered window is saved as gui/window_zoom<N>.png in the build folder.
+// The main window on Qt's offscreen platform: places, captions and colours of the controls, the
+// reel window drawn from the scene, and the modal message box. Run once per zoom (QT_SCALE_FACTOR,
+// RL00_ZOOM); the rendered window is saved as gui/window_zoom<N>.png in the build folder.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdlib>
 
 #include "engine/machine.h"
@@ -130,6 +133,68 @@ TEST_F(WindowFixture, RendersCellsAndTheReelWindow) {
     const QImage after = shot();
     EXPECT_NE(at(after, 464, top + 301), hand);
     EXPECT_EQ(at(after, 500 + 240, top + 290), QColor(255, 255, 255));
+}
+
+// What a modal message showed, and the answer given to it.
+struct ShownBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+};
+
+// Shows a message through the Display and presses the button whose text starts with `press`.
+std::pair<Int32, ShownBox> answer(QtDisplay& display, const std::string& text, Int32 style,
+                                  const QString& press) {
+    ShownBox shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QMessageBox* box = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* b = qobject_cast<QMessageBox*>(w); b != nullptr && b->isVisible()) box = b;
+        }
+        if (box == nullptr) return;
+        poll.stop();
+        shown.title = box->windowTitle();
+        shown.text = box->text();
+        shown.icon = box->icon();
+        QAbstractButton* chosen = nullptr;
+        for (QAbstractButton* b : box->buttons()) {
+            shown.buttons << b->text();
+            if (b->text().startsWith(press)) chosen = b;
+        }
+        // Without the wanted button any press ends the modal loop; the caller sees the texts.
+        (chosen != nullptr ? chosen : box->buttons().constLast())->click();
+    });
+    poll.start(5);
+    const Int32 result = display.messageBox(text, " 選択", style);
+    return {result, shown};
+}
+
+TEST_F(WindowFixture, MessageBoxTakesIconAndButtonsFromTheStyleAndAnswersInResultCodes) {
+    // The modal loop processes events: neither the idle loop nor a game may start inside it.
+    window->setIdleEntry([] {});
+    m.scene.Tim_Start.enabled = false;
+    window->syncFromScene(0.0);
+
+    auto [yes, yes_box] = answer(display, "続けますか", 4 + 32, QStringLiteral("はい"));
+    EXPECT_EQ(yes, 6);
+    EXPECT_EQ(yes_box.title, QStringLiteral(" 選択"));
+    EXPECT_EQ(yes_box.icon, QMessageBox::Question);
+    ASSERT_EQ(yes_box.buttons.size(), 2);
+    EXPECT_TRUE(yes_box.buttons.contains(QStringLiteral("はい(&Y)")));
+    EXPECT_TRUE(yes_box.buttons.contains(QStringLiteral("いいえ(&N)")));
+    EXPECT_EQ(answer(display, "続けますか", 4 + 32, QStringLiteral("いいえ")).first, 7);
+
+    auto [ok, ok_box] =
+        answer(display, "システムエラーが発生しました\r6 :Overflow", 16, QStringLiteral("OK"));
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(ok_box.icon, QMessageBox::Critical);
+    EXPECT_EQ(ok_box.buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_EQ(ok_box.text, QStringLiteral("システムエラーが発生しました\n6 :Overflow"));
+
+    EXPECT_EQ(answer(display, "", 48, QStringLiteral("OK")).second.icon, QMessageBox::Warning);
+    EXPECT_EQ(answer(display, "", 64, QStringLiteral("OK")).second.icon, QMessageBox::Information);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <algorithm>
 #include <cstdio>
@@ -121,6 +122,14 @@ Int32 QtDisplay::messageBox(const std::string& text, const std::string& title, I
     QMessageBox box(iconOf(style), QString::fromStdString(title), shown,
                     yes_no ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, window_);
     box.setTextFormat(Qt::PlainText);
+    // The texts of a Japanese desktop's message box, whether or not Qt's own translations are
+    // installed and whatever locale the program runs in.
+    if (yes_no) {
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+    } else {
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    }
     const int pressed = box.exec();
     if (!yes_no) return mb::kResultOk;
     return pressed == QMessageBox::Yes ? mb::kResultYes : mb::kResultNo;
