@@ -35,10 +35,10 @@ constexpr std::array<std::string_view, kAboutLabels> kAboutText = {
 constexpr int kControlCount = 128;
 
 struct TableBuilder {
-    std::array<ControlSpec, kControlCount> items{};
+    std::array<ControlDesign, kControlCount> items{};
     std::size_t n = 0;
 
-    constexpr void add(const ControlSpec& c) { items[n++] = c; }
+    constexpr void add(const ControlDesign& c) { items[n++] = c; }
 
     // A label of the statistics panel in the label font.
     constexpr void label(std::string_view name, int index, std::string_view caption, Int32 l,
@@ -90,7 +90,7 @@ constexpr bool isGrey(std::string_view column, int row) {
     return false;
 }
 
-constexpr std::array<ControlSpec, kControlCount> buildControls() {
+constexpr std::array<ControlDesign, kControlCount> buildControls() {
     TableBuilder b;
     b.add({ControlKind::PictureBox, "Pic_Window01", -1, "", 0, 240, Scene::kWindowWidth,
            Scene::kWindowHeight, kDefaultFont, kLabelPt, false, kBlack, kBlack, false,
@@ -168,7 +168,7 @@ constexpr std::array<ControlSpec, kControlCount> buildControls() {
     return b.items;
 }
 
-constexpr std::array<ControlSpec, kControlCount> kControls = buildControls();
+constexpr std::array<ControlDesign, kControlCount> kControls = buildControls();
 
 template <int Lo, int Hi>
 Label* element(LabelArray<Lo, Hi>& a, int index) {
@@ -177,12 +177,12 @@ Label* element(LabelArray<Lo, Hi>& a, int index) {
 
 }  // namespace
 
-std::span<const ControlSpec> windowControls() {
+std::span<const ControlDesign> windowControls() {
     return kControls;
 }
 
-const ControlSpec* findControl(std::string_view name, int index) {
-    for (const ControlSpec& c : kControls) {
+const ControlDesign* findControl(std::string_view name, int index) {
+    for (const ControlDesign& c : kControls) {
         if (c.name == name && c.index == index) return &c;
     }
     return nullptr;
@@ -212,7 +212,7 @@ const Label* sceneLabel(const Scene& s, std::string_view name, int index) {
     return sceneLabel(const_cast<Scene&>(s), name, index);
 }
 
-PictureId scenePicture(const ControlSpec& c) {
+PictureId scenePicture(const ControlDesign& c) {
     if (c.kind != ControlKind::Image) return -1;
     if (c.name == "Img_ZugaraL") return reelPicture(1, c.index);
     if (c.name == "Img_ZugaraC") return reelPicture(2, c.index);
@@ -224,7 +224,7 @@ PictureId scenePicture(const ControlSpec& c) {
 }
 
 void initWindowScene(Scene& s) {
-    for (const ControlSpec& c : kControls) {
+    for (const ControlDesign& c : kControls) {
         if (c.kind == ControlKind::Label) {
             if (Label* l = sceneLabel(s, c.name, c.index)) {
                 l->caption = std::string(c.caption);

@@ -23,7 +23,7 @@ enum class ControlKind {
 
 enum class Align { Left, Centre, Right };
 
-struct ControlSpec {
+struct ControlDesign {
     ControlKind kind;
     std::string_view name;
     int index;  // element of a control array, or -1 for a single control
@@ -53,10 +53,10 @@ inline constexpr Int32 kTimStartInterval = 1000;
 
 // Every control of frmRL00, reel-window pictures included (their places are inside
 // Pic_Window01).
-std::span<const ControlSpec> windowControls();
+std::span<const ControlDesign> windowControls();
 
 // The control `name`(index), or nullptr when the window has none.
-const ControlSpec* findControl(std::string_view name, int index = -1);
+const ControlDesign* findControl(std::string_view name, int index = -1);
 
 // The scene label that shows control `name`(index), or nullptr for a label the scene does not
 // hold (the about texts never change, so they live only in the layout).
@@ -64,7 +64,7 @@ Label* sceneLabel(Scene& s, std::string_view name, int index);
 const Label* sceneLabel(const Scene& s, std::string_view name, int index);
 
 // The scene picture of an Image control, or -1 for any other control.
-PictureId scenePicture(const ControlSpec& c);
+PictureId scenePicture(const ControlDesign& c);
 
 // Writes the design state of the window into the scene: every label's caption and colours,
 // the pictures' design places and sizes, the reel window's colour and the enabled 1000 ms

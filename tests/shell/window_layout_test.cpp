@@ -25,8 +25,8 @@ const std::vector<Named> kSceneLabels = {
     {"Lbl_RichSyuNO", 0, 9}, {"Lbl_RichSyuNA", 0, 9}, {"Lbl_RichSyuA", 0, 9},
 };
 
-const ControlSpec& control(std::string_view name, int index = -1) {
-    const ControlSpec* c = findControl(name, index);
+const ControlDesign& control(std::string_view name, int index = -1) {
+    const ControlDesign* c = findControl(name, index);
     if (c == nullptr) throw std::runtime_error("no control " + std::string(name));
     return *c;
 }
@@ -36,7 +36,7 @@ TEST(WindowLayout, EverySceneLabelAndPictureHasExactlyOneControl) {
     for (const Named& a : kSceneLabels) {
         for (int i = a.lo; i <= a.hi; ++i) {
             int found = 0;
-            for (const ControlSpec& c : windowControls()) {
+            for (const ControlDesign& c : windowControls()) {
                 if (c.kind == ControlKind::Label &&
                     sceneLabel(s, c.name, c.index) == sceneLabel(s, a.name, i)) {
                     ++found;
@@ -46,7 +46,7 @@ TEST(WindowLayout, EverySceneLabelAndPictureHasExactlyOneControl) {
         }
     }
     std::vector<int> pictures(kPictureCount, 0);
-    for (const ControlSpec& c : windowControls()) {
+    for (const ControlDesign& c : windowControls()) {
         if (c.kind == ControlKind::Image) ++pictures.at(static_cast<std::size_t>(scenePicture(c)));
     }
     for (int n : pictures)
@@ -56,7 +56,7 @@ TEST(WindowLayout, EverySceneLabelAndPictureHasExactlyOneControl) {
 }
 
 TEST(WindowLayout, PlacesOfTheControls) {
-    auto place = [](const ControlSpec& c) {
+    auto place = [](const ControlDesign& c) {
         return std::vector<Int32>{c.left, c.top, c.width, c.height};
     };
     EXPECT_EQ(place(control("Pic_Window01")), (std::vector<Int32>{0, 240, 1575, 615}));
@@ -73,9 +73,9 @@ TEST(WindowLayout, PlacesOfTheControls) {
 
     // Everything lies in the client area but Com_Start, which the user must not reach; the
     // reel pictures start parked below the reel window.
-    const ControlSpec& start = control("Com_Start");
+    const ControlDesign& start = control("Com_Start");
     EXPECT_GE(start.left, kFormWidth);
-    for (const ControlSpec& c : windowControls()) {
+    for (const ControlDesign& c : windowControls()) {
         if (c.kind == ControlKind::Label || c.kind == ControlKind::PictureBox ||
             (c.kind == ControlKind::Button && c.name != "Com_Start")) {
             EXPECT_LE(c.left + c.width, kFormWidth) << c.name << "(" << c.index << ")";
@@ -88,8 +88,8 @@ TEST(WindowLayout, PlacesOfTheControls) {
 }
 
 TEST(WindowLayout, NoTwoControlsOverlapByMoreThanOnePixel) {
-    std::vector<const ControlSpec*> flat;
-    for (const ControlSpec& c : windowControls()) {
+    std::vector<const ControlDesign*> flat;
+    for (const ControlDesign& c : windowControls()) {
         if (c.kind == ControlKind::Label || c.kind == ControlKind::PictureBox ||
             c.kind == ControlKind::Button) {
             flat.push_back(&c);
@@ -97,8 +97,8 @@ TEST(WindowLayout, NoTwoControlsOverlapByMoreThanOnePixel) {
     }
     for (std::size_t i = 0; i < flat.size(); ++i) {
         for (std::size_t j = i + 1; j < flat.size(); ++j) {
-            const ControlSpec& a = *flat[i];
-            const ControlSpec& b = *flat[j];
+            const ControlDesign& a = *flat[i];
+            const ControlDesign& b = *flat[j];
             const Int32 dx =
                 std::min(a.left + a.width, b.left + b.width) - std::max(a.left, b.left);
             const Int32 dy = std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
@@ -145,7 +145,7 @@ TEST(WindowLayout, InitialSceneHasDesignCaptionsAndColours) {
     // The value labels start at "0", right-aligned in a border; eleven of them are grey.
     int grey = 0;
     std::vector<std::string> grey_cells;
-    for (const ControlSpec& c : windowControls()) {
+    for (const ControlDesign& c : windowControls()) {
         if (c.kind != ControlKind::Label || c.caption != "0") continue;
         const Label* l = sceneLabel(s, c.name, c.index);
         ASSERT_NE(l, nullptr) << c.name;

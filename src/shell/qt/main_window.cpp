@@ -19,14 +19,14 @@ namespace rl00 {
 
 namespace {
 
-QRect toPixels(const ControlSpec& c) {
+QRect toPixels(const ControlDesign& c) {
     auto px = [](Int32 twips) {
         return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
     };
     return {px(c.left), px(c.top), px(c.width), px(c.height)};
 }
 
-QFont fontOf(const ControlSpec& c) {
+QFont fontOf(const ControlDesign& c) {
     QFont f(QString::fromUtf8(c.font.data(), static_cast<qsizetype>(c.font.size())));
     // Points at the old screen's 96 dots per inch, so text keeps its size against the twips.
     f.setPixelSize(static_cast<int>(std::lround(c.font_pt * 96.0 / 72.0)));
@@ -34,7 +34,7 @@ QFont fontOf(const ControlSpec& c) {
     return f;
 }
 
-Qt::Alignment alignmentOf(const ControlSpec& c) {
+Qt::Alignment alignmentOf(const ControlDesign& c) {
     switch (c.align) {
         case Align::Centre:
             return Qt::AlignHCenter | Qt::AlignTop;
@@ -67,7 +67,7 @@ MainWindow::MainWindow(Machine& m, QtDisplay& display, QWidget* parent)
 }
 
 void MainWindow::build() {
-    for (const ControlSpec& c : windowControls()) {
+    for (const ControlDesign& c : windowControls()) {
         QWidget* w = nullptr;
         switch (c.kind) {
             case ControlKind::PictureBox:
@@ -128,8 +128,8 @@ void MainWindow::build() {
 }
 
 QWidget* MainWindow::control(std::string_view name, int index) const {
-    for (const auto& [spec, w] : widgets_) {
-        if (spec->name == name && spec->index == index) return w;
+    for (const auto& [design, w] : widgets_) {
+        if (design->name == name && design->index == index) return w;
     }
     return nullptr;
 }
@@ -147,7 +147,7 @@ void MainWindow::showLabel(BoundLabel& b, const Label& l) {
 
 void MainWindow::syncLabels() {
     for (BoundLabel& b : labels_) {
-        const Label* l = sceneLabel(m_.scene, b.spec->name, b.spec->index);
+        const Label* l = sceneLabel(m_.scene, b.design->name, b.design->index);
         if (l->caption != b.shown.caption || l->fore != b.shown.fore || l->back != b.shown.back) {
             showLabel(b, *l);
         }
@@ -173,7 +173,7 @@ void MainWindow::repaintReelWindow() {
 
 void MainWindow::repaintMessageLabel() {
     for (BoundLabel& b : labels_) {
-        if (b.spec->name == "Lbl_Rich" && b.spec->index == 1) {
+        if (b.design->name == "Lbl_Rich" && b.design->index == 1) {
             showLabel(b, m_.scene.Lbl_Rich[1]);
             b.widget->repaint();
         }

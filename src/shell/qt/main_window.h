@@ -18,7 +18,7 @@ class QPushButton;
 namespace rl00 {
 
 struct Machine;
-struct ControlSpec;
+struct ControlDesign;
 class QtDisplay;
 class ReelView;
 
@@ -57,7 +57,7 @@ class MainWindow : public QWidget {
   private:
     struct BoundLabel {
         QLabel* widget;
-        const ControlSpec* spec;
+        const ControlDesign* design;
         Label shown;
     };
 
@@ -74,7 +74,7 @@ class MainWindow : public QWidget {
     ImageList images_;
     ReelView* reel_view_ = nullptr;
     std::vector<BoundLabel> labels_;
-    std::vector<std::pair<const ControlSpec*, QWidget*>> widgets_;
+    std::vector<std::pair<const ControlDesign*, QWidget*>> widgets_;
     QPushButton* cmd_end_ = nullptr;
     QTimer tim_start_;
     std::function<void()> analysis_;
