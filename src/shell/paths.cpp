@@ -43,9 +43,10 @@ Flag ENSURE_DIR(const std::string& path) {
         if (prefix.empty() || exists(prefix)) break;
         missing.push_back(std::move(prefix));
     }
-    // Create from the outermost down; a failure (no right, a file in the way, a directory
-    // that appeared meanwhile) leaves the rest to fail as well, which the caller will notice
-    // when it opens the file.
+    // Create from the outermost down and ignore every failure: a directory that appeared
+    // meanwhile serves as well as one made here, and any other failure (no right, a file in
+    // the way) makes the deeper levels fail too, which the caller notices when it opens the
+    // file.
     std::for_each(missing.rbegin(), missing.rend(),
                   [](const std::string& dir) { static_cast<void>(::mkdir(dir.c_str(), 0777)); });
     return kTrue;
