@@ -11,10 +11,12 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <cstdlib>
 
 #include "engine/machine.h"
+#include "shell/qt/form_center.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_display.h"
 #include "shell/qt/reel_view.h"
@@ -133,6 +135,16 @@ TEST_F(WindowFixture, RendersCellsAndTheReelWindow) {
     const QImage after = shot();
     EXPECT_NE(at(after, 464, top + 301), hand);
     EXPECT_EQ(at(after, 500 + 240, top + 290), QColor(255, 255, 255));
+}
+
+TEST_F(WindowFixture, FormCenterRecordsTheWorkingDirectoryAndCentresTheWindow) {
+    m.G_sAppPath = "/elsewhere";
+    FORM_CENTER(m, *window, QString());
+    EXPECT_EQ(m.G_sAppPath, QDir::currentPath().toStdString());
+    const QRect screen = window->screen()->geometry();
+    const QRect placed(window->pos(), window->size());
+    EXPECT_LE(std::abs(placed.center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(placed.center().y() - screen.center().y()), 1);
 }
 
 // What a modal message showed, and the answer given to it.
