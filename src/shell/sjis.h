@@ -1,8 +1,10 @@
 #pragma once
 // Text of the machine's files. The old platform wrote them in the Japanese ANSI code page
-// (Shift-JIS, as CP932); files edited on Linux are often UTF-8 instead. A Shift-JIS file that
-// holds Japanese is never well-formed UTF-8, so trying UTF-8 first reads every old file the way
-// it was always read.
+// (Shift-JIS, as CP932); files edited on Linux are often UTF-8 instead. Some Shift-JIS text is
+// well-formed UTF-8 by chance (half-width katakana pairs such as ﾃｱ), but a RL00.INI that names
+// any of its Japanese sections never is: the first character after "[" or "EXCEL" begins with
+// a byte that UTF-8 allows only inside a character. Trying UTF-8 first therefore reads every
+// old file the way it was always read.
 
 #include <optional>
 #include <string>
