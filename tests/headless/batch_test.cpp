@@ -162,6 +162,10 @@ TEST(HeadlessProgram, UsageErrorsExitWithTwo) {
     EXPECT_EQ(status("--games"), 2);
     EXPECT_EQ(status("--games ten"), 2);
     EXPECT_EQ(status("--frame-ms -1"), 2);
+    // A frame period without a finite, sane value would stamp the run log with a broken date.
+    EXPECT_EQ(status("--frame-ms inf --games 1 --quiet"), 2);
+    EXPECT_EQ(status("--frame-ms 1e300 --games 1 --quiet"), 2);
+    EXPECT_EQ(status("--frame-ms nan --games 1 --quiet"), 2);
     EXPECT_EQ(status("--bogus"), 2);
     EXPECT_EQ(status("7 8"), 2);
     EXPECT_EQ(status("--games 3 --quiet --seed 1 7"), 0);
