@@ -75,7 +75,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
 
     HeadlessDisplay display;
     display.setFramePeriodMs(o.frame_ms);
-    display.setEchoMessages(true);
+    display.echoMessagesTo(&err);
     Machine m(display, seed);
     Random idle_rng(seed ^ 0x5DEECE66DULL);
     RunStats stats;

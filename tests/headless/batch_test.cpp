@@ -10,7 +10,10 @@
 #include <sstream>
 
 #include "headless/game_record.h"
+#include "headless/headless_display.h"
 #include "headless/run_stats.h"
+#include "shell/msg_show.h"
+#include "support/test_machine.h"
 
 namespace rl00 {
 namespace {
@@ -150,6 +153,19 @@ TEST(RunStatistics, WilsonIntervalAndPerModeCounting) {
     EXPECT_EQ(stats.reachKind(4).trials, 2u);
     EXPECT_EQ(stats.reachKind(4).hits, 1u);
     EXPECT_EQ(stats.reachResult(4, 2), 1u);
+}
+
+TEST(HeadlessMessages, EchoShowsTitleAndEveryLineOfTheText) {
+    test::TestMachine t;
+    std::ostringstream echo;
+    t.display.echoMessagesTo(&echo);
+    showMessage(t.m, "停止出目に失敗しました");
+    t.m.err.set(RuntimeError(err::kOverflow));
+    EXPECT_EQ(test::runUntilEnd([&] { showSystemError(t.m); }), 1);
+    // The error's line break must not send the cursor back over the message's first line.
+    EXPECT_EQ(echo.str(),
+              "[ メッセージ] 停止出目に失敗しました\n"
+              "[ エラー] システムエラーが発生しました\n6 :Overflow\n");
 }
 
 TEST(HeadlessProgram, UsageErrorsExitWithTwo) {
