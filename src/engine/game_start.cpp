@@ -8,9 +8,9 @@
 #include "engine/tables.h"
 #include "platform/checked.h"
 #include "reels/reels.h"
+#include "shell/events.h"
 #include "shell/msg_show.h"
 #include "shell/run_log.h"
-#include "shell/text.h"
 
 namespace rl00 {
 
@@ -20,7 +20,7 @@ constexpr Int32 kJitanGames = 100;
 
 // The command-line test modes overwrite the lottery value of this game.
 void applyTestMode(Machine& m) {
-    const std::string_view arg = trimBlanks(m.command);
+    const std::string_view arg = commandArgument(m.command);
     if (arg == "7") {
         m.G_iLottery = 7;
     } else if (arg == "8") {
