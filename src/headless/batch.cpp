@@ -1,6 +1,7 @@
 #include "headless/batch.h"
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 
@@ -62,9 +63,21 @@ bool openOutput(std::ofstream& file, const std::string& path, std::ostream& err)
     return static_cast<bool>(file);
 }
 
+// A configuration file named on the command line must be there: silently playing on without it
+// would run with no log directory and lose every record.
+bool checkIniFile(const std::string& path, std::ostream& err) {
+    if (path.empty()) return true;
+    std::error_code ec;
+    const bool readable =
+        std::filesystem::is_regular_file(path, ec) && std::ifstream(path, std::ios::binary).good();
+    if (!readable) err << "rl00-headless: cannot read the configuration file " << path << "\n";
+    return readable;
+}
+
 }  // namespace
 
 int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
+    if (!checkIniFile(o.ini_file, err)) return 2;
     std::ofstream trace;
     std::ofstream stats_file;
     if (!openOutput(trace, o.trace_file, err) || !openOutput(stats_file, o.stats_file, err))

@@ -123,6 +123,20 @@ TEST_F(Batch, ArgumentSevenHitsEveryGameAndStatsCountThem) {
     EXPECT_NE(stats.find("\"G_lOoatariCnt\": 50"), std::string::npos);
 }
 
+TEST_F(Batch, AConfigurationFileThatCannotBeReadIsAUsageError) {
+    for (const fs::path& ini : {dir_ / "missing.ini", dir_}) {
+        BatchOptions o;
+        o.games = 5;
+        o.seed = 1;
+        o.ini_file = ini.string();
+        o.trace_file = (dir_ / "trace").string();
+        std::string text;
+        EXPECT_EQ(run(o, &text), 2) << ini;
+        EXPECT_NE(text.find(ini.string()), std::string::npos) << text;
+        EXPECT_EQ(slurp(o.trace_file), "");  // no game was played
+    }
+}
+
 TEST(RunStatistics, WilsonIntervalAndPerModeCounting) {
     const Interval none = wilson95({0, 0});
     EXPECT_EQ(none.low, 0.0);
