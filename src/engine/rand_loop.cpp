@@ -1,6 +1,7 @@
 #include "engine/rand_loop.h"
 
 #include "engine/machine.h"
+#include "platform/checked.h"
 
 namespace rl00 {
 
@@ -11,10 +12,10 @@ constexpr int kSymbolCount = 14;
 
 void idleStep(Machine& m) {
     IdleCounter& c = m.idle;
-    ++c.j;
+    checkedAdd(c.j, 1);
     if (c.j > kLotteryValues - 1) {
         c.j = 0;
-        ++c.i;
+        checkedAdd(c.i, 1);
         if (c.i > kSymbolCount) c.i = 1;
     }
     m.G_iLottery = c.j;
