@@ -8,6 +8,7 @@ namespace rl00 {
 namespace {
 constexpr int kLotteryValues = 367;  // 0..366
 constexpr int kSymbolCount = 14;
+static_assert(kIdleCyclePasses == std::uint64_t{kLotteryValues} * kSymbolCount);
 }  // namespace
 
 void idleStep(Machine& m) {
@@ -27,9 +28,8 @@ void advanceIdle(Machine& m, std::uint64_t passes) {
     if (passes == 0) return;
     IdleCounter& c = m.idle;
     // Position along the whole cycle of 14 x 367 passes, counted from (j = 0, i = 1).
-    const std::uint64_t cycle = std::uint64_t{kLotteryValues} * kSymbolCount;
     const std::uint64_t pos = std::uint64_t(c.i - 1) * kLotteryValues + std::uint64_t(c.j);
-    const std::uint64_t next = (pos + passes % cycle) % cycle;
+    const std::uint64_t next = (pos + passes % kIdleCyclePasses) % kIdleCyclePasses;
     c.i = static_cast<Int16>(next / kLotteryValues + 1);
     c.j = static_cast<Int16>(next % kLotteryValues);
     m.G_iLottery = c.j;

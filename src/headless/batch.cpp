@@ -17,9 +17,6 @@ namespace rl00 {
 
 namespace {
 
-// Passes the free-running idle counter makes between two games: uniform over one whole cycle
-// of lottery value and symbol counter, as a game starting at an arbitrary moment sees them.
-constexpr std::uint64_t kIdleCycle = 14 * 367;
 constexpr double kTimerIntervalMs = 1000.0;
 
 // Catches what no state keeps after the game: the outcome as the selection set it.
@@ -107,7 +104,9 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
         m.observer = &observer;
         idleStep(m);  // the loop publishes its first step before any event is processed
         for (std::uint64_t g = 1; g <= o.games; ++g) {
-            advanceIdle(m, idle_rng.nextBits() % kIdleCycle);
+            // The free-running counter's passes between two games: uniform over one whole
+            // cycle, as a game starting at an arbitrary moment sees lottery value and symbol.
+            advanceIdle(m, idle_rng.nextBits() % kIdleCyclePasses);
             display.advanceMs(kTimerIntervalMs);
             record = GameRecord{};
             record.game = g;
