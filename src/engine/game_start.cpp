@@ -91,10 +91,17 @@ void countPreviewsAndReaches(Machine& m) {
     }
 
     switch (m.G_iRichRes) {
-        case 1: countReach(m, m.G_lRichDoha, &m.G_lDohaCnt); break;
-        case 2: countReach(m, m.G_lRichOshi, &m.G_lOshiCnt); break;
-        case 3: countReach(m, m.G_lRichAtari, nullptr); break;
-        default: break;
+        case 1:
+            countReach(m, m.G_lRichDoha, &m.G_lDohaCnt);
+            break;
+        case 2:
+            countReach(m, m.G_lRichOshi, &m.G_lOshiCnt);
+            break;
+        case 3:
+            countReach(m, m.G_lRichAtari, nullptr);
+            break;
+        default:
+            break;
     }
 }
 
