@@ -288,6 +288,11 @@ class Application : public BridgeObject {
         if (s_.active.is()) showWindow(s_.active, truth(value));
     }
     Result call(const std::string& member, const json::Array& args) override {
+        if (is(member, "Quit")) {
+            s_.active.clear();
+            s_.office.quit();
+            return {};
+        }
         if (!is(member, "Run")) return BridgeObject::call(member, args);
         return runMacro(s_.active, text(argument(args, 0, member)));
     }

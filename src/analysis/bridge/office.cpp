@@ -209,6 +209,16 @@ void Office::connect() {
                             " 秒以内に接続できませんでした"};
 }
 
+void Office::quit() {
+    if (!connected()) return;
+    try {
+        desktop_->terminate();
+    } catch (const uno::Exception&) {
+        // The connection goes down with the office.
+    }
+    desktop_.clear();
+}
+
 void Office::removeStaleLock(const std::string& path, const std::string& url) {
     const std::size_t slash = path.rfind('/');
     const std::string lock = path.substr(0, slash + 1) + ".~lock." + path.substr(slash + 1) + "#";

@@ -34,6 +34,8 @@ class Office {
     // Attaches to our office, starting it when it does not run. Throws BridgeFailure.
     void connect();
     bool connected() const { return desktop_.is(); }
+    // Ends the office, with every document in it.
+    void quit();
 
     // The document at `path` (a file system path), loaded or found among the open ones.
     // Throws BridgeFailure.
