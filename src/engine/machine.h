@@ -16,6 +16,14 @@
 
 namespace rl00 {
 
+// Told of the moments of a game that no state keeps afterwards (for traces).
+class GameObserver {
+public:
+    virtual ~GameObserver() = default;
+    // Right after STOP_SEL has decided the game's outcome and stop symbols.
+    virtual void outcomeDecided(const struct Machine& m) = 0;
+};
+
 // RAND_LOOP's own positions: they survive the games that run inside the loop.
 struct IdleCounter {
     Int16 j = 0;  // lottery position 0..366
@@ -41,6 +49,7 @@ struct Machine : GameState, ReelState, Settings {
 
     // A game cycle is running; start requests that arrive meanwhile are ignored.
     bool game_running = false;
+    GameObserver* observer = nullptr;
 };
 
 }  // namespace rl00

@@ -19,16 +19,20 @@ void HeadlessDisplay::runDue(std::vector<Scripted>& list, std::uint64_t count) {
             ++it;
         }
     }
-    for (auto& action : due) action();
+    for (auto& action : due)
+        action();
 }
 
 void HeadlessDisplay::runPass() {
     ++passes_;
     if (!at_pass_.empty()) runDue(at_pass_, passes_);
-    for (auto& action : every_pass_) action();
+    for (auto& action : every_pass_)
+        action();
 }
 
-void HeadlessDisplay::processEvents() { runPass(); }
+void HeadlessDisplay::processEvents() {
+    runPass();
+}
 
 void HeadlessDisplay::endFrame() {
     ++frames_;
@@ -47,8 +51,7 @@ void HeadlessDisplay::repaint(Repaint what) {
     if (on_repaint_) on_repaint_(what);
 }
 
-Int32 HeadlessDisplay::messageBox(const std::string& text, const std::string& title,
-                                  Int32 style) {
+Int32 HeadlessDisplay::messageBox(const std::string& text, const std::string& title, Int32 style) {
     messages_.push_back({text, title, style});
     if (echo_messages_) std::cerr << "[" << title << "] " << text << "\n";
     if (!answers_.empty()) {
@@ -66,7 +69,9 @@ LocalDateTime HeadlessDisplay::now() {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-void HeadlessDisplay::quit(int exit_code) { throw ProgramEnd{exit_code}; }
+void HeadlessDisplay::quit(int exit_code) {
+    throw ProgramEnd{exit_code};
+}
 
 void HeadlessDisplay::atPass(std::uint64_t pass, Action action) {
     at_pass_.push_back({pass, std::move(action)});

@@ -21,7 +21,7 @@ struct ShownMessage {
 };
 
 class HeadlessDisplay : public Display {
-public:
+  public:
     using Action = std::function<void()>;
 
     HeadlessDisplay();
@@ -67,10 +67,10 @@ public:
     std::uint64_t passes() const { return passes_; }
     std::uint64_t beeps() const { return beeps_; }
 
-protected:
+  protected:
     void quit(int exit_code) override;
 
-private:
+  private:
     struct Scripted {
         std::uint64_t at;
         Action action;

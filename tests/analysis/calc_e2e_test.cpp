@@ -132,12 +132,15 @@ Wilson wilson(double x, double n) {
 
 class CalcEndToEnd : public testing::Test {
   protected:
+    // Test processes may run side by side: each has an office of its own.
+    static fs::path profile() {
+        return fs::path(RL00_BUILD_DIR) / "analysis-e2e" / ("office-" + std::to_string(::getpid()));
+    }
     static void SetUpTestSuite() {
         if (!officeInstalled()) return;
         ::setenv("RL00_OFFICE_HEADLESS", "1", 1);
-        ::setenv("RL00_OFFICE_PROFILE", RL00_BUILD_DIR "/test-office-profile", 1);
+        ::setenv("RL00_OFFICE_PROFILE", profile().c_str(), 1);
     }
-    // The office of these tests is ours alone: end it.
     static void TearDownTestSuite() {
         if (!officeInstalled()) return;
         BridgeAutomation server(defaultBridgePath(), [] { return true; });
@@ -145,6 +148,8 @@ class CalcEndToEnd : public testing::Test {
             server.CreateObject(analysis_text::kServerClass)->call("Quit");
         } catch (const AutomationError&) {
         }
+        std::error_code ignored;
+        fs::remove_all(profile(), ignored);
     }
 
     void SetUp() override {

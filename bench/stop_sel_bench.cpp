@@ -1,0 +1,93 @@
+// Cost of one stop-symbol selection, for the normal-mode mix of lottery values and per class.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "engine/machine.h"
+#include "engine/stop_sel.h"
+#include "engine/tables.h"
+#include "headless/headless_display.h"
+
+namespace rl00 {
+namespace {
+
+struct Input {
+    Int16 lottery;
+    Int16 count;
+};
+
+// Inputs are prepared up front with their own generator, so the machine's draws are the only
+// ones measured.
+std::vector<Input> makeInputs(const std::vector<Int16>& values) {
+    std::mt19937 gen(7);
+    std::uniform_int_distribution<std::size_t> pick(0, values.size() - 1);
+    std::uniform_int_distribution<int> count(1, 14);
+    std::vector<Input> out(4096);
+    for (Input& in : out)
+        in = {values[pick(gen)], static_cast<Int16>(count(gen))};
+    return out;
+}
+
+std::vector<Int16> valuesWhere(bool (*in)(Int16)) {
+    std::vector<Int16> out;
+    for (Int16 v = kLotteryMin; v <= kLotteryMax; ++v)
+        if (in(v)) out.push_back(v);
+    return out;
+}
+
+void runSelections(benchmark::State& state, const std::vector<Int16>& values, Int16 mode) {
+    HeadlessDisplay display;
+    Machine m(display, 42);
+    const std::vector<Input> inputs = makeInputs(values);
+    std::size_t i = 0;
+    Int16 rich_res = 0, oshi_dir = 0;
+    Flag rich = 0, ooatari = 0, saichusen = 0, yokoku1 = 0, yokoku2 = 0, kakuhen = 0;
+    for (auto _ : state) {
+        const Input& in = inputs[i++ & (inputs.size() - 1)];
+        Int16 lottery = in.lottery;
+        m.G_iZugCnt = in.count;
+        STOP_SEL(m, lottery, mode, rich_res, rich, ooatari, saichusen, yokoku1, yokoku2, oshi_dir,
+                 kakuhen);
+        benchmark::DoNotOptimize(m.G_iStopZug);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_StopSelNormalMix(benchmark::State& state) {
+    runSelections(state, valuesWhere([](Int16) { return true; }), kModeNormal);
+}
+BENCHMARK(BM_StopSelNormalMix);
+
+void BM_StopSelHit(benchmark::State& state) {
+    runSelections(state, valuesWhere(isHitValue), kModeNormal);
+}
+BENCHMARK(BM_StopSelHit);
+
+void BM_StopSelNearMiss(benchmark::State& state) {
+    runSelections(state, valuesWhere(isNearMissValue), kModeNormal);
+}
+BENCHMARK(BM_StopSelNearMiss);
+
+void BM_StopSelFarMiss(benchmark::State& state) {
+    runSelections(state, valuesWhere(isFarMissValue), kModeNormal);
+}
+BENCHMARK(BM_StopSelFarMiss);
+
+void BM_StopSelKakuhenModeHit(benchmark::State& state) {
+    runSelections(state, valuesWhere(isKakuhenHitValue), kModeKakuhen);
+}
+BENCHMARK(BM_StopSelKakuhenModeHit);
+
+void BM_StopSelMiss(benchmark::State& state) {
+    runSelections(state, valuesWhere([](Int16 v) {
+                      return lotteryClass(v, kModeKakuhen) == LotteryClass::kMiss;
+                  }),
+                  kModeNormal);
+}
+BENCHMARK(BM_StopSelMiss);
+
+}  // namespace
+}  // namespace rl00

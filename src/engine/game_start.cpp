@@ -1,0 +1,222 @@
+#include "engine/game_start.h"
+
+#include <string>
+
+#include "engine/machine.h"
+#include "engine/rich_sel.h"
+#include "engine/stop_sel.h"
+#include "engine/tables.h"
+#include "platform/checked.h"
+#include "reels/reels.h"
+#include "shell/msg_show.h"
+#include "shell/run_log.h"
+#include "shell/text.h"
+
+namespace rl00 {
+
+namespace {
+
+constexpr Int32 kJitanGames = 100;
+
+// Step 1: the command-line test modes overwrite the lottery value of this game.
+void applyTestMode(Machine& m) {
+    const std::string_view arg = trimBlanks(m.command);
+    if (arg == "7") {
+        m.G_iLottery = 7;
+    } else if (arg == "8") {
+        m.G_iLottery = GAME_TEST_TABLE(m.rnd.upTo(32));
+    }
+}
+
+// Step 10: the game count and the mode rules of a hit. Returns the jitan-entry flag.
+Flag applyModeRules(Machine& m) {
+    Flag jitan_entry = kFalse;
+    checkedAdd(m.G_lRevCnt, 1);
+    if (m.G_bOoatari != kTrue) return jitan_entry;
+
+    checkedAdd(m.G_lOoatariCnt, 1);
+    m.G_iSyriMode = 0;
+    if (m.G_bKakuhen == kTrue) {
+        checkedAdd(m.G_lOoatariK, 1);
+        if (m.G_bKakuhenPrev != kTrue && m.G_bJitan != kTrue) {
+            m.G_iRenchan = 1;  // the hit comes from normal mode: a new chain
+        } else {
+            checkedAdd(m.G_iRenchan, 1);
+            m.G_bJitan = kFalse;
+        }
+        m.G_iSyriMode = 1;
+        return jitan_entry;
+    }
+
+    checkedAdd(m.G_lOoatariT, 1);
+    if (m.G_bJitan == kTrue && m.G_lRevCnt < kJitanGames) {
+        m.G_bJitan = kFalse;
+        checkedAdd(m.G_iRenchan, 1);
+    } else if (m.G_bKakuhenPrev == kTrue) {
+        m.G_bJitan = kTrue;
+        m.G_iSyriMode = 2;
+        checkedAdd(m.G_iRenchan, 1);
+        jitan_entry = kTrue;
+    } else {
+        m.G_bJitan = kFalse;
+        m.G_iRenchan = 1;
+        m.scene.Lbl_SyriMode.caption.clear();
+        m.scene.Lbl_SyriMode.fore = kWhite;
+        m.G_iSyriMode = 0;
+    }
+    return jitan_entry;
+}
+
+// Step 11: preview and reach counting.
+void countPreviewsAndReaches(Machine& m) {
+    m.G_sYokoku = "0";
+    if (m.G_bYokoku1 == kTrue && m.G_bYokoku2 == kFalse) {
+        checkedAdd(m.G_lYokoku1N, 1);
+        checkedAdd(m.G_lYokoku1A, 1);
+        m.G_sYokoku = "1";
+    }
+    if (m.G_bYokoku2 == kTrue) {
+        checkedAdd(m.G_lYokoku2N, 1);
+        checkedAdd(m.G_lYokoku2A, 1);
+        m.G_sYokoku = "2";
+    }
+
+    const Int16 k = m.G_iRichSyu;
+    switch (m.G_iRichRes) {
+        case 1:
+            checkedAdd(m.G_lRichDoha[k], 1);
+            checkedAdd(m.G_lRichTotal[k], 1);
+            checkedAdd(m.G_lRichCnt, 1);
+            checkedAdd(m.G_lDohaCnt, 1);
+            break;
+        case 2:
+            checkedAdd(m.G_lRichOshi[k], 1);
+            checkedAdd(m.G_lRichTotal[k], 1);
+            checkedAdd(m.G_lRichCnt, 1);
+            checkedAdd(m.G_lOshiCnt, 1);
+            break;
+        case 3:
+            checkedAdd(m.G_lRichAtari[k], 1);
+            checkedAdd(m.G_lRichTotal[k], 1);
+            checkedAdd(m.G_lRichCnt, 1);
+            break;
+        default:
+            break;
+    }
+}
+
+// Step 12: every label of the statistics panel, the mode text and the reel window colour.
+void updateLabels(Machine& m, Flag jitan_entry) {
+    Scene& s = m.scene;
+    s.Lbl_Rev[1].caption = std::to_string(m.G_lRevCnt);
+    s.Lbl_Ooatari[1].caption = std::to_string(m.G_lOoatariCnt);
+    s.Lbl_OoatariT[1].caption = std::to_string(m.G_lOoatariT);
+    s.Lbl_OoatariK[1].caption = std::to_string(m.G_lOoatariK);
+    s.Lbl_GHYokokuN[0].caption = std::to_string(m.G_lYokoku1N);
+    s.Lbl_GHYokokuN[1].caption = std::to_string(m.G_lYokoku2N);
+    s.Lbl_GHYokokuA[0].caption = std::to_string(m.G_lYokoku1A);
+    s.Lbl_GHYokokuA[1].caption = std::to_string(m.G_lYokoku2A);
+    s.Lbl_RichPoint[1].caption = std::to_string(m.G_lRichCnt);
+    for (int k = 1; k <= 10; ++k) {
+        s.Lbl_RichSyuND[k - 1].caption = std::to_string(m.G_lRichDoha[k]);
+        s.Lbl_RichSyuNO[k - 1].caption = std::to_string(m.G_lRichOshi[k]);
+        s.Lbl_RichSyuNA[k - 1].caption = std::to_string(m.G_lRichAtari[k]);
+        s.Lbl_RichSyuA[k - 1].caption = std::to_string(m.G_lRichTotal[k]);
+    }
+
+    Label& mode = s.Lbl_SyriMode;
+    mode.caption.clear();
+    mode.fore = kWhite;
+    if (m.G_bJitan == kTrue) {
+        mode.caption = "時短中!!";
+        mode.fore = kBlue;
+        if (jitan_entry == kFalse && m.G_lRevCnt >= kJitanGames) {
+            m.G_bJitan = kFalse;
+            mode.caption.clear();
+            mode.fore = kWhite;
+            m.G_iSyriMode = 0;
+        }
+    }
+    if (m.G_bKakuhen == kTrue) {
+        mode.caption = "確変中!!";
+        mode.fore = kRed;
+    }
+    s.window_back = kBlack;
+}
+
+// Step 13: the hit record, then the counters kept since the last hit start again.
+void recordHit(Machine& m) {
+    LOG_WRITE(m);
+    m.G_lRevCnt = 0;
+    m.G_lRichCnt = 0;
+    m.G_lRichDoha.fill(0);
+    m.G_lRichOshi.fill(0);
+    m.G_lRichAtari.fill(0);
+    m.G_lYokoku1N = 0;
+    m.G_lYokoku2N = 0;
+    m.G_lOshiCnt = 0;
+    m.G_lDohaCnt = 0;
+    m.G_bKakuhenPrev = m.G_bKakuhen;
+}
+
+}  // namespace
+
+void hideSprites(Machine& m) {
+    m.scene.picture(kImgObake).visible = false;
+    m.scene.picture(kImgHandL).visible = false;
+    m.scene.picture(kImgHandR).visible = false;
+}
+
+void GAME_START(Machine& m) {
+    try {
+        applyTestMode(m);
+
+        m.scene.Tim_Start.enabled = false;
+        hideSprites(m);
+        m.display.processEvents();
+        if (m.G_bEnd == kTrue) return;
+
+        startDisplay(m);
+        STOP_SEL(m, m.G_iLottery, m.G_iSyriMode, m.G_iRichRes, m.G_bRich, m.G_bOoatari,
+                 m.G_bSaiChusen, m.G_bYokoku1, m.G_bYokoku2, m.G_iOshiDir, m.G_bKakuhen);
+        if (m.observer) m.observer->outcomeDecided(m);
+        if (m.G_bYokoku2 == kTrue || m.G_bYokoku1 == kTrue) m.scene.window_back = kBlue;
+        const ReelArray16 decided = m.G_iStopZug;
+
+        spinToRightStop(m);
+        if (m.G_bRich == kTrue) {
+            RICH_SEL(m, m.G_iRichRes, m.G_iRichSyu);
+            m.display.repaint(Repaint::ReelWindow);
+            if (m.G_bOoatari == kTrue) {
+                m.scene.Lbl_Rich[1].caption = "あたり";
+                m.display.beep();
+            } else {
+                m.scene.Lbl_Rich[1].caption = "はずれ";
+            }
+            if (m.G_bSaiChusen == kTrue) playReLottery(m);
+        } else {
+            centreStop(m);
+        }
+
+        for (Int16 r = 1; r <= 3; ++r) {
+            if (m.G_iNowZug[r] != decided[r]) {
+                showMessage(m, "停止出目に失敗しました");
+                showSystemError(m);
+            }
+        }
+
+        const Flag jitan_entry = applyModeRules(m);
+        countPreviewsAndReaches(m);
+        updateLabels(m, jitan_entry);
+        if (m.G_bOoatari == kTrue) recordHit(m);
+
+        WAIT_MS(m, 130);
+        hideSprites(m);
+        m.scene.Lbl_Rich[1].caption.clear();
+        m.scene.Tim_Start.enabled = true;
+    } catch (const RuntimeError& e) {
+        showSystemError(m, e);
+    }
+}
+
+}  // namespace rl00

@@ -1,0 +1,17 @@
+#pragma once
+// The game cycle: one game from the lottery value to the re-armed timer.
+
+namespace rl00 {
+
+struct Machine;
+
+// Plays one game. Run by the Tim_Start tick and the Com_Start click (through onStartRequest).
+void GAME_START(Machine& m);
+
+// Hides Img_Obake, Img_HandL and Img_HandR.
+void hideSprites(Machine& m);
+
+// The re-lottery of a hit: the reels step from the provisional symbol to the decided one.
+void playReLottery(Machine& m);
+
+}  // namespace rl00

@@ -1,0 +1,83 @@
+#include "engine/game_start.h"
+#include "engine/machine.h"
+#include "reels/reels.h"
+
+namespace rl00 {
+
+namespace {
+
+constexpr Int32 kReLotteryStep = 30;
+
+Int16 wrapUp(Int16 s) {
+    return s >= 14 ? Int16{1} : static_cast<Int16>(s + 1);
+}
+Int16 wrapDown(Int16 s) {
+    return s <= 1 ? Int16{14} : static_cast<Int16>(s - 1);
+}
+
+void flash(Machine& m, Colour colour) {
+    m.scene.window_back = colour;
+    m.display.repaint(Repaint::ReelWindow);
+}
+
+bool rightReelOff(const Machine& m) {
+    return m.G_iNowZug[3] != m.G_iStopZug[3];
+}
+
+}  // namespace
+
+// On entry the reels stand on the provisional symbol and G_iStopZug holds the hit symbol. The
+// reels advance one symbol at a time, the window flashing white while each symbol settles; on a
+// kakuhen hit they may pass the hit symbol by one and come back to it.
+void playReLottery(Machine& m) {
+    for (Int16 r = 1; r <= 3; ++r) {
+        m.G_iStep[r] = 1;
+        m.G_bPass[r] = kTrue;
+        m.G_bMove[r] = kTrue;
+    }
+    m.G_bSaiChusenUp = m.rnd.upTo(2) == 1 ? kTrue : kFalse;
+    if (m.G_bKakuhen != kTrue) m.G_bSaiChusenUp = kFalse;
+
+    WAIT_MS(m, 130);
+    hideSprites(m);
+    if (m.G_bSaiChusenUp == kTrue) {
+        for (Int16 r = 1; r <= 3; ++r)
+            m.G_iStopZug[r] = wrapUp(m.G_iStopZug[r]);
+    }
+
+    auto guard = [&m](Int16) { return rightReelOff(m); };
+    while (rightReelOff(m)) {
+        if (m.G_bPass[3] == kTrue) {
+            flash(m, kWhite);
+            WAIT_MS(m, 80);
+        }
+        scrollSweep(m, m.G_iNowZug, kReLotteryStep, kDown, guard);
+        if (m.G_bPass[3] == kTrue) {
+            WAIT_MS(m, 130);
+            flash(m, kBlack);
+            const bool overshot = m.G_bSaiChusenUp == kTrue && !rightReelOff(m);
+            WAIT_MS(m, overshot ? 80 : 500);
+        }
+    }
+
+    if (m.G_bSaiChusenUp != kTrue) return;
+    for (Int16 r = 1; r <= 3; ++r) {
+        m.G_iStep[r] = 1;
+        m.G_iStopZug[r] = wrapDown(m.G_iStopZug[r]);
+    }
+    while (rightReelOff(m)) {
+        if (m.G_bPass[3] == kTrue) {
+            flash(m, kWhite);
+            WAIT_MS(m, 100);
+        }
+        scrollSweep(m, m.G_iNowZug, kReLotteryStep, kUp, guard);
+        if (m.G_bPass[3] == kTrue) {
+            WAIT_MS(m, 5);
+            flash(m, kBlack);
+            WAIT_MS(m, 80);
+            WAIT_MS(m, 100);
+        }
+    }
+}
+
+}  // namespace rl00

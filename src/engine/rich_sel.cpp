@@ -1,0 +1,91 @@
+#include "engine/rich_sel.h"
+
+#include <array>
+
+#include "platform/checked.h"
+#include "reaches/reaches.h"
+#include "shell/msg_show.h"
+
+namespace rl00 {
+
+namespace {
+
+// One row of the choice table: draws up to and including `last_k` give `kind`.
+struct Range {
+    Int16 last_k;
+    Int16 kind;
+};
+
+constexpr Range kFarMissRows[] = {{25, 1}, {27, 3}, {30, 6}, {32, 9}};
+constexpr Range kNearMissRows[] = {{4, 1}, {11, 3}, {14, 4}, {24, 6}, {28, 7}, {32, 10}};
+constexpr Range kHitRows[] = {{1, 1},  {2, 2},  {3, 3},  {15, 4}, {19, 5},
+                              {20, 6}, {29, 7}, {30, 8}, {32, 10}};
+
+template <std::size_t N>
+Int16 pick(const Range (&rows)[N], Int16 k) {
+    if (k < 1) return 0;
+    for (const Range& row : rows) {
+        if (k <= row.last_k) return row.kind;
+    }
+    return 0;
+}
+
+using Presentation = void (*)(Machine&, Int16&, Int16&);
+
+struct Kind {
+    std::string_view code;
+    Presentation play;
+};
+
+constexpr std::array<Kind, reach::kKinds> kKindTable = {{
+    {"01:Nm ", RICH_NM},
+    {"02:NmR", RICH_NMR},
+    {"03:RO ", RICH_RO},
+    {"04:ROS", RICH_ROS},
+    {"05:ROM", RICH_ROM},
+    {"06:LO ", RICH_LO},
+    {"07:LOS", RICH_LOS},
+    {"08:Hnd", RICH_HND},
+    {"09:Frs", RICH_FRS},
+    {"10:FrK", RICH_FRK},
+}};
+
+}  // namespace
+
+Int16 richKind(Int16 result, Int16 k) {
+    switch (result) {
+        case reach::kFarMiss:
+            return pick(kFarMissRows, k);
+        case reach::kNearMiss:
+            return pick(kNearMissRows, k);
+        case reach::kHit:
+            return pick(kHitRows, k);
+        default:
+            return 0;
+    }
+}
+
+std::string_view richCode(Int16 kind) {
+    if (kind < 1 || kind > reach::kKinds) return {};
+    return kKindTable[static_cast<std::size_t>(kind - 1)].code;
+}
+
+void RICH_SEL(Machine& m, Int16& P_iRichRes, Int16& P_iRichSyu) {
+    try {
+        const Int16 k = m.rnd.upTo(reach::kDraws);
+        P_iRichSyu = richKind(P_iRichRes, k);
+        // The centre reel stands two symbols before its decided symbol.
+        Int16 t = toInt16(m.G_iNowZug[2] + 2);
+        if (t > 14) t = toInt16(t - 14);
+        const Int16 kind = P_iRichSyu;
+        if (kind >= 1 && kind <= reach::kKinds) {
+            const Kind& entry = kKindTable[static_cast<std::size_t>(kind - 1)];
+            entry.play(m, t, m.G_iNowZug[1]);
+            m.G_sRichCode = std::string(entry.code);
+        }
+    } catch (const RuntimeError& e) {
+        showSystemError(m, e);
+    }
+}
+
+}  // namespace rl00

@@ -1,0 +1,87 @@
+#include "engine/tables.h"
+
+#include "platform/vb_array.h"
+
+namespace rl00 {
+
+namespace {
+
+struct HitEntry {
+    Int16 symbol;
+    Flag kakuhen;
+};
+
+// Indexed by G_iZugCnt: odd counts bring the kakuhen symbols, even counts the normal ones.
+const VbArray<HitEntry, 1, 14> kHitTable{{{
+    {3, kTrue},
+    {1, kFalse},
+    {7, kTrue},
+    {2, kFalse},
+    {10, kTrue},
+    {4, kFalse},
+    {11, kTrue},
+    {5, kFalse},
+    {12, kTrue},
+    {6, kFalse},
+    {13, kTrue},
+    {8, kFalse},
+    {14, kTrue},
+    {9, kFalse},
+}}};
+
+// Row 20 is the one plain miss; the other rows walk through the special values in order.
+const VbArray<Int16, 1, 32> kTestTable{{{
+    7,  16, 17,  24,  25,  32,  33,  40,  41,  48,  49,  56,  57,  64,  72,  80,
+    88, 96, 104, 366, 112, 120, 128, 136, 144, 152, 160, 168, 176, 184, 192, 200,
+}}};
+
+constexpr Int16 kFirstSymbol = 1;
+constexpr Int16 kLastSymbol = 14;
+
+}  // namespace
+
+LotteryClass lotteryClass(Int16 v, Int16 mode) {
+    if (isHitValue(v)) return LotteryClass::kHit;
+    if (isNearMissValue(v)) return LotteryClass::kNearMissReach;
+    if (isFarMissValue(v)) {
+        return mode == kModeKakuhen || mode == kModeJitan ? LotteryClass::kPairedMiss
+                                                          : LotteryClass::kFarMissReach;
+    }
+    if (isKakuhenHitValue(v) && mode == kModeKakuhen) return LotteryClass::kHit;
+    return LotteryClass::kMiss;
+}
+
+bool isKakuhenSymbol(Int16 s) {
+    switch (s) {
+        case 3:
+        case 7:
+        case 10:
+        case 11:
+        case 12:
+        case 13:
+        case 14:
+            return true;
+        default:
+            return false;
+    }
+}
+
+Flag ZUG_STR(Int16& symbol, std::string& text) {
+    if (symbol >= kFirstSymbol && symbol <= kLastSymbol) text = std::to_string(symbol);
+    return kTrue;
+}
+
+Flag ATARI_ZUG_GET(Int16& count, Int16& symbol, Flag& kakuhen, std::string& text) {
+    if (count < kFirstSymbol || count > kLastSymbol) return kTrue;
+    const HitEntry& e = kHitTable[count];
+    symbol = e.symbol;
+    kakuhen = e.kakuhen;
+    ZUG_STR(symbol, text);
+    return kTrue;
+}
+
+Int16 GAME_TEST_TABLE(Int16 k) {
+    return kTestTable[k];
+}
+
+}  // namespace rl00

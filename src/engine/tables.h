@@ -1,0 +1,69 @@
+#pragma once
+// The constant tables of the game engine: how a lottery value is read in each mode, which
+// symbol a hit brings for each position of the symbol counter, the lottery values of the
+// command-line test mode and the kakuhen symbols. ZUG_STR, ATARI_ZUG_GET and GAME_TEST_TABLE
+// keep the machine's own names.
+
+#include <string>
+
+#include "platform/vb_types.h"
+
+namespace rl00 {
+
+// G_iSyriMode.
+inline constexpr Int16 kModeNormal = 0;
+inline constexpr Int16 kModeKakuhen = 1;
+inline constexpr Int16 kModeJitan = 2;
+
+// G_iRichRes.
+inline constexpr Int16 kRichNone = 0;
+inline constexpr Int16 kRichFarMiss = 1;
+inline constexpr Int16 kRichNearMiss = 2;
+inline constexpr Int16 kRichHit = 3;
+
+inline constexpr Int16 kLotteryMin = 0;
+inline constexpr Int16 kLotteryMax = 366;
+
+// What a lottery value means in a given mode.
+enum class LotteryClass {
+    kHit,
+    kNearMissReach,
+    kFarMissReach,
+    // The far-miss values outside normal mode: left and right agree, but no reach is played.
+    kPairedMiss,
+    kMiss,
+};
+
+// The lottery values whose meaning does not depend on the mode.
+constexpr bool isHitValue(Int16 v) {
+    return v == 7;
+}
+constexpr bool isNearMissValue(Int16 v) {
+    return v >= 16 && v <= 48 && v % 8 == 0;
+}
+constexpr bool isFarMissValue(Int16 v) {
+    return v >= 56 && v <= 216 && v % 8 == 0;
+}
+// The values that are an extra hit in kakuhen mode and a plain miss otherwise.
+constexpr bool isKakuhenHitValue(Int16 v) {
+    return v >= 17 && v <= 57 && v % 8 == 1;
+}
+
+// The class of lottery value v in mode `mode` (modes other than 1 and 2 read as normal).
+LotteryClass lotteryClass(Int16 v, Int16 mode);
+
+// Symbols 3, 7, 10, 11, 12, 13 and 14: a hit on them grants probability variation.
+bool isKakuhenSymbol(Int16 s);
+
+// Stores "1".."14" into text for a symbol 1..14; leaves text alone otherwise. Returns true.
+Flag ZUG_STR(Int16& symbol, std::string& text);
+
+// For a symbol counter 1..14: the hit symbol, its kakuhen mark (-1 or 0) and its text. For any
+// other count it writes nothing. Returns true.
+Flag ATARI_ZUG_GET(Int16& count, Int16& symbol, Flag& kakuhen, std::string& text);
+
+// The lottery value of row k (1..32) of the command-line test table; another k raises
+// "Subscript out of range" (9).
+Int16 GAME_TEST_TABLE(Int16 k);
+
+}  // namespace rl00

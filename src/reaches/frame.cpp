@@ -1,0 +1,114 @@
+#include "reaches/frame.h"
+
+#include "reaches/reaches.h"
+#include "shell/msg_show.h"
+
+namespace rl00 {
+
+namespace {
+
+struct SpriteLayout {
+    PictureId id;
+    Int32 left;
+};
+
+constexpr SpriteLayout kSprites[] = {{kImgObake, 840}, {kImgHandL, 240}, {kImgHandR, 720}};
+constexpr Int32 kSpriteSize = 495;
+
+}  // namespace
+
+Int16 symbolAfter(Int16 r, Int16 k) {
+    Int16 s = toInt16(r + k);
+    if (s > 14) s = toInt16(s - 14);
+    return s;
+}
+
+Int16 symbolBefore(Int16 r, Int16 k) {
+    Int16 s = toInt16(r - k);
+    if (s < 1) s = toInt16(s + 14);
+    return s;
+}
+
+void setImage(Machine& m, PictureId id, Int16 n) {
+    if (n < 1 || n > image::kCount) raiseError(err::kInvalidPropertyValue);
+    m.scene.picture(id).image = n;
+}
+
+void showMessage(Machine& m, bool shown, const char* message) {
+    m.scene.Lbl_Rich[1].caption = shown ? message : "";
+    m.display.repaint(Repaint::MessageLabel);
+}
+
+void flashWindow(Machine& m, Colour colour) {
+    m.scene.window_back = colour;
+    m.display.repaint(Repaint::ReelWindow);
+}
+
+void endRun(Machine& m, const char* message) {
+    m.scene.Lbl_Rich[1].caption = message;
+    m.scene.window_back = kBlack;
+}
+
+Int32 slideGhostIn(Machine& m, Int32& gx) {
+    Picture& ghost = m.scene.picture(kImgObake);
+    Int32 moves = 0;
+    do {
+        checkedAdd(gx, 5);
+        ghost.left = gx;
+        ++moves;
+    } while (gx < 500);
+    return moves;
+}
+
+void prepareSprites(Machine& m) {
+    for (const SpriteLayout& s : kSprites) {
+        Picture& p = m.scene.picture(s.id);
+        p.left = s.left;
+        p.top = 0;
+        p.width = kSpriteSize;
+        p.height = kSpriteSize;
+        p.stretch = true;
+        p.visible = false;
+    }
+}
+
+void RICH_OPEN(Machine& m, Int16& R) {
+    try {
+        const Int16 j = symbolBefore(R, 7);
+        ReelArray16 lay;
+        lay[1] = R;
+        lay[2] = j;
+        lay[3] = R;
+        // The left and right reels are laid again where they stand; the centre jumps opposite R.
+        REEL_RUN(m, lay, m.G_iNowZug);
+
+        ReachRun run(m, R, {.start = j, .step = 5, .direction = kDown, .opening = true});
+        Int16 b = 0;
+        run.play([&](ReachRun& r) {
+            showMessage(m, tickCounter(b, 2) == 2, text::kNormal);
+            r.countLap();
+        });
+        endRun(m, text::kNormal);
+    } catch (const RuntimeError& e) {
+        showSystemError(m, e);
+    }
+}
+
+void RICH_NM(Machine& m, Int16& S, Int16& R) {
+    try {
+        const Int16 stop = S;
+        RICH_OPEN(m, R);
+
+        ReachRun run(m, R, {.start = R, .step = 5, .direction = kDown, .stop = stop});
+        Int16 b = 0;
+        run.play([&](ReachRun& r) {
+            showMessage(m, tickCounter(b, 2) == 2, text::kNormal);
+            r.countLap();
+        });
+        endRun(m, text::kNormal);
+    } catch (const RuntimeError& e) {
+        showSystemError(m, e);
+    }
+}
+
+}  // namespace rl00

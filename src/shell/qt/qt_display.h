@@ -1,0 +1,68 @@
+#pragma once
+// The Display of the window program: real time, real event processing, the main window as the
+// picture of the scene. Animation frames are paced to a frame period that the user may change;
+// pace and pause only decide how fast a game is shown, never what happens in it.
+
+#include <QElapsedTimer>
+#include <cstdint>
+
+#include "platform/display.h"
+
+namespace rl00 {
+
+class MainWindow;
+
+class QtDisplay final : public Display {
+  public:
+    static constexpr double kDefaultFrameMs = 2.0;
+    static constexpr double kMinFrameMs = 0.5;
+    static constexpr double kMaxFrameMs = 20.0;
+
+    QtDisplay();
+
+    // The window that shows the scene; until it is attached only events are processed.
+    void attach(MainWindow* window) { window_ = window; }
+
+    // --- Display ---
+    void processEvents() override;
+    void endFrame() override;
+    void sleepMs(Int32 ms) override;
+    void repaint(Repaint what) override;
+    void beep() override;
+    Int32 messageBox(const std::string& text, const std::string& title, Int32 style) override;
+    LocalDateTime now() override;
+    std::uint64_t frames() const override { return frames_; }
+
+    // --- pace ---
+    void setFramePeriodMs(double ms);
+    double framePeriodMs() const { return frame_ms_; }
+    // Frames follow each other as fast as the machine can step them.
+    void setNoDelay(bool on) { no_delay_ = on; }
+    bool noDelay() const { return no_delay_; }
+    // Holds the animation at its next frame until resumed; events are still processed.
+    void setPaused(bool on) { paused_ = on; }
+    bool paused() const { return paused_; }
+
+    // The user asked to end: from now on nothing waits, so the logic reaches its next check of
+    // the end flag at once.
+    void noteEndRequest() { end_requested_ = true; }
+
+  protected:
+    void quit(int exit_code) override;
+
+  private:
+    void sync();
+    void pumpUntil(qint64 deadline_ns);
+
+    MainWindow* window_ = nullptr;
+    QElapsedTimer clock_;
+    qint64 last_frame_ns_ = 0;
+    double frame_ms_ = kDefaultFrameMs;
+    double refresh_ms_ = 1000.0 / 60.0;
+    bool no_delay_ = false;
+    bool paused_ = false;
+    bool end_requested_ = false;
+    std::uint64_t frames_ = 0;
+};
+
+}  // namespace rl00
