@@ -17,6 +17,8 @@
 #include <com/sun/star/task/XInteractionAbort.hpp>
 #include <com/sun/star/task/XInteractionHandler.hpp>
 #include <com/sun/star/task/XInteractionRequest.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <osl/file.hxx>
@@ -212,6 +214,16 @@ void Office::connect() {
 void Office::quit() {
     if (!connected()) return;
     try {
+        // Ending the office with a changed document open would make a visible office ask
+        // whether to save it, and wait: the documents are closed unsaved first.
+        const auto documents = desktop_->getComponents()->createEnumeration();
+        while (documents->hasMoreElements()) {
+            const uno::Any document = documents->nextElement();
+            uno::Reference<com::sun::star::util::XModifiable> changed(document, uno::UNO_QUERY);
+            if (changed.is()) changed->setModified(false);
+            uno::Reference<com::sun::star::util::XCloseable> closeable(document, uno::UNO_QUERY);
+            if (closeable.is()) closeable->close(true);
+        }
         desktop_->terminate();
     } catch (const uno::Exception&) {
         // The connection goes down with the office.
