@@ -248,7 +248,7 @@ TEST_F(CalcEndToEnd, TheSummaryOfKnownRecordsMatchesAnIndependentCount) {
     reliability(37, e.pre_hits[2], e.pre_games[2]);
 }
 
-TEST_F(CalcEndToEnd, AMissingMacroOrWorkbookIsToldAndPlayGoesOn) {
+TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
     writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
     const fs::path module = dir_ / "Other.bas";
     std::ofstream(module) << "Sub Other()\nEnd Sub\n";
@@ -269,13 +269,27 @@ TEST_F(CalcEndToEnd, AMissingMacroOrWorkbookIsToldAndPlayGoesOn) {
     EXPECT_TRUE(t_.display.messages()[1].text.starts_with(analysis_text::kNoWorkbook));
     EXPECT_NE(t_.display.messages()[1].text.find("MISSING.ods"), std::string::npos);
 
+    // No office program: the helper cannot start one.
+    const std::string office = std::getenv("RL00_SOFFICE") ? std::getenv("RL00_SOFFICE") : "";
+    const std::string profile_now = std::getenv("RL00_OFFICE_PROFILE");
+    ::setenv("RL00_SOFFICE", (dir_ / "no-office" / "soffice").c_str(), 1);
+    ::setenv("RL00_OFFICE_PROFILE", (dir_ / "no-office-profile").c_str(), 1);
+    t_.m.G_sExcelBook = "ATARI.ods";
+    launch();
+    office.empty() ? ::unsetenv("RL00_SOFFICE") : ::setenv("RL00_SOFFICE", office.c_str(), 1);
+    ::setenv("RL00_OFFICE_PROFILE", profile_now.c_str(), 1);
+    ASSERT_EQ(t_.display.messages().size(), 3u);
+    EXPECT_TRUE(t_.display.messages()[2].text.starts_with(analysis_text::kNoServer))
+        << t_.display.messages()[2].text;
+
     // An empty log directory: the macro reports it, and so does the launch.
     t_.m.G_sExcelBook = "ATARI.ods";
     t_.m.G_sLogPath = (dir_ / "empty").string();
     fs::create_directories(dir_ / "empty");
     launch();
-    ASSERT_EQ(t_.display.messages().size(), 3u);
-    EXPECT_TRUE(t_.display.messages()[2].text.starts_with(analysis_text::kMacroFailed));
+    ASSERT_EQ(t_.display.messages().size(), 4u);
+    EXPECT_TRUE(t_.display.messages()[3].text.starts_with(analysis_text::kMacroFailed));
+    EXPECT_NE(t_.display.messages()[3].text.find("ログが見つかりません"), std::string::npos);
     EXPECT_FALSE(t_.m.game_running);
 }
 

@@ -224,7 +224,10 @@ void Office::quit() {
             uno::Reference<com::sun::star::util::XCloseable> closeable(document, uno::UNO_QUERY);
             if (closeable.is()) closeable->close(true);
         }
-        desktop_->terminate();
+        // An office still busy starting up refuses to end; it is asked again for a while.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!desktop_->terminate() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
     } catch (const uno::Exception&) {
         // The connection goes down with the office.
     }
