@@ -53,8 +53,8 @@ inline Int16 tickCounter(Int16& b, Int16 top) {
     return b;
 }
 
-// Writes the message label (the message or nothing) and refreshes it.
-void showMessage(Machine& m, bool shown, const char* message);
+// Writes the message label Lbl_Rich(1) (the message or nothing) and refreshes it.
+void writeMessageLabel(Machine& m, bool shown, const char* message);
 
 // Sets the reel window's background and refreshes the reel window.
 void flashWindow(Machine& m, Colour colour);
