@@ -10,6 +10,7 @@ RL00_PACKAGES=(
     qt6-base-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth
+    libreoffice-calc libreoffice-dev
 )
 
 log() { printf '== %s\n' "$*"; }
