@@ -81,7 +81,12 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
         return 2;
 
     const std::uint64_t seed = o.seed ? *o.seed : clockSeed();
-    if (!o.quiet) out << "seed " << seed << "\n";
+    // A seed taken from the clock is the only way to repeat the run: say it even when quiet.
+    if (!o.quiet) {
+        out << "seed " << seed << "\n";
+    } else if (!o.seed) {
+        err << "rl00-headless: seed " << seed << "\n";
+    }
 
     HeadlessDisplay display;
     display.setFramePeriodMs(o.frame_ms);
