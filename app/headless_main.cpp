@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -13,6 +14,10 @@
 
 namespace {
 
+// The longest animation frame the runner accepts. The virtual clock stamps the run log's
+// records, so an unbounded or infinite frame would turn their date and time into garbage.
+constexpr double kMaxFrameMs = 1000.0;
+
 constexpr const char* kUsage =
     "usage: rl00-headless [--games N] [--seed S] [--ini FILE] [--trace FILE] [--stats FILE]\n"
     "                     [--frame-ms F] [--quiet] [ARG]\n"
@@ -21,7 +26,7 @@ constexpr const char* kUsage =
     "  --ini FILE    configuration file (default: RL00.INI beside the program)\n"
     "  --trace FILE  one JSON object per completed game\n"
     "  --stats FILE  the run's statistics as JSON\n"
-    "  --frame-ms F  virtual duration of an animation frame in ms (default 2)\n"
+    "  --frame-ms F  virtual duration of an animation frame in ms, 0 to 1000 (default 2)\n"
     "  --quiet       no table on standard output\n"
     "  ARG           the program's argument: 1 (kakuhen mode), 7 (every game a hit),\n"
     "                8 (lottery values from the test table)\n";
@@ -77,8 +82,9 @@ int main(int argc, char** argv) {
             if (!value(v)) return usageError("--stats needs a file");
             o.stats_file = v;
         } else if (a == "--frame-ms") {
-            if (!value(v) || !parseNumber(v, o.frame_ms) || !(o.frame_ms >= 0.0))
-                return usageError("--frame-ms needs a non-negative number");
+            if (!value(v) || !parseNumber(v, o.frame_ms) || !std::isfinite(o.frame_ms) ||
+                o.frame_ms < 0.0 || o.frame_ms > kMaxFrameMs)
+                return usageError("--frame-ms needs a number from 0 to 1000");
         } else if (a == "--quiet") {
             o.quiet = true;
         } else if (a.starts_with("--")) {

@@ -10,6 +10,7 @@ RL00_PACKAGES=(
     qt6-base-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth
+    libreoffice-calc libreoffice-dev
 )
 
 log() { printf '== %s\n' "$*"; }
@@ -38,6 +39,6 @@ configure_and_build() {
     local dir="$1" type="$2"
     shift 2
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >"$dir.configure.log" 2>&1 ||
-        { cat "$dir.configure.log"; return 1; }
+        { cat "$dir.configure.log" >&2; return 1; }
     cmake --build "$dir" --parallel "$(nproc)"
 }

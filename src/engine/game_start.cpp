@@ -8,9 +8,9 @@
 #include "engine/tables.h"
 #include "platform/checked.h"
 #include "reels/reels.h"
+#include "shell/events.h"
 #include "shell/msg_show.h"
 #include "shell/run_log.h"
-#include "shell/text.h"
 
 namespace rl00 {
 
@@ -20,7 +20,7 @@ constexpr Int32 kJitanGames = 100;
 
 // The command-line test modes overwrite the lottery value of this game.
 void applyTestMode(Machine& m) {
-    const std::string_view arg = trimBlanks(m.command);
+    const std::string_view arg = commandArgument(m.command);
     if (arg == "7") {
         m.G_iLottery = 7;
     } else if (arg == "8") {
@@ -91,10 +91,17 @@ void countPreviewsAndReaches(Machine& m) {
     }
 
     switch (m.G_iRichRes) {
-        case 1: countReach(m, m.G_lRichDoha, &m.G_lDohaCnt); break;
-        case 2: countReach(m, m.G_lRichOshi, &m.G_lOshiCnt); break;
-        case 3: countReach(m, m.G_lRichAtari, nullptr); break;
-        default: break;
+        case 1:
+            countReach(m, m.G_lRichDoha, &m.G_lDohaCnt);
+            break;
+        case 2:
+            countReach(m, m.G_lRichOshi, &m.G_lOshiCnt);
+            break;
+        case 3:
+            countReach(m, m.G_lRichAtari, nullptr);
+            break;
+        default:
+            break;
     }
 }
 

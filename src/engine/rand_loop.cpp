@@ -1,20 +1,22 @@
 #include "engine/rand_loop.h"
 
 #include "engine/machine.h"
+#include "platform/checked.h"
 
 namespace rl00 {
 
 namespace {
 constexpr int kLotteryValues = 367;  // 0..366
 constexpr int kSymbolCount = 14;
+static_assert(kIdleCyclePasses == std::uint64_t{kLotteryValues} * kSymbolCount);
 }  // namespace
 
 void idleStep(Machine& m) {
     IdleCounter& c = m.idle;
-    ++c.j;
+    checkedAdd(c.j, 1);
     if (c.j > kLotteryValues - 1) {
         c.j = 0;
-        ++c.i;
+        checkedAdd(c.i, 1);
         if (c.i > kSymbolCount) c.i = 1;
     }
     m.G_iLottery = c.j;
@@ -26,9 +28,8 @@ void advanceIdle(Machine& m, std::uint64_t passes) {
     if (passes == 0) return;
     IdleCounter& c = m.idle;
     // Position along the whole cycle of 14 x 367 passes, counted from (j = 0, i = 1).
-    const std::uint64_t cycle = std::uint64_t{kLotteryValues} * kSymbolCount;
     const std::uint64_t pos = std::uint64_t(c.i - 1) * kLotteryValues + std::uint64_t(c.j);
-    const std::uint64_t next = (pos + passes % cycle) % cycle;
+    const std::uint64_t next = (pos + passes % kIdleCyclePasses) % kIdleCyclePasses;
     c.i = static_cast<Int16>(next / kLotteryValues + 1);
     c.j = static_cast<Int16>(next % kLotteryValues);
     m.G_iLottery = c.j;

@@ -8,13 +8,6 @@ namespace {
 
 constexpr Int32 kReLotteryStep = 30;
 
-Int16 wrapUp(Int16 s) {
-    return s >= 14 ? Int16{1} : static_cast<Int16>(s + 1);
-}
-Int16 wrapDown(Int16 s) {
-    return s <= 1 ? Int16{14} : static_cast<Int16>(s - 1);
-}
-
 void flash(Machine& m, Colour colour) {
     m.scene.window_back = colour;
     m.display.repaint(Repaint::ReelWindow);
@@ -42,7 +35,7 @@ void playReLottery(Machine& m) {
     hideSprites(m);
     if (m.G_bSaiChusenUp == kTrue) {
         for (Int16 r = 1; r <= 3; ++r)
-            m.G_iStopZug[r] = wrapUp(m.G_iStopZug[r]);
+            m.G_iStopZug[r] = advanceSymbol(m.G_iStopZug[r], kDown);
     }
 
     auto guard = [&m](Int16) { return rightReelOff(m); };
@@ -63,7 +56,7 @@ void playReLottery(Machine& m) {
     if (m.G_bSaiChusenUp != kTrue) return;
     for (Int16 r = 1; r <= 3; ++r) {
         m.G_iStep[r] = 1;
-        m.G_iStopZug[r] = wrapDown(m.G_iStopZug[r]);
+        m.G_iStopZug[r] = advanceSymbol(m.G_iStopZug[r], kUp);
     }
     while (rightReelOff(m)) {
         if (m.G_bPass[3] == kTrue) {

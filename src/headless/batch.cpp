@@ -1,6 +1,7 @@
 #include "headless/batch.h"
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 
@@ -16,9 +17,6 @@ namespace rl00 {
 
 namespace {
 
-// Passes the free-running idle counter makes between two games: uniform over one whole cycle
-// of lottery value and symbol counter, as a game starting at an arbitrary moment sees them.
-constexpr std::uint64_t kIdleCycle = 14 * 367;
 constexpr double kTimerIntervalMs = 1000.0;
 
 // Catches what no state keeps after the game: the outcome as the selection set it.
@@ -62,20 +60,37 @@ bool openOutput(std::ofstream& file, const std::string& path, std::ostream& err)
     return static_cast<bool>(file);
 }
 
+// A configuration file named on the command line must be there: silently playing on without it
+// would run with no log directory and lose every record.
+bool checkIniFile(const std::string& path, std::ostream& err) {
+    if (path.empty()) return true;
+    std::error_code ec;
+    const bool readable =
+        std::filesystem::is_regular_file(path, ec) && std::ifstream(path, std::ios::binary).good();
+    if (!readable) err << "rl00-headless: cannot read the configuration file " << path << "\n";
+    return readable;
+}
+
 }  // namespace
 
 int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
+    if (!checkIniFile(o.ini_file, err)) return 2;
     std::ofstream trace;
     std::ofstream stats_file;
     if (!openOutput(trace, o.trace_file, err) || !openOutput(stats_file, o.stats_file, err))
         return 2;
 
     const std::uint64_t seed = o.seed ? *o.seed : clockSeed();
-    if (!o.quiet) out << "seed " << seed << "\n";
+    // A seed taken from the clock is the only way to repeat the run: say it even when quiet.
+    if (!o.quiet) {
+        out << "seed " << seed << "\n";
+    } else if (!o.seed) {
+        err << "rl00-headless: seed " << seed << "\n";
+    }
 
     HeadlessDisplay display;
     display.setFramePeriodMs(o.frame_ms);
-    display.setEchoMessages(true);
+    display.echoMessagesTo(&err);
     Machine m(display, seed);
     Random idle_rng(seed ^ 0x5DEECE66DULL);
     RunStats stats;
@@ -94,7 +109,9 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
         m.observer = &observer;
         idleStep(m);  // the loop publishes its first step before any event is processed
         for (std::uint64_t g = 1; g <= o.games; ++g) {
-            advanceIdle(m, idle_rng.nextBits() % kIdleCycle);
+            // The free-running counter's passes between two games: uniform over one whole
+            // cycle, as a game starting at an arbitrary moment sees lottery value and symbol.
+            advanceIdle(m, idle_rng.nextBits() % kIdleCyclePasses);
             display.advanceMs(kTimerIntervalMs);
             record = GameRecord{};
             record.game = g;

@@ -23,7 +23,8 @@ struct BatchOptions {
 };
 
 // Plays the games and writes trace, statistics and the readable table (to `out` unless quiet).
-// Returns the exit code: 0 after all games, 1 when a kind-4 message ended the machine.
+// Returns the exit code: 0 after all games, 1 when a kind-4 message ended the machine, 2 when the
+// configuration file cannot be read or an output file cannot be written (nothing is played).
 int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace rl00

@@ -1,7 +1,8 @@
 #include "headless/headless_display.h"
 
+#include <algorithm>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 #include <utility>
 
 namespace rl00 {
@@ -53,7 +54,11 @@ void HeadlessDisplay::repaint(Repaint what) {
 
 Int32 HeadlessDisplay::messageBox(const std::string& text, const std::string& title, Int32 style) {
     messages_.push_back({text, title, style});
-    if (echo_messages_) std::cerr << "[" << title << "] " << text << "\n";
+    if (echo_sink_ != nullptr) {
+        std::string shown = text;
+        std::replace(shown.begin(), shown.end(), '\r', '\n');
+        *echo_sink_ << "[" << title << "] " << shown << "\n" << std::flush;
+    }
     if (!answers_.empty()) {
         const Int32 answer = answers_.front();
         answers_.pop_front();

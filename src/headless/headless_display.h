@@ -7,6 +7,7 @@
 #include <ctime>
 #include <deque>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,10 @@ class HeadlessDisplay : public Display {
     // Answers for the next message boxes; without one, OK (1) or Yes (6) is pressed.
     void queueAnswer(Int32 result) { answers_.push_back(result); }
     const std::vector<ShownMessage>& messages() const { return messages_; }
-    // Also print every message's title and text on standard error.
-    void setEchoMessages(bool echo) { echo_messages_ = echo; }
+    // Also print every message's title and text on `sink` (nullptr: no echo). A carriage return
+    // in the text, the line break of a message window, is printed as a new line: on a terminal
+    // it would send the cursor back and let the next line overwrite the first.
+    void echoMessagesTo(std::ostream* sink) { echo_sink_ = sink; }
 
     std::uint64_t passes() const { return passes_; }
     std::uint64_t beeps() const { return beeps_; }
@@ -92,7 +95,7 @@ class HeadlessDisplay : public Display {
     std::function<void(Int32)> on_sleep_;
     std::deque<Int32> answers_;
     std::vector<ShownMessage> messages_;
-    bool echo_messages_ = false;
+    std::ostream* echo_sink_ = nullptr;
 };
 
 }  // namespace rl00

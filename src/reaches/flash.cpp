@@ -17,7 +17,7 @@ void RICH_FRS(Machine& m, Int16& S, Int16& R) {
         run.play([&](ReachRun& r) {
             tickCounter(b, 10);
             tickCounter(f, 15);
-            showMessage(m, b > 5, text::kFlash);
+            writeMessageLabel(m, b > 5, text::kFlash);
             // Only the colour changes here; the reel frames show it.
             m.scene.window_back = f > 10 ? kBlack : kWhite;
             r.countLap();
@@ -44,9 +44,9 @@ void RICH_FRK(Machine& m, Int16& S, Int16& R) {
                 checkedAdd(b, 1);
                 if (b == 112) b = 0;
                 if (b == 56) {
-                    showMessage(m, true, text::kFlashFrames);
+                    writeMessageLabel(m, true, text::kFlashFrames);
                 } else if (b == 0) {
-                    showMessage(m, false, text::kFlashFrames);
+                    writeMessageLabel(m, false, text::kFlashFrames);
                 }
                 checkedAdd(f, 1);
                 if (f > 112) f = 0;

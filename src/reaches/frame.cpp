@@ -34,7 +34,7 @@ void setImage(Machine& m, PictureId id, Int16 n) {
     m.scene.picture(id).image = n;
 }
 
-void showMessage(Machine& m, bool shown, const char* message) {
+void writeMessageLabel(Machine& m, bool shown, const char* message) {
     m.scene.Lbl_Rich[1].caption = shown ? message : "";
     m.display.repaint(Repaint::MessageLabel);
 }
@@ -85,7 +85,7 @@ void RICH_OPEN(Machine& m, Int16& R) {
         ReachRun run(m, R, {.start = j, .step = 5, .direction = kDown, .opening = true});
         Int16 b = 0;
         run.play([&](ReachRun& r) {
-            showMessage(m, tickCounter(b, 2) == 2, text::kNormal);
+            writeMessageLabel(m, tickCounter(b, 2) == 2, text::kNormal);
             r.countLap();
         });
         endRun(m, text::kNormal);
@@ -102,7 +102,7 @@ void RICH_NM(Machine& m, Int16& S, Int16& R) {
         ReachRun run(m, R, {.start = R, .step = 5, .direction = kDown, .stop = stop});
         Int16 b = 0;
         run.play([&](ReachRun& r) {
-            showMessage(m, tickCounter(b, 2) == 2, text::kNormal);
+            writeMessageLabel(m, tickCounter(b, 2) == 2, text::kNormal);
             r.countLap();
         });
         endRun(m, text::kNormal);

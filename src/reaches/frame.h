@@ -53,8 +53,8 @@ inline Int16 tickCounter(Int16& b, Int16 top) {
     return b;
 }
 
-// Writes the message label (the message or nothing) and refreshes it.
-void showMessage(Machine& m, bool shown, const char* message);
+// Writes the message label Lbl_Rich(1) (the message or nothing) and refreshes it.
+void writeMessageLabel(Machine& m, bool shown, const char* message);
 
 // Sets the reel window's background and refreshes the reel window.
 void flashWindow(Machine& m, Colour colour);
@@ -67,8 +67,8 @@ void endRun(Machine& m, const char* message);
 // event processing in between. Returns the number of moves.
 Int32 slideGhostIn(Machine& m, Int32& gx);
 
-// Plays a lead-in with G_iOshiDir at 0 and restores it afterwards: with no laps of its own to
-// make, the lead-in stops on its intermediate symbol before it would pass R again.
+// Plays a lead-in with G_iOshiDir at 0 and restores it afterwards: the lead-in then makes only
+// the laps its own run adds and stops on the intermediate symbol, where the caller's run starts.
 template <class LeadIn>
 void withOshiDirAtZero(Machine& m, LeadIn&& lead_in) {
     const Int16 saved = m.G_iOshiDir;

@@ -17,7 +17,7 @@ void RICH_LO(Machine& m, Int16& S, Int16& R) {
         run.play([&](ReachRun& r) {
             tickCounter(b, 10);
             checkedAdd(c, 1);
-            showMessage(m, b > 5, text::kLeftGhost);
+            writeMessageLabel(m, b > 5, text::kLeftGhost);
             m.scene.window_back = c > 30 ? kBlack : kWhite;
             if (c == 20) {
                 Picture& ghost = m.scene.picture(kImgObake);
@@ -55,7 +55,7 @@ void RICH_LOS(Machine& m, Int16& S, Int16& R) {
         ReachRun run(m, R, {.start = y, .step = 30, .direction = kDown, .stop = stop});
         Int16 b = 0;
         run.play([&](ReachRun& r) {
-            showMessage(m, tickCounter(b, 10) > 5, text::kLeftSuper);
+            writeMessageLabel(m, tickCounter(b, 10) > 5, text::kLeftSuper);
             checkedAdd(gy, 30);
             ghost.top = gy;
             r.countLap();

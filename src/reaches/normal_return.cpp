@@ -17,7 +17,7 @@ void RICH_NMR(Machine& m, Int16& S, Int16& R) {
         ReachRun run(m, R, {.start = y, .step = 5, .direction = kUp, .stop = stop});
         Int16 b = 0;
         run.play([&](ReachRun& r) {
-            showMessage(m, tickCounter(b, 10) > 5, text::kNormalReturn);
+            writeMessageLabel(m, tickCounter(b, 10) > 5, text::kNormalReturn);
             r.countLap();
         });
         endRun(m, text::kNormalReturn);

@@ -64,7 +64,7 @@ void RICH_RO(Machine& m, Int16& S, Int16& R) {
         run.play([&](ReachRun& r) {
             tickCounter(b, 10);
             checkedAdd(c, 1);
-            showMessage(m, b > 1, text::kRightGhost);
+            writeMessageLabel(m, b > 1, text::kRightGhost);
             m.scene.window_back = c > 30 ? kBlack : kWhite;
             if (c == 20) {
                 Picture& ghost = m.scene.picture(kImgObake);
@@ -96,16 +96,17 @@ void RICH_ROS(Machine& m, Int16& S, Int16& R) {
 
         ReachRun run(m, R, {.start = y, .step = 7, .direction = kDown, .stop = stop});
         Int16 b = 0;
-        const bool over = run.play([&] { return moveGhost(m, gx, gy, -2); },
-                                   [&](ReachRun& r) {
-                                       showMessage(m, tickCounter(b, 10) > 1, text::kRightSuper);
-                                       r.countLap();
-                                       if (!(m.G_bModori == kTrue && r.over())) {
-                                           WAIT_MS(m, 100);
-                                           WAIT_MS(m, 500);
-                                       }
-                                       return glideHome(m, gx, gy);
-                                   });
+        const bool over =
+            run.play([&] { return moveGhost(m, gx, gy, -2); },
+                     [&](ReachRun& r) {
+                         writeMessageLabel(m, tickCounter(b, 10) > 1, text::kRightSuper);
+                         r.countLap();
+                         if (!(m.G_bModori == kTrue && r.over())) {
+                             WAIT_MS(m, 100);
+                             WAIT_MS(m, 500);
+                         }
+                         return glideHome(m, gx, gy);
+                     });
         if (!over) return;
         if (m.G_bModori == kFalse && !finalGhostMove(m, gx, gy)) return;
         endRun(m, text::kRightSuper);
@@ -136,7 +137,7 @@ void RICH_ROM(Machine& m, Int16& S, Int16& R) {
         const bool over =
             run.play([&] { return moveGhost(m, gx, gy, -2); },
                      [&](ReachRun& r) {
-                         showMessage(m, tickCounter(b, 10) <= 1, text::kRightReturnRun);
+                         writeMessageLabel(m, tickCounter(b, 10) <= 1, text::kRightReturnRun);
                          r.countLap();
                          return glideHome(m, gx, gy);
                      });

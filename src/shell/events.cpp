@@ -5,7 +5,6 @@
 #include "reaches/reaches.h"
 #include "reels/reels.h"
 #include "shell/ini_read.h"
-#include "shell/text.h"
 #include "shell/window_layout.h"
 
 namespace rl00 {
@@ -24,13 +23,20 @@ void loadMachine(Machine& m, const std::string& program_dir, const std::string& 
     m.scene.Lbl_Rich[1].caption.clear();
     m.scene.Lbl_SyriMode.caption.clear();
     m.rnd.reseed(seed ? *seed : clockSeed());
-    if (trimBlanks(command) == "1") {
+    if (commandArgument(command) == "1") {
         m.G_iSyriMode = 1;
         m.G_bKakuhen = kTrue;
         m.G_bKakuhenPrev = kTrue;
     }
     m.scene.Tim_Start.interval_ms = 1000;
     m.scene.Tim_Start.enabled = true;
+}
+
+std::string_view commandArgument(const std::string& command) {
+    const auto first = command.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = command.find_last_not_of(' ');
+    return std::string_view(command).substr(first, last - first + 1);
 }
 
 void onStartRequest(Machine& m) {

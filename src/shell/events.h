@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace rl00 {
 
@@ -17,6 +18,10 @@ struct Machine;
 // `command` is the program's command-line argument as given.
 void loadMachine(Machine& m, const std::string& program_dir, const std::string& command,
                  std::optional<std::uint64_t> seed = std::nullopt);
+
+// The command-line argument as the load and the game cycle compare it: trimmed of spaces only, as
+// the machine trimmed it (a tab is part of the argument).
+std::string_view commandArgument(const std::string& command);
 
 // A tick of Tim_Start or a click on Com_Start: runs one game cycle, unless one is running
 // already or the idle counter has not taken its first step (then the request is ignored).

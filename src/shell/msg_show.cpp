@@ -15,11 +15,16 @@ struct KindStyle {
 
 KindStyle styleOf(Int16 kind) {
     switch (kind) {
-        case msg::kMessage: return {" メッセージ", mb::kOk, mb::kIconInformation};
-        case msg::kChoice: return {" 選択", mb::kYesNo, mb::kIconQuestion};
-        case msg::kWarning: return {" 警告", mb::kOk, mb::kIconExclamation};
-        case msg::kError: return {" エラー", mb::kOk, mb::kIconCritical};
-        default: return {" システムエラー", mb::kOk, mb::kIconCritical};
+        case msg::kMessage:
+            return {" メッセージ", mb::kOk, mb::kIconInformation};
+        case msg::kChoice:
+            return {" 選択", mb::kYesNo, mb::kIconQuestion};
+        case msg::kWarning:
+            return {" 警告", mb::kOk, mb::kIconExclamation};
+        case msg::kError:
+            return {" エラー", mb::kOk, mb::kIconCritical};
+        default:
+            return {" システムエラー", mb::kOk, mb::kIconCritical};
     }
 }
 

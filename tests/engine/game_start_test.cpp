@@ -76,6 +76,23 @@ TEST(GameCycle, ArgumentSevenMakesEveryGameAHitAndLogsIt) {
     EXPECT_EQ(g.t.m.scene.Lbl_Rich[1].caption, "");
 }
 
+TEST(GameCycle, TheArgumentIsTrimmedOfSpacesOnly) {
+    Game kakuhen("  1 ");
+    EXPECT_EQ(kakuhen.t.m.G_iSyriMode, 1);
+    EXPECT_EQ(kakuhen.t.m.G_bKakuhen, kTrue);
+    EXPECT_EQ(kakuhen.t.m.G_bKakuhenPrev, kTrue);
+    EXPECT_EQ(kakuhen.modeCaption(), "");  // shown from the end of the first game
+
+    Game tab_one("\t1");
+    EXPECT_EQ(tab_one.t.m.G_iSyriMode, 0);
+    EXPECT_EQ(tab_one.t.m.G_bKakuhen, kFalse);
+
+    Game tab_seven("7\t");
+    tab_seven.play(0, 2);
+    EXPECT_EQ(tab_seven.t.m.G_iLottery, 0);
+    EXPECT_EQ(tab_seven.t.m.G_bOoatari, kFalse);
+}
+
 TEST(GameCycle, ArgumentEightRowTwentyPlaysAPlainMiss) {
     Game g("8", seedWhoseFirstDraw(32, 20));
     g.play(7, 1);  // the test table overrides the idle loop's value

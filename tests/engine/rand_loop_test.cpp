@@ -61,7 +61,8 @@ TEST(RandLoop, AdvanceIdleEqualsSingleSteps) {
     TestMachine a;
     TestMachine b;
     for (std::uint64_t n : {0u, 1u, 365u, 366u, 367u, 5137u, 5138u, 20000u, 3u}) {
-        for (std::uint64_t k = 0; k < n; ++k) idleStep(a.m);
+        for (std::uint64_t k = 0; k < n; ++k)
+            idleStep(a.m);
         advanceIdle(b.m, n);
         ASSERT_EQ(a.m.G_iLottery, b.m.G_iLottery) << n;
         ASSERT_EQ(a.m.G_iZugCnt, b.m.G_iZugCnt) << n;

@@ -10,7 +10,10 @@
 #include <sstream>
 
 #include "headless/game_record.h"
+#include "headless/headless_display.h"
 #include "headless/run_stats.h"
+#include "shell/msg_show.h"
+#include "support/test_machine.h"
 
 namespace rl00 {
 namespace {
@@ -120,6 +123,20 @@ TEST_F(Batch, ArgumentSevenHitsEveryGameAndStatsCountThem) {
     EXPECT_NE(stats.find("\"G_lOoatariCnt\": 50"), std::string::npos);
 }
 
+TEST_F(Batch, AConfigurationFileThatCannotBeReadIsAUsageError) {
+    for (const fs::path& ini : {dir_ / "missing.ini", dir_}) {
+        BatchOptions o;
+        o.games = 5;
+        o.seed = 1;
+        o.ini_file = ini.string();
+        o.trace_file = (dir_ / "trace").string();
+        std::string text;
+        EXPECT_EQ(run(o, &text), 2) << ini;
+        EXPECT_NE(text.find(ini.string()), std::string::npos) << text;
+        EXPECT_EQ(slurp(o.trace_file), "");  // no game was played
+    }
+}
+
 TEST(RunStatistics, WilsonIntervalAndPerModeCounting) {
     const Interval none = wilson95({0, 0});
     EXPECT_EQ(none.low, 0.0);
@@ -152,6 +169,19 @@ TEST(RunStatistics, WilsonIntervalAndPerModeCounting) {
     EXPECT_EQ(stats.reachResult(4, 2), 1u);
 }
 
+TEST(HeadlessMessages, EchoShowsTitleAndEveryLineOfTheText) {
+    test::TestMachine t;
+    std::ostringstream echo;
+    t.display.echoMessagesTo(&echo);
+    showMessage(t.m, "停止出目に失敗しました");
+    t.m.err.set(RuntimeError(err::kOverflow));
+    EXPECT_EQ(test::runUntilEnd([&] { showSystemError(t.m); }), 1);
+    // The error's line break must not send the cursor back over the message's first line.
+    EXPECT_EQ(echo.str(),
+              "[ メッセージ] 停止出目に失敗しました\n"
+              "[ エラー] システムエラーが発生しました\n6 :Overflow\n");
+}
+
 TEST(HeadlessProgram, UsageErrorsExitWithTwo) {
     const std::string exe = std::string(RL00_BUILD_DIR) + "/app/rl00-headless";
     auto status = [&](const std::string& args) {
@@ -162,6 +192,10 @@ TEST(HeadlessProgram, UsageErrorsExitWithTwo) {
     EXPECT_EQ(status("--games"), 2);
     EXPECT_EQ(status("--games ten"), 2);
     EXPECT_EQ(status("--frame-ms -1"), 2);
+    // A frame period without a finite, sane value would stamp the run log with a broken date.
+    EXPECT_EQ(status("--frame-ms inf --games 1 --quiet"), 2);
+    EXPECT_EQ(status("--frame-ms 1e300 --games 1 --quiet"), 2);
+    EXPECT_EQ(status("--frame-ms nan --games 1 --quiet"), 2);
     EXPECT_EQ(status("--bogus"), 2);
     EXPECT_EQ(status("7 8"), 2);
     EXPECT_EQ(status("--games 3 --quiet --seed 1 7"), 0);

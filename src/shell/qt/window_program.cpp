@@ -130,7 +130,7 @@ void installFontSubstitutes() {
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
 }
 
-int runWindowProgram(int argc, char** argv, std::function<void()> launch_analysis) {
+int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     // Only --zoom matters before the application exists; the rest is read afterwards, when Qt
     // has taken its own options (-platform, ...) out of the arguments.
     const Options early = parseOptions(argsOf(argc, argv));
@@ -169,7 +169,10 @@ int runWindowProgram(int argc, char** argv, std::function<void()> launch_analysi
     Machine m(display, 0);  // the load seeds the generator from the clock
     MainWindow window(m, display);
     new ViewMenu(window, display, choice, zoom);
-    window.setAnalysisLauncher(std::move(launch_analysis));
+    if (launch_analysis) {
+        window.setAnalysisLauncher(
+            [&m, &window, launch = std::move(launch_analysis)] { launch(m, window); });
+    }
     window.setEndAfterGames(o.end_after_games);
     window.setEndAfterMs(o.end_after_ms);
     if (o.measure) window.setIdleEntry([&] { runPacingProbe(m, display); });

@@ -1,0 +1,47 @@
+#pragma once
+// The spreadsheet application as the launcher sees it (class "Excel.application"), served by
+// LibreOffice Calc: the application, a workbook, its sheets, ranges and windows, each reached
+// by member name. Members are matched without regard to case, as late binding does.
+
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+
+#include <memory>
+#include <string>
+
+#include "analysis/bridge/office.h"
+#include "analysis/json_line.h"
+
+namespace rl00::bridge {
+
+class BridgeObject;
+
+// A member's value: a plain value or an object.
+struct Result {
+    json::Value value;
+    std::shared_ptr<BridgeObject> object;
+};
+
+// What the application's members act on: the office and its active workbook.
+struct Session {
+    Office& office;
+    uno::Reference<frame::XModel> active;
+};
+
+class BridgeObject {
+  public:
+    virtual ~BridgeObject() = default;
+    // Each throws BridgeFailure for a member the object does not have.
+    virtual Result get(const std::string& member, const json::Array& args);
+    virtual void put(const std::string& member, const json::Array& args, const json::Value& value);
+    virtual Result call(const std::string& member, const json::Array& args);
+};
+
+std::shared_ptr<BridgeObject> makeApplication(Session& session);
+std::shared_ptr<BridgeObject> makeWorkbook(Session& session, uno::Reference<frame::XModel> model);
+
+// The workbook's report of how its macro went: "OK ..." or "NG ...", in E4 of "データ".
+inline constexpr const char* kStatusSheet = "データ";
+inline constexpr const char* kStatusCell = "E4";
+
+}  // namespace rl00::bridge

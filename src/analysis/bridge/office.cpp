@@ -1,0 +1,288 @@
+#include "analysis/bridge/office.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/task/XInteractionRequest.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <osl/file.hxx>
+#include <rtl/ref.hxx>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "analysis/bridge/bridge_failure.h"
+
+namespace rl00::bridge {
+
+namespace beans = com::sun::star::beans;
+namespace container = com::sun::star::container;
+namespace task = com::sun::star::task;
+
+std::string toUtf8(const rtl::OUString& s) {
+    const rtl::OString utf8 = rtl::OUStringToOString(s, RTL_TEXTENCODING_UTF8);
+    return std::string(utf8.getStr(), static_cast<std::size_t>(utf8.getLength()));
+}
+
+rtl::OUString fromUtf8(const std::string& s) {
+    return rtl::OUString(s.data(), static_cast<sal_Int32>(s.size()), RTL_TEXTENCODING_UTF8);
+}
+
+namespace {
+
+std::string environment(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
+}
+
+// A name that is the same for every helper serving the same profile, so that a helper finds
+// the office an earlier one started.
+std::string pipeNameFor(const std::string& profile_dir) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (const char c : profile_dir)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(hash));
+    return "rl00_office_" + std::to_string(::getuid()) + "_" + buf;
+}
+
+std::string fileUrl(const std::string& path) {
+    rtl::OUString url;
+    if (osl::FileBase::getFileURLFromSystemPath(fromUtf8(path), url) != osl::FileBase::E_None)
+        return "";
+    return toUtf8(url);
+}
+
+void makeDirectories(const std::string& path) {
+    for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+        ::mkdir(path.substr(0, at).c_str(), 0700);
+        if (at == std::string::npos) break;
+    }
+}
+
+bool hasUtf8Locale() {
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || *value == '\0') continue;
+        const std::string v(value);
+        return v.find("UTF-8") != std::string::npos || v.find("utf8") != std::string::npos;
+    }
+    return false;
+}
+
+// Answers every question of the office with "abort": a dialog on a visible office would
+// otherwise wait for a user who may not be looking, and the helper would wait with it.
+class AbortingHandler : public cppu::WeakImplHelper1<task::XInteractionHandler> {
+  public:
+    void SAL_CALL handle(const uno::Reference<task::XInteractionRequest>& request) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (asked_.empty()) asked_ = toUtf8(request->getRequest().getValueTypeName());
+        }
+        for (const auto& continuation : request->getContinuations()) {
+            uno::Reference<task::XInteractionAbort> abort(continuation, uno::UNO_QUERY);
+            if (abort.is()) {
+                abort->select();
+                return;
+            }
+        }
+    }
+    std::string asked() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return asked_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::string asked_;
+};
+
+beans::PropertyValue property(const char* name, const uno::Any& value) {
+    beans::PropertyValue p;
+    p.Name = rtl::OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+
+}  // namespace
+
+OfficeOptions officeOptionsFromEnvironment() {
+    OfficeOptions o;
+    o.soffice = environment("RL00_SOFFICE", RL00_OFFICE_DIR "/program/soffice");
+    const std::string data_home =
+        environment("XDG_DATA_HOME", environment("HOME", "/tmp") + "/.local/share");
+    o.profile_dir = environment("RL00_OFFICE_PROFILE", data_home + "/rl00/office");
+    o.pipe_name = pipeNameFor(o.profile_dir);
+    o.headless = environment("RL00_OFFICE_HEADLESS", "") == "1";
+    o.connect_timeout_s = std::atoi(environment("RL00_OFFICE_TIMEOUT", "60").c_str());
+    if (o.connect_timeout_s <= 0) o.connect_timeout_s = 60;
+    return o;
+}
+
+bool Office::tryAttach() {
+    try {
+        const auto resolver = com::sun::star::bridge::UnoUrlResolver::create(local_);
+        const auto remote = resolver->resolve(
+            fromUtf8("uno:pipe,name=" + options_.pipe_name + ";urp;StarOffice.ComponentContext"));
+        uno::Reference<uno::XComponentContext> context(remote, uno::UNO_QUERY_THROW);
+        desktop_ = frame::Desktop::create(context);
+        return true;
+    } catch (const uno::Exception&) {
+        // Not running yet, or still starting up.
+        return false;
+    }
+}
+
+void Office::start() {
+    if (::access(options_.soffice.c_str(), X_OK) != 0)
+        throw BridgeFailure{reason::kNoServer, 429,
+                            "LibreOffice (" + options_.soffice + ") が見つかりません"};
+    makeDirectories(options_.profile_dir);
+    const std::string profile = "-env:UserInstallation=" + fileUrl(options_.profile_dir);
+    const std::string accept =
+        "--accept=pipe,name=" + options_.pipe_name + ";urp;StarOffice.ComponentContext";
+    std::vector<std::string> args = {options_.soffice, "--norestore", "--nologo",
+                                     "--nodefault",    profile,       accept};
+    if (options_.headless) args.insert(args.begin() + 1, "--headless");
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const bool utf8 = hasUtf8Locale();
+
+    // Twice forked and in a session of its own, the office outlives the helper and is not
+    // its child to reap; it holds none of the helper's pipes.
+    const pid_t child = ::fork();
+    if (child < 0) throw BridgeFailure{reason::kNoServer, 429, "fork failed"};
+    if (child == 0) {
+        ::setsid();
+        if (::fork() != 0) ::_exit(0);
+        const int null_fd = ::open("/dev/null", O_RDWR);
+        for (int fd = 0; fd <= 2; ++fd)
+            ::dup2(null_fd, fd);
+        for (int fd = 3; fd < 1024; ++fd)
+            ::close(fd);
+        if (!utf8) ::setenv("LC_ALL", "C.UTF-8", 1);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+}
+
+void Office::connect() {
+    if (connected()) return;
+    try {
+        if (!local_.is()) local_ = cppu::defaultBootstrap_InitialComponentContext();
+    } catch (const uno::Exception& e) {
+        throw BridgeFailure{reason::kNoServer, 429, "UNO: " + toUtf8(e.Message)};
+    }
+    if (tryAttach()) return;
+    start();
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(options_.connect_timeout_s);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        if (tryAttach()) return;
+    }
+    throw BridgeFailure{reason::kNoServer, 429,
+                        "LibreOffice に " + std::to_string(options_.connect_timeout_s) +
+                            " 秒以内に接続できませんでした"};
+}
+
+void Office::quit() {
+    if (!connected()) return;
+    try {
+        // Ending the office with a changed document open would make a visible office ask
+        // whether to save it, and wait: the documents are closed unsaved first.
+        const auto documents = desktop_->getComponents()->createEnumeration();
+        while (documents->hasMoreElements()) {
+            const uno::Any document = documents->nextElement();
+            uno::Reference<com::sun::star::util::XModifiable> changed(document, uno::UNO_QUERY);
+            if (changed.is()) changed->setModified(false);
+            uno::Reference<com::sun::star::util::XCloseable> closeable(document, uno::UNO_QUERY);
+            if (closeable.is()) closeable->close(true);
+        }
+        // An office still busy starting up refuses to end; it is asked again for a while.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!desktop_->terminate() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    } catch (const uno::Exception&) {
+        // The connection goes down with the office.
+    }
+    desktop_.clear();
+}
+
+void Office::removeStaleLock(const std::string& path, const std::string& url) {
+    const std::size_t slash = path.rfind('/');
+    const std::string lock = path.substr(0, slash + 1) + ".~lock." + path.substr(slash + 1) + "#";
+    std::ifstream in(lock);
+    if (!in) return;
+    const std::string owner((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Only our own office writes our profile into a lock; the document is not open in it (the
+    // caller looked), so the lock is left over from an office that ended without cleaning up.
+    const std::string profile_url = fileUrl(options_.profile_dir);
+    if (!profile_url.empty() && owner.find(profile_url) != std::string::npos && !url.empty())
+        ::unlink(lock.c_str());
+}
+
+uno::Reference<frame::XModel> Office::open(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        throw BridgeFailure{reason::kNoDocument, 432, path};
+    const std::string url = fileUrl(path);
+    if (url.empty()) throw BridgeFailure{reason::kNoDocument, 432, path};
+    const rtl::OUString wanted = fromUtf8(url);
+
+    const auto documents = desktop_->getComponents()->createEnumeration();
+    while (documents->hasMoreElements()) {
+        uno::Reference<frame::XModel> model(documents->nextElement(), uno::UNO_QUERY);
+        if (model.is() && model->getURL() == wanted) return model;
+    }
+    removeStaleLock(path, url);
+
+    rtl::Reference<AbortingHandler> handler(new AbortingHandler);
+    uno::Sequence<beans::PropertyValue> props(3);
+    props[0] = property("Hidden", uno::Any(!options_.headless));
+    props[1] = property("MacroExecutionMode",
+                        uno::Any(com::sun::star::document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN));
+    props[2] = property("InteractionHandler",
+                        uno::Any(uno::Reference<task::XInteractionHandler>(handler.get())));
+    std::string why;
+    try {
+        uno::Reference<frame::XComponentLoader> loader(desktop_, uno::UNO_QUERY_THROW);
+        const auto component = loader->loadComponentFromURL(wanted, "_blank", 0, props);
+        uno::Reference<frame::XModel> model(component, uno::UNO_QUERY);
+        if (model.is()) return model;
+    } catch (const com::sun::star::lang::DisposedException&) {
+        throw;
+    } catch (const uno::Exception& e) {
+        why = toUtf8(e.Message);
+    }
+    const std::string asked = handler->asked();
+    if (!asked.empty()) why = why.empty() ? asked : why + " (" + asked + ")";
+    throw BridgeFailure{reason::kDocumentFailed, 1004, why};
+}
+
+}  // namespace rl00::bridge

@@ -1,0 +1,297 @@
+// The analysis launch against a real (headless) LibreOffice: run logs of known records are
+// analysed by the workbook's macro, and the summary read back from the open workbook must
+// equal what is computed here from the same records. Skipped when no office is installed.
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "analysis/analysis_texts.h"
+#include "analysis/bridge_client.h"
+#include "analysis/recording_automation.h"
+#include "shell/run_log.h"
+
+namespace rl00 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::runUntilEnd;
+using test::TestMachine;
+
+const char* const kCodes[] = {"01:Nm ", "02:NmR", "03:RO ", "04:ROS", "05:ROM",
+                              "06:LO ", "07:LOS", "08:Hnd", "09:Frs", "10:FrK"};
+
+std::string sofficePath() {
+    const char* set = std::getenv("RL00_SOFFICE");
+    return set != nullptr ? set : "/usr/lib/libreoffice/program/soffice";
+}
+
+bool officeInstalled() {
+    return ::access(defaultBridgePath().c_str(), X_OK) == 0 &&
+           ::access(sofficePath().c_str(), X_OK) == 0;
+}
+
+// Hits of a plausible run: the state after each hit game, as the log writer reads it.
+std::vector<GameState> knownHits(int count) {
+    std::mt19937 gen(20240607);
+    const auto upTo = [&](int n) { return std::uniform_int_distribution<int>(0, n)(gen); };
+    std::vector<GameState> hits;
+    Flag kakuhen = kFalse;
+    Int16 renchan = 0;
+    for (int i = 0; i < count; ++i) {
+        GameState g;
+        g.G_bKakuhenPrev = kakuhen;
+        g.G_lRevCnt = kakuhen == kTrue ? 1 + upTo(120) : 1 + upTo(1400);
+        for (int k = 1; k <= 10; ++k) {
+            g.G_lRichOshi[k] = upTo(2);
+            g.G_lRichDoha[k] = upTo(3);
+        }
+        const int kind = 1 + upTo(9);
+        g.G_lRichAtari[kind] = 1;
+        g.G_sRichCode = kCodes[kind - 1];
+        g.G_bKakuhen = toFlag(upTo(1) == 1);
+        g.G_bSaiChusen = toFlag(upTo(3) == 0);
+        g.G_sZugaraHit = std::to_string(1 + upTo(13));
+        g.G_sZugaraKari = g.G_sZugaraHit;
+        g.G_sYokoku = std::to_string(upTo(2));
+        g.G_lYokoku1N = upTo(6) + (g.G_sYokoku == "1");
+        g.G_lYokoku2N = upTo(1) + (g.G_sYokoku == "2");
+        renchan = kakuhen == kTrue ? static_cast<Int16>(renchan + 1) : Int16{1};
+        g.G_iRenchan = renchan;
+        g.G_iLottery = 7;
+        hits.push_back(g);
+        kakuhen = g.G_bKakuhen;
+    }
+    return hits;
+}
+
+void writeLog(const fs::path& file, const std::vector<GameState>& hits, std::size_t from,
+              std::size_t to) {
+    std::ofstream out(file, std::ios::binary);
+    for (std::size_t i = from; i < to; ++i)
+        out << LOG_REC(hits[i], LocalDateTime{2024, 6, 7, 12, 0, static_cast<int>(i % 60)})
+            << kLogLineEnd;
+}
+
+// What the summary must say, computed from the state rather than from the log text.
+struct Expected {
+    double hits = 0, kakuhen = 0, relottery = 0, base = 0, chains = 0, chain_sum = 0;
+    double bins[11] = {};
+    double chain_lengths[10] = {};
+    double kind_hits[11] = {}, kind_reaches[11] = {};
+    double pre_hits[3] = {}, pre_games[3] = {};
+
+    explicit Expected(const std::vector<GameState>& hits_in) {
+        double previous = 0;
+        const auto chainEnds = [&](double length) {
+            if (length < 1) return;
+            chain_lengths[std::min(9, static_cast<int>(length) - 1)] += 1;
+            chains += 1;
+            chain_sum += length;
+        };
+        for (std::size_t i = 0; i < hits_in.size(); ++i) {
+            const GameState& g = hits_in[i];
+            hits += 1;
+            kakuhen += g.G_bKakuhen == kTrue;
+            relottery += g.G_bSaiChusen == kTrue;
+            if (g.G_bKakuhenPrev == kFalse) {
+                base += 1;
+                bins[std::clamp((g.G_lRevCnt - 1) / 100, 0, 10)] += 1;
+            }
+            if (i > 0 && g.G_iRenchan <= previous) chainEnds(previous);
+            previous = g.G_iRenchan;
+            for (int k = 1; k <= 10; ++k) {
+                kind_reaches[k] += g.G_lRichOshi[k] + g.G_lRichDoha[k] + g.G_lRichAtari[k];
+                if (g.G_sRichCode == kCodes[k - 1]) kind_hits[k] += 1;
+            }
+            pre_hits[1] += g.G_sYokoku == "1";
+            pre_hits[2] += g.G_sYokoku == "2";
+            pre_games[1] += g.G_lYokoku1N;
+            pre_games[2] += g.G_lYokoku2N;
+        }
+        chainEnds(previous);
+    }
+};
+
+struct Wilson {
+    double lo, hi;
+};
+Wilson wilson(double x, double n) {
+    const double z = 1.959963984540054;
+    const double p = x / n, d = 1 + z * z / n;
+    const double c = (p + z * z / (2 * n)) / d;
+    const double h = z * std::sqrt(p * (1 - p) / n + z * z / (4 * n * n)) / d;
+    return {c - h, c + h};
+}
+
+class CalcEndToEnd : public testing::Test {
+  protected:
+    // Test processes may run side by side: each has an office of its own.
+    static fs::path profile() {
+        return fs::path(RL00_BUILD_DIR) / "analysis-e2e" / ("office-" + std::to_string(::getpid()));
+    }
+    static void SetUpTestSuite() {
+        if (!officeInstalled()) return;
+        ::setenv("RL00_OFFICE_HEADLESS", "1", 1);
+        ::setenv("RL00_OFFICE_PROFILE", profile().c_str(), 1);
+    }
+    static void TearDownTestSuite() {
+        if (!officeInstalled()) return;
+        BridgeAutomation server(defaultBridgePath(), [] { return true; });
+        try {
+            server.CreateObject(analysis_text::kServerClass)->call("Quit");
+        } catch (const AutomationError&) {
+        }
+        std::error_code ignored;
+        fs::remove_all(profile(), ignored);
+    }
+
+    void SetUp() override {
+        if (!officeInstalled()) GTEST_SKIP() << "LibreOffice or the helper is not installed";
+        dir_ = fs::path(RL00_BUILD_DIR) / "analysis-e2e" / std::to_string(::getpid()) /
+               testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "log");
+        fs::copy_file(fs::path(RL00_BUILD_DIR) / "analysis" / "ATARI.ods", dir_ / "ATARI.ods");
+        t_.m.G_sExcelPath = dir_.string();
+        t_.m.G_sExcelBook = "ATARI.ods";
+        t_.m.G_sLogPath = (dir_ / "log").string();
+    }
+
+    void launch() {
+        test::RecordingWaitWindow window(t_.m, fs::current_path().string());
+        BridgeAutomation server(defaultBridgePath(), [this] {
+            t_.display.processEvents();
+            return t_.m.G_bEnd != kTrue;
+        });
+        LaunchPorts ports{window, server, changeDirectory};
+        EXPECT_EQ(runUntilEnd([&] { launchAnalysis(t_.m, session_, ports); }), -1);
+        EXPECT_FALSE(window.hourglass);
+        EXPECT_EQ(window.events.back(), "focus");
+    }
+
+    TestMachine t_;
+    AnalysisSession session_;
+    fs::path dir_;
+};
+
+TEST_F(CalcEndToEnd, TheSummaryOfKnownRecordsMatchesAnIndependentCount) {
+    const std::vector<GameState> hits = knownHits(400);
+    writeLog(dir_ / "log" / "A_RL00LOG.TXT", hits, 0, 250);
+    writeLog(dir_ / "log" / "B_RL00LOG.TXT", hits, 250, hits.size());
+    std::ofstream(dir_ / "log" / "memo.txt") << "not a run log\r\n";
+    std::ofstream(dir_ / "log" / "wide.txt") << std::string(114, 'x') << "\r\n";
+
+    launch();
+    ASSERT_TRUE(t_.display.messages().empty()) << t_.display.messages()[0].text;
+    EXPECT_GT(t_.display.passes(), 0u) << "events were not processed while waiting";
+
+    BridgeAutomation reader(defaultBridgePath(), [] { return true; });
+    const ObjectRef book = reader.GetObject((dir_ / "ATARI.ods").string());
+    const ObjectRef summary = book->object("Sheets", {std::string("集計")});
+    const ObjectRef data = book->object("Sheets", {std::string("データ")});
+    const auto value = [](const ObjectRef& sheet, const std::string& cell) -> Variant {
+        return sheet->object("Range", {cell})->get("Value");
+    };
+    const auto number = [&](const std::string& cell) {
+        const Variant v = value(summary, cell);
+        EXPECT_TRUE(std::holds_alternative<double>(v)) << cell << " " << describe(v);
+        return std::holds_alternative<double>(v) ? std::get<double>(v) : NAN;
+    };
+
+    EXPECT_EQ(std::get<std::string>(value(data, "E4")), "OK 400 件 (2 ファイル)");
+    EXPECT_EQ(std::get<std::string>(value(data, "E3")), t_.m.G_sLogPath);
+    EXPECT_EQ(std::get<double>(value(data, "A7")), hits[0].G_lRevCnt);
+    EXPECT_EQ(std::get<double>(value(data, "X406")), hits[399].G_iRenchan);
+    std::string last_code = hits[399].G_sRichCode;
+    last_code.erase(last_code.find_last_not_of(' ') + 1);
+    EXPECT_EQ(std::get<std::string>(value(data, "I406")), last_code);
+
+    const Expected e(hits);
+    EXPECT_EQ(number("B3"), e.hits);
+    EXPECT_EQ(number("B4"), e.hits - e.kakuhen);
+    EXPECT_EQ(number("B5"), e.kakuhen);
+    EXPECT_NEAR(number("C6"), e.relottery / e.hits, 1e-12);
+    EXPECT_EQ(number("B7"), e.chains);
+    EXPECT_NEAR(number("B8"), e.chain_sum / e.chains, 1e-12);
+    EXPECT_EQ(number("B9"), 2);
+    EXPECT_EQ(number("B10"), e.base);
+    const double q = 1 - 1.0 / 367;
+    for (int b = 0; b < 11; ++b) {
+        const std::string row = std::to_string(13 + b);
+        EXPECT_EQ(number("B" + row), e.bins[b]) << "bin " << b;
+        const double p =
+            b < 10 ? std::pow(q, 100 * b) - std::pow(q, 100 * (b + 1)) : std::pow(q, 1000);
+        EXPECT_NEAR(number("C" + row), e.base * p, 1e-9) << "bin " << b;
+    }
+    for (int c = 0; c < 10; ++c)
+        EXPECT_EQ(number("F" + std::to_string(13 + c)), e.chain_lengths[c]) << "chain " << c + 1;
+
+    const auto reliability = [&](int row, double x, double n) {
+        const std::string r = std::to_string(row);
+        EXPECT_EQ(number("E" + r), x) << r;
+        EXPECT_EQ(number("F" + r), n) << r;
+        EXPECT_NEAR(number("B" + r), x / n, 1e-12) << r;
+        const Wilson w = wilson(x, n);
+        EXPECT_NEAR(number("C" + r), w.lo, 1e-12) << r;
+        EXPECT_NEAR(number("D" + r), w.hi, 1e-12) << r;
+    };
+    for (int k = 1; k <= 10; ++k)
+        reliability(25 + k, e.kind_hits[k], e.kind_reaches[k]);
+    reliability(36, e.pre_hits[1], e.pre_games[1]);
+    reliability(37, e.pre_hits[2], e.pre_games[2]);
+}
+
+TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
+    writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
+    const fs::path module = dir_ / "Other.bas";
+    std::ofstream(module) << "Sub Other()\nEnd Sub\n";
+    const std::string pack = std::string(RL00_BUILD_DIR "/src/analysis/rl00-ods-pack ") +
+                             (dir_ / "NOMACRO.ods").string() +
+                             " " RL00_SOURCE_DIR "/assets/analysis " + module.string();
+    ASSERT_EQ(std::system(pack.c_str()), 0);
+
+    t_.m.G_sExcelBook = "NOMACRO.ods";
+    launch();
+    ASSERT_EQ(t_.display.messages().size(), 1u);
+    EXPECT_TRUE(t_.display.messages()[0].text.starts_with(analysis_text::kNoMacro))
+        << t_.display.messages()[0].text;
+
+    t_.m.G_sExcelBook = "MISSING.ods";
+    launch();
+    ASSERT_EQ(t_.display.messages().size(), 2u);
+    EXPECT_TRUE(t_.display.messages()[1].text.starts_with(analysis_text::kNoWorkbook));
+    EXPECT_NE(t_.display.messages()[1].text.find("MISSING.ods"), std::string::npos);
+
+    // No office program: the helper cannot start one.
+    const std::string office = std::getenv("RL00_SOFFICE") ? std::getenv("RL00_SOFFICE") : "";
+    const std::string profile_now = std::getenv("RL00_OFFICE_PROFILE");
+    ::setenv("RL00_SOFFICE", (dir_ / "no-office" / "soffice").c_str(), 1);
+    ::setenv("RL00_OFFICE_PROFILE", (dir_ / "no-office-profile").c_str(), 1);
+    t_.m.G_sExcelBook = "ATARI.ods";
+    launch();
+    office.empty() ? ::unsetenv("RL00_SOFFICE") : ::setenv("RL00_SOFFICE", office.c_str(), 1);
+    ::setenv("RL00_OFFICE_PROFILE", profile_now.c_str(), 1);
+    ASSERT_EQ(t_.display.messages().size(), 3u);
+    EXPECT_TRUE(t_.display.messages()[2].text.starts_with(analysis_text::kNoServer))
+        << t_.display.messages()[2].text;
+
+    // An empty log directory: the macro reports it, and so does the launch.
+    t_.m.G_sExcelBook = "ATARI.ods";
+    t_.m.G_sLogPath = (dir_ / "empty").string();
+    fs::create_directories(dir_ / "empty");
+    launch();
+    ASSERT_EQ(t_.display.messages().size(), 4u);
+    EXPECT_TRUE(t_.display.messages()[3].text.starts_with(analysis_text::kMacroFailed));
+    EXPECT_NE(t_.display.messages()[3].text.find("ログが見つかりません"), std::string::npos);
+    EXPECT_FALSE(t_.m.game_running);
+}
+
+}  // namespace
+}  // namespace rl00
