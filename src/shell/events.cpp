@@ -28,8 +28,6 @@ void loadMachine(Machine& m, const std::string& program_dir, const std::string& 
         m.G_bKakuhen = kTrue;
         m.G_bKakuhenPrev = kTrue;
     }
-    m.scene.Tim_Start.interval_ms = 1000;
-    m.scene.Tim_Start.enabled = true;
 }
 
 std::string_view commandArgument(const std::string& command) {

@@ -134,6 +134,10 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     // Only --zoom matters before the application exists; the rest is read afterwards, when Qt
     // has taken its own options (-platform, ...) out of the arguments.
     const Options early = parseOptions(argsOf(argc, argv));
+    if (early.help && early.error.empty()) {  // also where no display can be opened
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     ViewChoice choice = loadViewChoice();
     const int zoom = early.zoom != 0                      ? early.zoom
                      : choice.zoom != 0                   ? choice.zoom
