@@ -72,6 +72,21 @@ void prepareSprites(Machine& m) {
     }
 }
 
+namespace {
+
+// The opening and the normal reach: "ノーマルリーチ!!" on every third symbol, then the ending.
+void playNormalRun(Machine& m, Int16& R, const RunPlan& plan) {
+    ReachRun run(m, R, plan);
+    Int16 b = 0;
+    run.play([&](ReachRun& r) {
+        writeMessageLabel(m, tickCounter(b, 2) == 2, text::kNormal);
+        r.countLap();
+    });
+    endRun(m, text::kNormal);
+}
+
+}  // namespace
+
 void RICH_OPEN(Machine& m, Int16& R) {
     try {
         const Int16 j = symbolBefore(R, 7);
@@ -82,13 +97,7 @@ void RICH_OPEN(Machine& m, Int16& R) {
         // The left and right reels are laid again where they stand; the centre jumps opposite R.
         REEL_RUN(m, lay, m.G_iNowZug);
 
-        ReachRun run(m, R, {.start = j, .step = 5, .direction = kDown, .opening = true});
-        Int16 b = 0;
-        run.play([&](ReachRun& r) {
-            writeMessageLabel(m, tickCounter(b, 2) == 2, text::kNormal);
-            r.countLap();
-        });
-        endRun(m, text::kNormal);
+        playNormalRun(m, R, {.start = j, .step = 5, .direction = kDown, .opening = true});
     } catch (const RuntimeError& e) {
         showSystemError(m, e);
     }
@@ -99,13 +108,7 @@ void RICH_NM(Machine& m, Int16& S, Int16& R) {
         const Int16 stop = S;
         RICH_OPEN(m, R);
 
-        ReachRun run(m, R, {.start = R, .step = 5, .direction = kDown, .stop = stop});
-        Int16 b = 0;
-        run.play([&](ReachRun& r) {
-            writeMessageLabel(m, tickCounter(b, 2) == 2, text::kNormal);
-            r.countLap();
-        });
-        endRun(m, text::kNormal);
+        playNormalRun(m, R, {.start = R, .step = 5, .direction = kDown, .stop = stop});
     } catch (const RuntimeError& e) {
         showSystemError(m, e);
     }
