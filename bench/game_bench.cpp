@@ -27,8 +27,8 @@ void BM_Game(benchmark::State& state) {
     }
     state.counters["games/s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["frames/game"] = static_cast<double>(display.frames()) /
-                                    static_cast<double>(state.iterations());
+    state.counters["frames/game"] =
+        static_cast<double>(display.frames()) / static_cast<double>(state.iterations());
     std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_Game)->MinTime(2.0);

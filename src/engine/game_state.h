@@ -9,8 +9,8 @@
 
 namespace rl00 {
 
-using ReelArray16 = VbArray<Int16, 0, 3>;       // per reel, 1..3 used
-using KindArray32 = VbArray<Int32, 0, 10>;      // per reach kind, 1..10 used
+using ReelArray16 = VbArray<Int16, 0, 3>;   // per reel, 1..3 used
+using KindArray32 = VbArray<Int32, 0, 10>;  // per reach kind, 1..10 used
 
 struct GameState {
     // Idle lottery counter.

@@ -18,7 +18,7 @@ namespace rl00 {
 
 // Told of the moments of a game that no state keeps afterwards (for traces).
 class GameObserver {
-public:
+  public:
     virtual ~GameObserver() = default;
     // Right after STOP_SEL has decided the game's outcome and stop symbols.
     virtual void outcomeDecided(const struct Machine& m) = 0;
@@ -26,8 +26,8 @@ public:
 
 // RAND_LOOP's own positions: they survive the games that run inside the loop.
 struct IdleCounter {
-    Int16 j = 0;  // lottery position 0..366
-    Int16 i = 1;  // symbol position 1..14
+    Int16 j = 0;           // lottery position 0..366
+    Int16 i = 1;           // symbol position 1..14
     bool stepped = false;  // the first step has been taken
 };
 

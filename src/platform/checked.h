@@ -21,7 +21,11 @@ inline Int32 toInt32(std::int64_t v) {
     return static_cast<Int32>(v);
 }
 
-inline void checkedAdd(Int16& item, std::int64_t delta) { item = toInt16(item + delta); }
-inline void checkedAdd(Int32& item, std::int64_t delta) { item = toInt32(item + delta); }
+inline void checkedAdd(Int16& item, std::int64_t delta) {
+    item = toInt16(item + delta);
+}
+inline void checkedAdd(Int32& item, std::int64_t delta) {
+    item = toInt32(item + delta);
+}
 
 }  // namespace rl00

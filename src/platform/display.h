@@ -48,7 +48,7 @@ struct LocalDateTime {
 };
 
 class Display {
-public:
+  public:
     virtual ~Display() = default;
 
     // Process pending window events once.
@@ -72,7 +72,7 @@ public:
     // Animation frames ended so far.
     virtual std::uint64_t frames() const = 0;
 
-protected:
+  protected:
     // Exits the process or unwinds (throws ProgramEnd); must not return.
     virtual void quit(int exit_code) = 0;
 };

@@ -15,7 +15,8 @@ std::uint64_t splitmix(std::uint64_t& x) {
 
 void Random::reseed(std::uint64_t seed) {
     std::uint64_t x = seed;
-    for (auto& s : s_) s = splitmix(x);
+    for (auto& s : s_)
+        s = splitmix(x);
 }
 
 std::uint64_t clockSeed() {

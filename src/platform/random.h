@@ -9,15 +9,13 @@
 namespace rl00 {
 
 class Random {
-public:
+  public:
     explicit Random(std::uint64_t seed = 1) { reseed(seed); }
 
     void reseed(std::uint64_t seed);
 
     // A number in [0,1).
-    double draw() {
-        return static_cast<double>(nextBits() >> 11) * 0x1.0p-53;
-    }
+    double draw() { return static_cast<double>(nextBits() >> 11) * 0x1.0p-53; }
 
     // random 1..n
     Int16 upTo(Int16 n) { return static_cast<Int16>(draw() * n + 1.0); }
@@ -34,7 +32,7 @@ public:
         return result;
     }
 
-private:
+  private:
     static std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
     std::uint64_t s_[4]{};
 };

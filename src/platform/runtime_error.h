@@ -28,7 +28,7 @@ inline constexpr Int32 kCannotCreateObject = 429;
 std::string errorDescription(Int32 number);
 
 class RuntimeError : public std::exception {
-public:
+  public:
     explicit RuntimeError(Int32 number);
     RuntimeError(Int32 number, std::string description);
 
@@ -36,7 +36,7 @@ public:
     const std::string& description() const { return description_; }
     const char* what() const noexcept override { return description_.c_str(); }
 
-private:
+  private:
     Int32 number_;
     std::string description_;
 };

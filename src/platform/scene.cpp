@@ -7,7 +7,8 @@ namespace rl00 {
 Scene::Scene() {
     // The reel pictures lie first (bottom), the sprites above them, as the window was laid out.
     z_order.reserve(kPictureCount);
-    for (PictureId id = 0; id < kPictureCount; ++id) z_order.push_back(id);
+    for (PictureId id = 0; id < kPictureCount; ++id)
+        z_order.push_back(id);
 }
 
 Picture& Scene::picture(PictureId id) {

@@ -25,7 +25,9 @@ inline constexpr PictureId kImgHandR = kReelPictures + 2;
 inline constexpr int kPictureCount = kReelPictures + 3;
 
 // Picture `index` (1..14) of reel 1..3 (Img_ZugaraL, Img_ZugaraC, Img_ZugaraR).
-constexpr PictureId reelPicture(int reel, int index) { return (reel - 1) * kSymbols + index - 1; }
+constexpr PictureId reelPicture(int reel, int index) {
+    return (reel - 1) * kSymbols + index - 1;
+}
 
 struct Picture {
     Int32 left = 0;

@@ -23,7 +23,7 @@ struct VbArray {
     void fill(const T& value) { items.fill(value); }
     bool operator==(const VbArray&) const = default;
 
-private:
+  private:
     static std::size_t offset(int i) {
         if (i < Lo || i > Hi) raiseError(err::kSubscriptOutOfRange);
         return static_cast<std::size_t>(i - Lo);

@@ -13,7 +13,9 @@ using Flag = std::int16_t;
 inline constexpr Flag kTrue = -1;
 inline constexpr Flag kFalse = 0;
 
-inline constexpr Flag toFlag(bool b) { return b ? kTrue : kFalse; }
+inline constexpr Flag toFlag(bool b) {
+    return b ? kTrue : kFalse;
+}
 
 using Colour = std::int32_t;
 

@@ -150,6 +150,8 @@ Flag readSettingsFile(const std::string& path, Settings& settings) {
     return readSettings(*bytes, settings);
 }
 
-Flag INI_READ(Machine& m) { return readSettingsFile(m.G_sAppPath + "/" + kIniFileName, m); }
+Flag INI_READ(Machine& m) {
+    return readSettingsFile(m.G_sAppPath + "/" + kIniFileName, m);
+}
 
 }  // namespace rl00

@@ -64,7 +64,8 @@ TEST(RandomGenerator, DrawsInRangeRepeatablyAndUniformly) {
         ASSERT_LE(r, 16);
         ++counts[r];
     }
-    for (int v = 1; v <= 16; ++v) EXPECT_NEAR(counts[v], kDraws / 16, 500) << v;
+    for (int v = 1; v <= 16; ++v)
+        EXPECT_NEAR(counts[v], kDraws / 16, 500) << v;
     EXPECT_NE(Random(1).draw(), Random(2).draw());
 }
 
