@@ -7,8 +7,7 @@ namespace rl00 {
 
 namespace {
 constexpr int kLotteryValues = 367;  // 0..366
-constexpr int kSymbolCount = 14;
-static_assert(kIdleCyclePasses == std::uint64_t{kLotteryValues} * kSymbolCount);
+static_assert(kIdleCyclePasses == std::uint64_t{kLotteryValues} * kSymbols);
 }  // namespace
 
 void idleStep(Machine& m) {
@@ -17,7 +16,7 @@ void idleStep(Machine& m) {
     if (c.j > kLotteryValues - 1) {
         c.j = 0;
         checkedAdd(c.i, 1);
-        if (c.i > kSymbolCount) c.i = 1;
+        if (c.i > kSymbols) c.i = 1;
     }
     m.G_iLottery = c.j;
     m.G_iZugCnt = c.i;

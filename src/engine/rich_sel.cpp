@@ -4,6 +4,7 @@
 
 #include "platform/checked.h"
 #include "reaches/reaches.h"
+#include "reels/reels.h"
 #include "shell/msg_show.h"
 
 namespace rl00 {
@@ -75,8 +76,7 @@ void RICH_SEL(Machine& m, Int16& P_iRichRes, Int16& P_iRichSyu) {
         const Int16 k = m.rnd.upTo(reach::kDraws);
         P_iRichSyu = richKind(P_iRichRes, k);
         // The centre reel stands two symbols before its decided symbol.
-        Int16 t = toInt16(m.G_iNowZug[2] + 2);
-        if (t > 14) t = toInt16(t - 14);
+        Int16 t = symbolAfter(m.G_iNowZug[2], 2);
         const Int16 kind = P_iRichSyu;
         if (kind >= 1 && kind <= reach::kKinds) {
             const Kind& entry = kKindTable[static_cast<std::size_t>(kind - 1)];

@@ -11,7 +11,6 @@ namespace rl00 {
 
 namespace {
 
-constexpr Int16 kSymbolsOnReel = 14;
 constexpr Int16 kPreviewOdds = 16;
 constexpr Int16 kRevealOdds = 4;  // m: which hits are shown with the re-lottery
 constexpr Int16 kReLotteryDraw = 10;
@@ -44,7 +43,7 @@ constexpr ReLotteryTable kNormalReLottery = {
 // The provisional symbol for symbol counter `count`, kakuhen mark `kakuhen` and draw d, or 0
 // when the table of that mark has no row for the count.
 Int16 reLotterySymbol(Int16 count, Flag kakuhen, Int16 d) {
-    if (count < 1 || count > kSymbolsOnReel || d < 1 || d > kReLotteryDraw) return 0;
+    if (count < 1 || count > kSymbols || d < 1 || d > kReLotteryDraw) return 0;
     const bool odd = count % 2 == 1;
     if (odd != (kakuhen == kTrue)) return 0;
     const ReLotteryTable& table = odd ? kKakuhenReLottery : kNormalReLottery;
@@ -52,14 +51,7 @@ Int16 reLotterySymbol(Int16 count, Flag kakuhen, Int16 d) {
 }
 
 Int16 drawSymbol(Machine& m) {
-    return m.rnd.upTo(kSymbolsOnReel);
-}
-
-Int16 symbolAfter(Int16 s) {
-    return advanceSymbol(s, kDown);
-}
-Int16 symbolBefore(Int16 s) {
-    return advanceSymbol(s, kUp);
+    return m.rnd.upTo(kSymbols);
 }
 
 // Left and right on one symbol; the loops draw until the pattern holds, as the machine did.
@@ -75,11 +67,11 @@ void drawNearMiss(Machine& m, Int16 v, Int16& rich_res, Flag& rich, Flag& yokoku
     const Int16 left = m.G_iNowZug[1];
     for (;;) {
         m.G_iNowZug[2] = drawSymbol(m);
-        if (m.G_iNowZug[2] == symbolAfter(left)) {
+        if (m.G_iNowZug[2] == symbolAfter(left, 1)) {
             oshi_dir = 1;
             break;
         }
-        if (m.G_iNowZug[2] == symbolBefore(left)) {
+        if (m.G_iNowZug[2] == symbolBefore(left, 1)) {
             oshi_dir = 0;
             break;
         }
@@ -104,8 +96,8 @@ void drawFarMiss(Machine& m, Int16 mode, Int16& rich_res, Flag& rich, Int16& osh
     const Int16 left = m.G_iNowZug[1];
     do {
         m.G_iNowZug[2] = drawSymbol(m);
-    } while (m.G_iNowZug[2] == left || m.G_iNowZug[2] == symbolAfter(left) ||
-             m.G_iNowZug[2] == symbolBefore(left));
+    } while (m.G_iNowZug[2] == left || m.G_iNowZug[2] == symbolAfter(left, 1) ||
+             m.G_iNowZug[2] == symbolBefore(left, 1));
     oshi_dir = 0;
     drawRightEqualToLeft(m);
     rich = kTrue;
@@ -141,7 +133,7 @@ bool decideHit(Machine& m, Int16 v, Int16& rich_res, Flag& rich, Flag& saichusen
     Flag mark = kFalse;
     // Without a hit symbol for the counter the stop symbols would be left over from an earlier
     // game; such a hit is refused rather than played on a stale symbol.
-    if (m.G_iZugCnt < 1 || m.G_iZugCnt > kSymbolsOnReel) return false;
+    if (m.G_iZugCnt < 1 || m.G_iZugCnt > kSymbols) return false;
     ATARI_ZUG_GET(m.G_iZugCnt, m.G_iStopZug[1], mark, m.G_sZugaraHit);
     const Int16 hit = m.G_iStopZug[1];
     m.G_iStopZug[2] = hit;

@@ -1,5 +1,6 @@
 #include "engine/tables.h"
 
+#include "platform/scene.h"
 #include "platform/vb_array.h"
 
 namespace rl00 {
@@ -35,9 +36,6 @@ const VbArray<Int16, 1, 32> kTestTable{{{
     88, 96, 104, 366, 112, 120, 128, 136, 144, 152, 160, 168, 176, 184, 192, 200,
 }}};
 
-constexpr Int16 kFirstSymbol = 1;
-constexpr Int16 kLastSymbol = 14;
-
 }  // namespace
 
 LotteryClass lotteryClass(Int16 v, Int16 mode) {
@@ -67,12 +65,12 @@ bool isKakuhenSymbol(Int16 s) {
 }
 
 Flag ZUG_STR(Int16& symbol, std::string& text) {
-    if (symbol >= kFirstSymbol && symbol <= kLastSymbol) text = std::to_string(symbol);
+    if (symbol >= 1 && symbol <= kSymbols) text = std::to_string(symbol);
     return kTrue;
 }
 
 Flag ATARI_ZUG_GET(Int16& count, Int16& symbol, Flag& kakuhen, std::string& text) {
-    if (count < kFirstSymbol || count > kLastSymbol) return kTrue;
+    if (count < 1 || count > kSymbols) return kTrue;
     const HitEntry& e = kHitTable[count];
     symbol = e.symbol;
     kakuhen = e.kakuhen;

@@ -17,18 +17,6 @@ constexpr Int32 kSpriteSize = 495;
 
 }  // namespace
 
-Int16 symbolAfter(Int16 r, Int16 k) {
-    Int16 s = toInt16(r + k);
-    if (s > 14) s = toInt16(s - 14);
-    return s;
-}
-
-Int16 symbolBefore(Int16 r, Int16 k) {
-    Int16 s = toInt16(r - k);
-    if (s < 1) s = toInt16(s + 14);
-    return s;
-}
-
 void setImage(Machine& m, PictureId id, Int16 n) {
     if (n < 1 || n > image::kCount) raiseError(err::kInvalidPropertyValue);
     m.scene.picture(id).image = n;

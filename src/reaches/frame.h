@@ -38,10 +38,6 @@ inline constexpr Int16 kLeftGhost = 20;
 inline constexpr Int16 kCount = 20;
 }  // namespace image
 
-// r + k and r - k on the strip, with the single correction the machine applies.
-Int16 symbolAfter(Int16 r, Int16 k);
-Int16 symbolBefore(Int16 r, Int16 k);
-
 // Gives a picture image n of Iml_Moto; a number the list does not hold is error 380.
 void setImage(Machine& m, PictureId id, Int16 n);
 

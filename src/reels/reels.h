@@ -5,6 +5,7 @@
 
 #include "engine/game_state.h"
 #include "engine/machine.h"
+#include "platform/checked.h"
 #include "platform/runtime_error.h"
 #include "platform/scene.h"
 #include "platform/vb_array.h"
@@ -92,8 +93,18 @@ void WAIT_MS(Machine& m, Int32 ms);
 
 // Advances a symbol one place in the direction of travel: down 14 -> 1, up 1 -> 14.
 inline Int16 advanceSymbol(Int16 s, Int16 direction) {
-    if (direction == kDown) return s >= 14 ? Int16{1} : static_cast<Int16>(s + 1);
-    return s <= 1 ? Int16{14} : static_cast<Int16>(s - 1);
+    if (direction == kDown) return s >= kSymbols ? Int16{1} : static_cast<Int16>(s + 1);
+    return s <= 1 ? Int16{kSymbols} : static_cast<Int16>(s - 1);
+}
+
+// r + k and r - k on the strip, with the single correction the machine applies.
+inline Int16 symbolAfter(Int16 r, Int16 k) {
+    const Int16 s = toInt16(r + k);
+    return s > kSymbols ? toInt16(s - kSymbols) : s;
+}
+inline Int16 symbolBefore(Int16 r, Int16 k) {
+    const Int16 s = toInt16(r - k);
+    return s < 1 ? toInt16(s + kSymbols) : s;
 }
 
 // One sweep of a scroll phase over reels 1, 2, 3: feed a reel that passed a slot, step it when

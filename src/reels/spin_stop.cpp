@@ -23,11 +23,6 @@ constexpr Int16 kLeftLead = 2;
 constexpr Int16 kRightLead = 4;
 constexpr Int16 kCentreLead = 6;
 
-Int16 before(Int16 stop, Int16 lead) {
-    const Int16 s = toInt16(stop + kSymbols - lead);
-    return s > kSymbols ? toInt16(s - kSymbols) : s;
-}
-
 // A stop phase: sweeps on G_iNowZug while `reel`'s counter allows, each reel stepping only
 // while its own counter does.
 void stopPhase(Machine& m, Int16 reel, bool extra_events) {
@@ -63,9 +58,9 @@ void jumpToStop(Machine& m) {
     try {
         for (Int16 r = 1; r <= 3; ++r)
             m.G_iStep[r] = 1;
-        m.G_iNowZug[1] = before(m.G_iNowZug[1], kLeftLead);
-        m.G_iNowZug[3] = before(m.G_iNowZug[3], kRightLead);
-        m.G_iNowZug[2] = before(m.G_iNowZug[2], kCentreLead);
+        m.G_iNowZug[1] = symbolBefore(m.G_iNowZug[1], kLeftLead);
+        m.G_iNowZug[3] = symbolBefore(m.G_iNowZug[3], kRightLead);
+        m.G_iNowZug[2] = symbolBefore(m.G_iNowZug[2], kCentreLead);
         REEL_RUN(m, m.G_iNowZug, m.G_iStartZug);
     } catch (const RuntimeError& e) {
         showSystemError(m, e);
