@@ -8,11 +8,6 @@ namespace {
 
 constexpr Int32 kReLotteryStep = 30;
 
-void flash(Machine& m, Colour colour) {
-    m.scene.window_back = colour;
-    m.display.repaint(Repaint::ReelWindow);
-}
-
 bool rightReelOff(const Machine& m) {
     return m.G_iNowZug[3] != m.G_iStopZug[3];
 }
@@ -23,11 +18,7 @@ bool rightReelOff(const Machine& m) {
 // reels advance one symbol at a time, the window flashing white while each symbol settles; on a
 // kakuhen hit they may pass the hit symbol by one and come back to it.
 void playReLottery(Machine& m) {
-    for (Int16 r = 1; r <= 3; ++r) {
-        m.G_iStep[r] = 1;
-        m.G_bPass[r] = kTrue;
-        m.G_bMove[r] = kTrue;
-    }
+    spinStart(m);
     m.G_bSaiChusenUp = m.rnd.upTo(2) == 1 ? kTrue : kFalse;
     if (m.G_bKakuhen != kTrue) m.G_bSaiChusenUp = kFalse;
 
@@ -41,13 +32,13 @@ void playReLottery(Machine& m) {
     auto guard = [&m](Int16) { return rightReelOff(m); };
     while (rightReelOff(m)) {
         if (m.G_bPass[3] == kTrue) {
-            flash(m, kWhite);
+            flashWindow(m, kWhite);
             WAIT_MS(m, 80);
         }
         scrollSweep(m, m.G_iNowZug, kReLotteryStep, kDown, guard);
         if (m.G_bPass[3] == kTrue) {
             WAIT_MS(m, 130);
-            flash(m, kBlack);
+            flashWindow(m, kBlack);
             const bool overshot = m.G_bSaiChusenUp == kTrue && !rightReelOff(m);
             WAIT_MS(m, overshot ? 80 : 500);
         }
@@ -60,13 +51,13 @@ void playReLottery(Machine& m) {
     }
     while (rightReelOff(m)) {
         if (m.G_bPass[3] == kTrue) {
-            flash(m, kWhite);
+            flashWindow(m, kWhite);
             WAIT_MS(m, 100);
         }
         scrollSweep(m, m.G_iNowZug, kReLotteryStep, kUp, guard);
         if (m.G_bPass[3] == kTrue) {
             WAIT_MS(m, 5);
-            flash(m, kBlack);
+            flashWindow(m, kBlack);
             WAIT_MS(m, 80);
             WAIT_MS(m, 100);
         }

@@ -27,11 +27,6 @@ void writeMessageLabel(Machine& m, bool shown, const char* message) {
     m.display.repaint(Repaint::MessageLabel);
 }
 
-void flashWindow(Machine& m, Colour colour) {
-    m.scene.window_back = colour;
-    m.display.repaint(Repaint::ReelWindow);
-}
-
 void endRun(Machine& m, const char* message) {
     m.scene.Lbl_Rich[1].caption = message;
     m.scene.window_back = kBlack;

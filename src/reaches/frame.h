@@ -52,9 +52,6 @@ inline Int16 tickCounter(Int16& b, Int16 top) {
 // Writes the message label Lbl_Rich(1) (the message or nothing) and refreshes it.
 void writeMessageLabel(Machine& m, bool shown, const char* message);
 
-// Sets the reel window's background and refreshes the reel window.
-void flashWindow(Machine& m, Colour colour);
-
 // The ending every run shares: the message stands in the label (not refreshed) and the reel
 // window turns black.
 void endRun(Machine& m, const char* message);

@@ -91,6 +91,12 @@ Flag REEL_FEED(Machine& m, Int16 n, Int16 reel);
 // Pauses ms milliseconds, then processes pending events.
 void WAIT_MS(Machine& m, Int32 ms);
 
+// Sets the reel window's background and refreshes the reel window.
+inline void flashWindow(Machine& m, Colour colour) {
+    m.scene.window_back = colour;
+    m.display.repaint(Repaint::ReelWindow);
+}
+
 // Advances a symbol one place in the direction of travel: down 14 -> 1, up 1 -> 14.
 inline Int16 advanceSymbol(Int16 s, Int16 direction) {
     if (direction == kDown) return s >= kSymbols ? Int16{1} : static_cast<Int16>(s + 1);
