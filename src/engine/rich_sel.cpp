@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/checked.h"
+#include "engine/tables.h"
 #include "reaches/reaches.h"
 #include "reels/reels.h"
 #include "shell/msg_show.h"
@@ -55,11 +55,11 @@ constexpr std::array<Kind, reach::kKinds> kKindTable = {{
 
 Int16 richKind(Int16 result, Int16 k) {
     switch (result) {
-        case reach::kFarMiss:
+        case kRichFarMiss:
             return pick(kFarMissRows, k);
-        case reach::kNearMiss:
+        case kRichNearMiss:
             return pick(kNearMissRows, k);
-        case reach::kHit:
+        case kRichHit:
             return pick(kHitRows, k);
         default:
             return 0;

@@ -10,9 +10,6 @@
 namespace rl00 {
 
 namespace reach {
-inline constexpr Int16 kFarMiss = 1;
-inline constexpr Int16 kNearMiss = 2;
-inline constexpr Int16 kHit = 3;
 inline constexpr Int16 kKinds = 10;
 inline constexpr Int16 kDraws = 32;
 }  // namespace reach
