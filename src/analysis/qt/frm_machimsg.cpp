@@ -7,16 +7,19 @@
 
 #include "analysis/analysis_texts.h"
 #include "shell/qt/form_center.h"
+#include "shell/window_layout.h"
 
 namespace rl00 {
 
 namespace {
 
 int px(int twips) {
-    return twips / FrmMachimsg::kTwipsPerPixel;
+    return twips / kTwipsPerPixel;
 }
 
-const QString kWindowFont = QStringLiteral("ＭＳ Ｐ明朝");
+QString windowFont() {
+    return QUtf8StringView(kDefaultFont).toString();
+}
 
 }  // namespace
 
@@ -24,7 +27,7 @@ FrmMachimsg::FrmMachimsg(Machine& m, QWidget& main_window)
     : QWidget(nullptr, Qt::Dialog), m_(m), main_window_(main_window) {
     setWindowTitle(QString::fromUtf8(analysis_text::kWaitCaption));
     setFixedSize(px(kWidthTwips), px(kHeightTwips));
-    setFont(QFont(kWindowFont, 9));
+    setFont(QFont(windowFont(), 9));
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     white.setColor(QPalette::WindowText, Qt::black);
@@ -47,7 +50,7 @@ FrmMachimsg::~FrmMachimsg() {
 QLabel* FrmMachimsg::label(int left, int top, int width, int height, double points, bool bold) {
     auto* l = new QLabel(QString::fromUtf8(analysis_text::kDesignCaption), this);
     l->setGeometry(px(left), px(top), px(width), px(height));
-    QFont f(kWindowFont);
+    QFont f(windowFont());
     f.setPointSizeF(points);
     f.setBold(bold);
     l->setFont(f);

@@ -12,7 +12,6 @@ namespace rl00 {
 
 class FrmMachimsg : public QWidget, public WaitWindow {
   public:
-    static constexpr int kTwipsPerPixel = 15;
     static constexpr int kWidthTwips = 4710;
     static constexpr int kHeightTwips = 1650;
 

@@ -4,6 +4,7 @@
 
 #include "shell/qt/image_list.h"
 #include "shell/qt/qt_colour.h"
+#include "shell/window_layout.h"
 
 namespace rl00 {
 
@@ -14,8 +15,9 @@ bool samePicture(const Picture& a, const Picture& b) {
            a.image == b.image && a.visible == b.visible && a.stretch == b.stretch;
 }
 
-// An image that is not stretched shows at its natural size: 15 twips per pixel.
-constexpr double kTwipsPerImagePixel = 15.0;
+// An image that is not stretched shows at its natural size, a pixel of it as many twips as
+// a pixel of the window.
+constexpr double kTwipsPerImagePixel = kTwipsPerPixel;
 
 }  // namespace
 

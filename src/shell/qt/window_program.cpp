@@ -18,6 +18,7 @@
 #include "shell/qt/pacing_probe.h"
 #include "shell/qt/qt_display.h"
 #include "shell/qt/view_options.h"
+#include "shell/window_layout.h"
 
 namespace rl00 {
 
@@ -126,8 +127,9 @@ int probeZoom(int argc, char** argv) {
 }  // namespace
 
 void installFontSubstitutes() {
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+    QFont::insertSubstitution(QUtf8StringView(kLabelFont).toString(), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QUtf8StringView(kDefaultFont).toString(),
+                              QStringLiteral("IPAPMincho"));
 }
 
 int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
