@@ -15,6 +15,7 @@
 #include <thread>
 #include <utility>
 
+#include "analysis/bridge/bridge_failure.h"
 #include "analysis/json_line.h"
 #include "shell/paths.h"
 
@@ -25,13 +26,14 @@ namespace rl00 {
 namespace {
 
 AutomationFailure failureOf(const std::string& reason) {
-    if (reason == "no-server") return AutomationFailure::NoServer;
-    if (reason == "no-document") return AutomationFailure::NoDocument;
-    if (reason == "document-failed") return AutomationFailure::DocumentFailed;
-    if (reason == "no-sheet") return AutomationFailure::NoSheet;
-    if (reason == "no-macro") return AutomationFailure::NoMacro;
-    if (reason == "macro-failed") return AutomationFailure::MacroFailed;
-    if (reason == "server-gone") return AutomationFailure::ServerGone;
+    namespace wire = bridge::reason;
+    if (reason == wire::kNoServer) return AutomationFailure::NoServer;
+    if (reason == wire::kNoDocument) return AutomationFailure::NoDocument;
+    if (reason == wire::kDocumentFailed) return AutomationFailure::DocumentFailed;
+    if (reason == wire::kNoSheet) return AutomationFailure::NoSheet;
+    if (reason == wire::kNoMacro) return AutomationFailure::NoMacro;
+    if (reason == wire::kMacroFailed) return AutomationFailure::MacroFailed;
+    if (reason == wire::kServerGone) return AutomationFailure::ServerGone;
     return AutomationFailure::Other;
 }
 
