@@ -28,6 +28,11 @@ std::string withDetail(const std::string& message, const std::string& detail) {
     return detail.empty() ? message : message + "\n" + detail;
 }
 
+// A failure the launch has no words of its own for: the runtime's number and description.
+std::string otherFailure(const RuntimeError& e) {
+    return withDetail(text::kOtherFailure, std::to_string(e.number()) + " :" + e.description());
+}
+
 std::string failureMessage(const AutomationError& e, const std::string& path) {
     switch (e.failure()) {
         case AutomationFailure::NoServer:
@@ -48,7 +53,7 @@ std::string failureMessage(const AutomationError& e, const std::string& path) {
         case AutomationFailure::Other:
             break;
     }
-    return withDetail(text::kOtherFailure, std::to_string(e.number()) + " :" + e.description());
+    return otherFailure(e);
 }
 
 // While a launch waits on the spreadsheet program, the window's events are processed so that
@@ -145,8 +150,7 @@ void launchAnalysis(Machine& m, AnalysisSession& session, LaunchPorts& ports) {
     } catch (const AutomationError& e) {
         if (e.failure() != AutomationFailure::Abandoned) failure = failureMessage(e, path);
     } catch (const RuntimeError& e) {
-        failure =
-            withDetail(text::kOtherFailure, std::to_string(e.number()) + " :" + e.description());
+        failure = otherFailure(e);
     }
     // The helper that spoke for the office is not needed between launches; the office itself
     // stays open for the user.
