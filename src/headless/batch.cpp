@@ -17,8 +17,6 @@ namespace rl00 {
 
 namespace {
 
-constexpr double kTimerIntervalMs = 1000.0;
-
 // Catches what no state keeps after the game: the outcome as the selection set it.
 class RecordingObserver : public GameObserver {
   public:
@@ -112,7 +110,8 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
             // The free-running counter's passes between two games: uniform over one whole
             // cycle, as a game starting at an arbitrary moment sees lottery value and symbol.
             advanceIdle(m, idle_rng.nextBits() % kIdleCyclePasses);
-            display.advanceMs(kTimerIntervalMs);
+            // The games follow each other at Tim_Start's ticks.
+            display.advanceMs(m.scene.Tim_Start.interval_ms);
             record = GameRecord{};
             record.game = g;
             record.mode = m.G_iSyriMode;
