@@ -113,6 +113,13 @@ void ItemReader::finishItem() {
     if (end == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
 }
 
+std::string_view trimBlanks(std::string_view item) {
+    const auto first = item.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    const auto last = item.find_last_not_of(kBlanks);
+    return item.substr(first, last - first + 1);
+}
+
 bool isCommentItem(std::string_view item) {
     if (item.empty()) return false;
     if (item[0] == '/') return item.size() == 1 || item[1] == '/' || item[1] == '*';

@@ -8,7 +8,6 @@
 
 #include "platform/vb_types.h"
 #include "shell/settings.h"
-#include "shell/text.h"
 
 namespace rl00 {
 
@@ -40,6 +39,9 @@ class ItemReader {
     std::string_view text_;
     std::size_t pos_ = 0;
 };
+
+// The item without the blanks (spaces and tabs) around it.
+std::string_view trimBlanks(std::string_view item);
 
 // True for an item, already trimmed, that can never be a value: it begins with one of
 // ' - # $ % & ! * or /. An absolute path such as "/var/log" is a value all the same; only "/"
