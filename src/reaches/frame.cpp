@@ -13,7 +13,6 @@ struct SpriteLayout {
 };
 
 constexpr SpriteLayout kSprites[] = {{kImgObake, 840}, {kImgHandL, 240}, {kImgHandR, 720}};
-constexpr Int32 kSpriteSize = 495;
 
 }  // namespace
 

@@ -32,4 +32,7 @@ void RICH_FRK(Machine& m, Int16& S, Int16& R);  // flash frame-advance reach
 // stretching) and hides them. Run by the window's load.
 void prepareSprites(Machine& m);
 
+// Width and height of every sprite.
+inline constexpr Int32 kSpriteSize = 495;
+
 }  // namespace rl00

@@ -52,16 +52,8 @@ void recordWindows(Machine& m, const ReelArray16& zug) {
 }  // namespace
 
 Int32 reelColumn(Int16 reel) {
-    switch (reel) {
-        case 1:
-            return 40;
-        case 2:
-            return 500;
-        case 3:
-            return 960;
-        default:
-            raiseError(err::kSubscriptOutOfRange);
-    }
+    if (reel < 1 || reel > 3) raiseError(err::kSubscriptOutOfRange);
+    return kReelColumns[reel - 1];
 }
 
 PictureId reelPictureOf(Int16 reel, Int16 index) {

@@ -20,6 +20,7 @@ inline constexpr Int16 kDown = 1;
 inline constexpr Int16 kUp = -1;
 
 // Left of every picture of reel 1, 2, 3.
+inline constexpr Int32 kReelColumns[3] = {40, 500, 960};
 Int32 reelColumn(Int16 reel);
 
 // --- strips and placement ---

@@ -3,6 +3,9 @@
 #include <array>
 #include <cstddef>
 
+#include "reaches/reaches.h"
+#include "reels/reels.h"
+
 namespace rl00 {
 
 namespace {
@@ -16,12 +19,6 @@ constexpr Int32 kRowTop = 240;
 constexpr Int32 kRowPitch = 240;
 constexpr Int32 kRowHeight = 255;
 constexpr int kReachRows = 10;
-
-// Before the first game every reel picture lies below the reel window, so it starts empty.
-constexpr Int32 kParkedTop = 1920;
-constexpr Int32 kReelColumns[3] = {40, 500, 960};
-constexpr Int32 kSymbolSize = 480;
-constexpr Int32 kSpriteSize = 495;
 
 constexpr std::array<std::string_view, kReachRows> kReachNames = {
     "ﾉｰﾏﾙ", "ﾉｰ戻", "右ｵﾊﾞｹ", "右ｽｰﾊﾟ", "右ｽ戻", "左ｵﾊﾞｹ", "左ｽｰﾊﾟ", "手", "ﾌﾗｯｼｭ", "ﾌﾗｺﾏ送"};
@@ -157,7 +154,7 @@ constexpr std::array<ControlDesign, kControlCount> buildControls() {
     constexpr std::string_view kReelNames[3] = {"Img_ZugaraL", "Img_ZugaraC", "Img_ZugaraR"};
     for (int reel = 0; reel < 3; ++reel) {
         for (int i = 1; i <= kSymbols; ++i) {
-            b.image(kReelNames[reel], i, kReelColumns[reel], kParkedTop, kSymbolSize);
+            b.image(kReelNames[reel], i, kReelColumns[reel], kParkedBelowTop, kPictureSize);
         }
     }
     b.image("Img_Obake", -1, 840, 0, kSpriteSize);
