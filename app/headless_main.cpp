@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "headless/batch.h"
+#include "frontends/headless/batch.h"
 
 namespace {
 

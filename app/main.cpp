@@ -1,8 +1,8 @@
 // The window program: the machine in its main window, playing by itself; "分析" hands the run
 // log to the analysis workbook.
 
-#include "analysis/qt/run_analysis_launch.h"
-#include "shell/qt/window_program.h"
+#include "frontends/qt/run_analysis_launch.h"
+#include "frontends/qt/window_program.h"
 
 int main(int argc, char** argv) {
     return rl00::runWindowProgram(argc, argv, rl00::runAnalysisLaunch);

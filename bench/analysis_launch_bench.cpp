@@ -11,9 +11,9 @@
 #include "analysis/analysis_launch.h"
 #include "analysis/analysis_texts.h"
 #include "analysis/bridge_client.h"
-#include "engine/machine.h"
-#include "headless/headless_display.h"
-#include "shell/run_log.h"
+#include "frontends/headless/headless_display.h"
+#include "io/run_log.h"
+#include "machine/machine.h"
 
 namespace rl00 {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "engine/machine.h"
 #include "engine/rand_loop.h"
-#include "headless/headless_display.h"
-#include "shell/events.h"
+#include "frontends/headless/headless_display.h"
+#include "machine/machine.h"
+#include "session/controller.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "engine/machine.h"
-#include "headless/headless_display.h"
+#include "frontends/headless/headless_display.h"
+#include "machine/machine.h"
 #include "reaches/reaches.h"
 #include "reels/reels.h"
 

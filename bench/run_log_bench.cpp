@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "engine/game_state.h"
+#include "io/run_log.h"
+#include "machine/game_state.h"
 #include "platform/display.h"
-#include "shell/run_log.h"
 
 namespace rl00 {
 namespace {

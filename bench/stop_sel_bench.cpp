@@ -6,10 +6,10 @@
 #include <random>
 #include <vector>
 
-#include "engine/machine.h"
 #include "engine/stop_sel.h"
 #include "engine/tables.h"
-#include "headless/headless_display.h"
+#include "frontends/headless/headless_display.h"
+#include "machine/machine.h"
 
 namespace rl00 {
 namespace {

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "analysis/analysis_texts.h"
-#include "engine/machine.h"
-#include "shell/msg_show.h"
-#include "shell/paths.h"
+#include "io/paths.h"
+#include "machine/machine.h"
+#include "machine/msg_show.h"
 
 namespace rl00 {
 

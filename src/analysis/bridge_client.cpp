@@ -16,8 +16,8 @@
 #include <utility>
 
 #include "analysis/bridge/bridge_failure.h"
-#include "analysis/json_line.h"
-#include "shell/paths.h"
+#include "io/paths.h"
+#include "platform/json.h"
 
 extern char** environ;
 

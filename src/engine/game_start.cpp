@@ -2,15 +2,14 @@
 
 #include <string>
 
-#include "engine/machine.h"
 #include "engine/rich_sel.h"
 #include "engine/stop_sel.h"
 #include "engine/tables.h"
+#include "io/run_log.h"
+#include "machine/machine.h"
+#include "machine/msg_show.h"
 #include "platform/checked.h"
 #include "reels/reels.h"
-#include "shell/events.h"
-#include "shell/msg_show.h"
-#include "shell/run_log.h"
 
 namespace rl00 {
 

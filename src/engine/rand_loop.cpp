@@ -1,14 +1,9 @@
 #include "engine/rand_loop.h"
 
-#include "engine/machine.h"
+#include "machine/machine.h"
 #include "platform/checked.h"
 
 namespace rl00 {
-
-namespace {
-constexpr int kLotteryValues = 367;  // 0..366
-static_assert(kIdleCyclePasses == std::uint64_t{kLotteryValues} * kSymbols);
-}  // namespace
 
 void idleStep(Machine& m) {
     IdleCounter& c = m.idle;

@@ -4,13 +4,16 @@
 
 #include <cstdint>
 
+#include "machine/game_state.h"
+#include "machine/symbols.h"
+
 namespace rl00 {
 
 struct Machine;
 
-// Passes after which lottery value and symbol counter stand where they stood: 367 values
-// (0..366) for each of the 14 symbol positions.
-inline constexpr std::uint64_t kIdleCyclePasses = 14 * 367;
+// Passes after which lottery value and symbol counter stand where they stood: every lottery
+// value for each of the 14 symbol positions.
+inline constexpr std::uint64_t kIdleCyclePasses = std::uint64_t{kLotteryValues} * kSymbols;
 
 // One counting step of RAND_LOOP: advance and publish G_iLottery and G_iZugCnt.
 void idleStep(Machine& m);

@@ -1,5 +1,5 @@
 #include "engine/game_start.h"
-#include "engine/machine.h"
+#include "machine/machine.h"
 #include "reels/reels.h"
 
 namespace rl00 {

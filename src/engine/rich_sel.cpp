@@ -3,9 +3,9 @@
 #include <array>
 
 #include "engine/tables.h"
+#include "machine/msg_show.h"
 #include "reaches/reaches.h"
 #include "reels/reels.h"
-#include "shell/msg_show.h"
 
 namespace rl00 {
 
@@ -38,7 +38,7 @@ struct Kind {
     Presentation play;
 };
 
-constexpr std::array<Kind, reach::kKinds> kKindTable = {{
+constexpr std::array<Kind, kReachKinds> kKindTable = {{
     {"01:Nm ", RICH_NM},
     {"02:NmR", RICH_NMR},
     {"03:RO ", RICH_RO},
@@ -67,7 +67,7 @@ Int16 richKind(Int16 result, Int16 k) {
 }
 
 std::string_view richCode(Int16 kind) {
-    if (kind < 1 || kind > reach::kKinds) return {};
+    if (kind < 1 || kind > kReachKinds) return {};
     return kKindTable[static_cast<std::size_t>(kind - 1)].code;
 }
 
@@ -78,7 +78,7 @@ void RICH_SEL(Machine& m, Int16& P_iRichRes, Int16& P_iRichSyu) {
         // The centre reel stands two symbols before its decided symbol.
         Int16 t = symbolAfter(m.G_iNowZug[2], 2);
         const Int16 kind = P_iRichSyu;
-        if (kind >= 1 && kind <= reach::kKinds) {
+        if (kind >= 1 && kind <= kReachKinds) {
             const Kind& entry = kKindTable[static_cast<std::size_t>(kind - 1)];
             entry.play(m, t, m.G_iNowZug[1]);
             m.G_sRichCode = std::string(entry.code);

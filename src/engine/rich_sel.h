@@ -4,14 +4,13 @@
 
 #include <string_view>
 
-#include "engine/machine.h"
+#include "machine/machine.h"
 #include "platform/vb_types.h"
 
 namespace rl00 {
 
 namespace reach {
-inline constexpr Int16 kKinds = 10;
-inline constexpr Int16 kDraws = 32;
+inline constexpr Int16 kDraws = 32;  // the draw of 1..32 that picks a kind
 }  // namespace reach
 
 // The kind (1..10) the choice table gives for a reach result and a draw k of 1..32; 0 for a

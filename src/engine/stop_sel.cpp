@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "engine/machine.h"
 #include "engine/tables.h"
+#include "machine/machine.h"
+#include "machine/msg_show.h"
 #include "reels/reels.h"
-#include "shell/msg_show.h"
 
 namespace rl00 {
 

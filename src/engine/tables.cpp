@@ -1,6 +1,6 @@
 #include "engine/tables.h"
 
-#include "platform/scene.h"
+#include "machine/scene.h"
 #include "platform/vb_array.h"
 
 namespace rl00 {

@@ -6,23 +6,10 @@
 
 #include <string>
 
+#include "machine/game_state.h"
 #include "platform/vb_types.h"
 
 namespace rl00 {
-
-// G_iSyriMode.
-inline constexpr Int16 kModeNormal = 0;
-inline constexpr Int16 kModeKakuhen = 1;
-inline constexpr Int16 kModeJitan = 2;
-
-// G_iRichRes.
-inline constexpr Int16 kRichNone = 0;
-inline constexpr Int16 kRichFarMiss = 1;
-inline constexpr Int16 kRichNearMiss = 2;
-inline constexpr Int16 kRichHit = 3;
-
-inline constexpr Int16 kLotteryMin = 0;
-inline constexpr Int16 kLotteryMax = 366;
 
 // What a lottery value means in a given mode.
 enum class LotteryClass {

@@ -1,6 +1,6 @@
+#include "machine/msg_show.h"
 #include "reaches/frame.h"
 #include "reaches/reaches.h"
-#include "shell/msg_show.h"
 
 namespace rl00 {
 

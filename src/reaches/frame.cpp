@@ -1,7 +1,7 @@
 #include "reaches/frame.h"
 
+#include "machine/msg_show.h"
 #include "reaches/reaches.h"
-#include "shell/msg_show.h"
 
 namespace rl00 {
 

@@ -5,9 +5,9 @@
 
 #include <type_traits>
 
-#include "engine/machine.h"
+#include "machine/machine.h"
+#include "machine/scene.h"
 #include "platform/checked.h"
-#include "platform/scene.h"
 #include "platform/vb_types.h"
 #include "reels/reels.h"
 

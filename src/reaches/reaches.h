@@ -9,7 +9,7 @@
 // aligned on S (the hand reach: on R). A runtime error shows "システムエラーが発生しました"
 // and ends the program.
 
-#include "engine/machine.h"
+#include "machine/machine.h"
 #include "platform/vb_types.h"
 
 namespace rl00 {

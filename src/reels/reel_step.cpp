@@ -2,9 +2,9 @@
 // the pause that keeps the window responsive. Every reel movement of the machine is built from
 // these three.
 
+#include "machine/msg_show.h"
 #include "platform/checked.h"
 #include "reels/reels.h"
-#include "shell/msg_show.h"
 
 namespace rl00 {
 

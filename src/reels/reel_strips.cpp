@@ -1,8 +1,8 @@
 // The three reel strips: their pictures, the window of five around a centre symbol, and the
 // placement of all three reels at given symbols in one go.
 
+#include "machine/msg_show.h"
 #include "reels/reels.h"
-#include "shell/msg_show.h"
 
 namespace rl00 {
 

@@ -3,11 +3,12 @@
 // feeding, waits, the scroll sweep, and the spin-and-stop phases of a game. The upper-case
 // names (REEL_RUN, ZUG_LIST, ...) and the G_ state are the machine's own vocabulary.
 
-#include "engine/game_state.h"
-#include "engine/machine.h"
+#include "machine/game_state.h"
+#include "machine/machine.h"
+#include "machine/scene.h"
+#include "machine/symbols.h"
 #include "platform/checked.h"
 #include "platform/runtime_error.h"
-#include "platform/scene.h"
 #include "platform/vb_array.h"
 #include "platform/vb_types.h"
 
@@ -15,9 +16,6 @@ namespace rl00 {
 
 // The five symbols of the window around a centre symbol, slots 0..4 from the top.
 using ZugWindow = VbArray<Int16, 0, 4>;
-
-inline constexpr Int16 kDown = 1;
-inline constexpr Int16 kUp = -1;
 
 // Left of every picture of reel 1, 2, 3.
 inline constexpr Int32 kReelColumns[3] = {40, 500, 960};
@@ -96,22 +94,6 @@ void WAIT_MS(Machine& m, Int32 ms);
 inline void flashWindow(Machine& m, Colour colour) {
     m.scene.window_back = colour;
     m.display.repaint(Repaint::ReelWindow);
-}
-
-// Advances a symbol one place in the direction of travel: down 14 -> 1, up 1 -> 14.
-inline Int16 advanceSymbol(Int16 s, Int16 direction) {
-    if (direction == kDown) return s >= kSymbols ? Int16{1} : static_cast<Int16>(s + 1);
-    return s <= 1 ? Int16{kSymbols} : static_cast<Int16>(s - 1);
-}
-
-// r + k and r - k on the strip, with the single correction the machine applies.
-inline Int16 symbolAfter(Int16 r, Int16 k) {
-    const Int16 s = toInt16(r + k);
-    return s > kSymbols ? toInt16(s - kSymbols) : s;
-}
-inline Int16 symbolBefore(Int16 r, Int16 k) {
-    const Int16 s = toInt16(r - k);
-    return s < 1 ? toInt16(s + kSymbols) : s;
 }
 
 // One sweep of a scroll phase over reels 1, 2, 3: feed a reel that passed a slot, step it when

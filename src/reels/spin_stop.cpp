@@ -1,9 +1,9 @@
 // The reel sequence of every game: the reels start where the previous game stopped, spin down
 // together, jump close to their stop symbols and stop left, right, then centre.
 
+#include "machine/msg_show.h"
 #include "platform/checked.h"
 #include "reels/reels.h"
-#include "shell/msg_show.h"
 
 namespace rl00 {
 

@@ -4,7 +4,7 @@
 
 #include "analysis/analysis_texts.h"
 #include "analysis/recording_automation.h"
-#include "shell/paths.h"
+#include "io/paths.h"
 
 namespace rl00 {
 namespace {

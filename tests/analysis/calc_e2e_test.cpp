@@ -15,7 +15,7 @@
 #include "analysis/analysis_texts.h"
 #include "analysis/bridge_client.h"
 #include "analysis/recording_automation.h"
-#include "shell/run_log.h"
+#include "io/run_log.h"
 
 namespace rl00 {
 namespace {

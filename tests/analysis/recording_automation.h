@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "analysis/analysis_launch.h"
-#include "engine/machine.h"
+#include "machine/machine.h"
 #include "support/test_machine.h"
 
 namespace rl00::test {

@@ -9,7 +9,7 @@
 
 #include "engine/rand_loop.h"
 #include "reels/reels.h"
-#include "shell/events.h"
+#include "session/controller.h"
 #include "support/test_machine.h"
 
 namespace rl00 {

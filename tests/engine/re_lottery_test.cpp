@@ -5,7 +5,7 @@
 #include "engine/game_start.h"
 #include "engine/rand_loop.h"
 #include "reels/reels.h"
-#include "shell/events.h"
+#include "session/controller.h"
 #include "support/test_machine.h"
 
 namespace rl00 {

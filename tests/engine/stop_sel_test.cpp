@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/tables.h"
-#include "shell/msg_show.h"
+#include "machine/msg_show.h"
 #include "support/test_machine.h"
 
 namespace rl00 {

@@ -3,9 +3,9 @@
 #include <array>
 #include <limits>
 
+#include "machine/scene.h"
 #include "platform/checked.h"
 #include "platform/random.h"
-#include "platform/scene.h"
 #include "platform/vb_array.h"
 
 namespace rl00 {

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "machine/msg_show.h"
 #include "reach_recorder.h"
 #include "reaches/frame.h"
 #include "reaches/reaches.h"
-#include "shell/msg_show.h"
 
 namespace rl00 {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/scene.h"
+#include "machine/scene.h"
 #include "reaches/reaches.h"
 #include "reels/reels.h"
 #include "support/test_machine.h"

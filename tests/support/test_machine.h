@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/machine.h"
-#include "headless/headless_display.h"
+#include "frontends/headless/headless_display.h"
+#include "machine/machine.h"
 
 namespace rl00::test {
 

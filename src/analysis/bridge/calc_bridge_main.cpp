@@ -21,7 +21,7 @@
 #include "analysis/bridge/bridge_failure.h"
 #include "analysis/bridge/calc_objects.h"
 #include "analysis/bridge/office.h"
-#include "analysis/json_line.h"
+#include "platform/json.h"
 
 namespace rl00::bridge {
 namespace {

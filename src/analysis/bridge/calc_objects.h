@@ -10,7 +10,7 @@
 #include <string>
 
 #include "analysis/bridge/office.h"
-#include "analysis/json_line.h"
+#include "platform/json.h"
 
 namespace rl00::bridge {
 

@@ -1,0 +1,234 @@
+#include "frontends/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <cmath>
+#include <utility>
+
+#include "engine/rand_loop.h"
+#include "frontends/qt/qt_colour.h"
+#include "frontends/qt/qt_display.h"
+#include "frontends/qt/reel_view.h"
+#include "machine/machine.h"
+#include "session/controller.h"
+#include "session/window_layout.h"
+
+namespace rl00 {
+
+namespace {
+
+QRect toPixels(const ControlDesign& c) {
+    auto px = [](Int32 twips) {
+        return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
+    };
+    return {px(c.left), px(c.top), px(c.width), px(c.height)};
+}
+
+QFont fontOf(const ControlDesign& c) {
+    QFont f(QString::fromUtf8(c.font.data(), static_cast<qsizetype>(c.font.size())));
+    // Points at the old screen's 96 dots per inch, so text keeps its size against the twips.
+    f.setPixelSize(static_cast<int>(std::lround(c.font_pt * 96.0 / 72.0)));
+    f.setBold(c.bold);
+    return f;
+}
+
+Qt::Alignment alignmentOf(const ControlDesign& c) {
+    switch (c.align) {
+        case Align::Centre:
+            return Qt::AlignHCenter | Qt::AlignTop;
+        case Align::Right:
+            return Qt::AlignRight | Qt::AlignTop;
+        case Align::Left:
+            break;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+QString fromUtf8(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Machine& m, QtDisplay& display, QWidget* parent)
+    : QWidget(parent), m_(m), display_(display) {
+    setWindowTitle(fromUtf8(kFormCaption));
+    setFixedSize(kFormWidth / kTwipsPerPixel, kFormHeight / kTwipsPerPixel);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, toQColor(kFormBack));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(QFont(fromUtf8(kDefaultFont), 9));
+    tim_start_.setTimerType(Qt::PreciseTimer);
+    connect(&tim_start_, &QTimer::timeout, this, [this] { startGame(); });
+    build();
+}
+
+void MainWindow::build() {
+    for (const ControlDesign& c : windowControls()) {
+        QWidget* w = nullptr;
+        switch (c.kind) {
+            case ControlKind::PictureBox:
+                reel_view_ = new ReelView(m_.scene, images_, this);
+                w = reel_view_;
+                break;
+            case ControlKind::Label: {
+                auto* label = new QLabel(fromUtf8(c.caption), this);
+                label->setTextFormat(Qt::PlainText);
+                label->setAlignment(alignmentOf(c));
+                label->setAutoFillBackground(true);
+                label->setWordWrap(c.name == "Lbl_About");
+                if (c.border) {
+                    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+                    label->setLineWidth(1);
+                }
+                QPalette pal = label->palette();
+                pal.setColor(QPalette::Window, toQColor(c.back));
+                pal.setColor(QPalette::WindowText, toQColor(c.fore));
+                pal.setColor(QPalette::Light, QColor(0xE0, 0xE0, 0xE0));
+                pal.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
+                label->setPalette(pal);
+                if (sceneLabel(m_.scene, c.name, c.index) != nullptr) {
+                    labels_.push_back({label, &c, Label{std::string(c.caption), c.fore, c.back}});
+                }
+                w = label;
+                break;
+            }
+            case ControlKind::Button: {
+                auto* button = new QPushButton(fromUtf8(c.caption), this);
+                button->setFocusPolicy(Qt::NoFocus);
+                if (c.name == "Com_Start") {
+                    connect(button, &QPushButton::clicked, this, [this] { startGame(); });
+                } else if (c.name == "Cmd_Excel") {
+                    connect(button, &QPushButton::clicked, this, [this] {
+                        if (analysis_) analysis_();
+                    });
+                } else if (c.name == "Cmd_End") {
+                    cmd_end_ = button;
+                    connect(button, &QPushButton::clicked, this, [this] {
+                        close();  // raises the close request, which sets the end flag
+                        endRequest();
+                    });
+                }
+                w = button;
+                break;
+            }
+            case ControlKind::Image:
+            case ControlKind::Timer:
+            case ControlKind::ImageList:
+                break;  // drawn by the reel window, or not visible
+        }
+        if (w == nullptr) continue;
+        w->setGeometry(toPixels(c));
+        w->setFont(fontOf(c));
+        widgets_.emplace_back(&c, w);
+    }
+}
+
+QWidget* MainWindow::control(std::string_view name, int index) const {
+    for (const auto& [design, w] : widgets_) {
+        if (design->name == name && design->index == index) return w;
+    }
+    return nullptr;
+}
+
+void MainWindow::showLabel(BoundLabel& b, const Label& l) {
+    if (l.caption != b.shown.caption) b.widget->setText(QString::fromStdString(l.caption));
+    if (l.fore != b.shown.fore || l.back != b.shown.back) {
+        QPalette pal = b.widget->palette();
+        pal.setColor(QPalette::Window, toQColor(l.back));
+        pal.setColor(QPalette::WindowText, toQColor(l.fore));
+        b.widget->setPalette(pal);
+    }
+    b.shown = l;
+}
+
+void MainWindow::syncLabels() {
+    for (BoundLabel& b : labels_) {
+        const Label* l = sceneLabel(m_.scene, b.design->name, b.design->index);
+        if (l->caption != b.shown.caption || l->fore != b.shown.fore || l->back != b.shown.back) {
+            showLabel(b, *l);
+        }
+    }
+}
+
+void MainWindow::syncTimer() {
+    const TimerState& t = m_.scene.Tim_Start;
+    if (tim_start_.interval() != t.interval_ms) tim_start_.setInterval(t.interval_ms);
+    if (t.enabled && !tim_start_.isActive()) tim_start_.start();
+    if (!t.enabled && tim_start_.isActive()) tim_start_.stop();
+}
+
+void MainWindow::syncFromScene(double refresh_ms) {
+    syncTimer();
+    syncLabels();
+    reel_view_->refreshIfChanged(refresh_ms);
+}
+
+void MainWindow::repaintReelWindow() {
+    reel_view_->paintNow();
+}
+
+void MainWindow::repaintMessageLabel() {
+    for (BoundLabel& b : labels_) {
+        if (b.design->name == "Lbl_Rich" && b.design->index == 1) {
+            showLabel(b, m_.scene.Lbl_Rich[1]);
+            b.widget->repaint();
+        }
+    }
+}
+
+void MainWindow::startGame() {
+    // The same conditions under which the machine takes a start request at all.
+    const bool plays = !m_.game_running && m_.idle.stepped;
+    onStartRequest(m_);
+    if (!plays) return;
+    ++completed_games_;
+    if (end_after_games_ > 0 && completed_games_ >= end_after_games_) cmd_end_->click();
+}
+
+void MainWindow::endRequest() {
+    display_.noteEndRequest();
+    onEndRequest(m_);
+}
+
+void MainWindow::enterIdle() {
+    if (idle_entered_) return;
+    idle_entered_ = true;
+    if (idle_entry_) {
+        idle_entry_();
+    } else {
+        onActivate(m_);
+    }
+}
+
+void MainWindow::armFallbackStart(int ms) {
+    QTimer::singleShot(ms, this, [this] { enterIdle(); });
+}
+
+bool MainWindow::event(QEvent* e) {
+    // The idle loop never returns, so it must not run inside the activation itself: Qt would
+    // never finish activating the window. A 1 ms timer lets the activation complete first.
+    if (e->type() == QEvent::WindowActivate && !activation_seen_) {
+        activation_seen_ = true;
+        QTimer::singleShot(1, Qt::PreciseTimer, this, [this] { enterIdle(); });
+    }
+    return QWidget::event(e);
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+    if (end_after_ms_ > 0 && !e->spontaneous()) {
+        QTimer::singleShot(std::exchange(end_after_ms_, 0), Qt::PreciseTimer, cmd_end_,
+                           &QPushButton::click);
+    }
+    QWidget::showEvent(e);
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    endRequest();
+    e->accept();  // a close is never refused
+}
+
+}  // namespace rl00

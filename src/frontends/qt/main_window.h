@@ -1,0 +1,89 @@
+#pragma once
+// frmRL00, the main window: every control of the layout table at its place, showing the scene.
+// The window never owns game state; it turns its events into calls of the machine's logic:
+// Tim_Start ticks and Com_Start clicks start a game, Cmd_End and every close end the program,
+// and the first activation starts the idle loop.
+
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "frontends/qt/image_list.h"
+#include "machine/scene.h"
+
+class QLabel;
+class QPushButton;
+
+namespace rl00 {
+
+struct Machine;
+struct ControlDesign;
+class QtDisplay;
+class ReelView;
+
+class MainWindow : public QWidget {
+  public:
+    MainWindow(Machine& m, QtDisplay& display, QWidget* parent = nullptr);
+
+    // What Cmd_Excel starts; unset, the button does nothing.
+    void setAnalysisLauncher(std::function<void()> launch) { analysis_ = std::move(launch); }
+    // Clicks Cmd_End after `games` completed games (0: never), for unattended runs.
+    void setEndAfterGames(long games) { end_after_games_ = games; }
+    // Clicks Cmd_End `ms` milliseconds after the window is shown, whatever runs at that moment.
+    void setEndAfterMs(int ms) { end_after_ms_ = ms; }
+    long completedGames() const { return completed_games_; }
+    // Runs `start` instead of the idle loop once the window is active (a measurement mode).
+    void setIdleEntry(std::function<void()> start) { idle_entry_ = std::move(start); }
+
+    // Brings labels, the timer and the reel window in line with the scene; the reel window is
+    // painted at most once per `refresh_ms`.
+    void syncFromScene(double refresh_ms);
+    void repaintReelWindow();
+    void repaintMessageLabel();
+
+    // Starts the idle loop if no activation has come by then.
+    void armFallbackStart(int ms);
+
+    ReelView& reelView() { return *reel_view_; }
+    QWidget* control(std::string_view name, int index = -1) const;
+    QTimer& startTimer() { return tim_start_; }
+
+  protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+  private:
+    struct BoundLabel {
+        QLabel* widget;
+        const ControlDesign* design;
+        Label shown;
+    };
+
+    void build();
+    void showLabel(BoundLabel& b, const Label& l);
+    void syncLabels();
+    void syncTimer();
+    void startGame();
+    void endRequest();
+    void enterIdle();
+
+    Machine& m_;
+    QtDisplay& display_;
+    ImageList images_;
+    ReelView* reel_view_ = nullptr;
+    std::vector<BoundLabel> labels_;
+    std::vector<std::pair<const ControlDesign*, QWidget*>> widgets_;
+    QPushButton* cmd_end_ = nullptr;
+    QTimer tim_start_;
+    std::function<void()> analysis_;
+    std::function<void()> idle_entry_;
+    long end_after_games_ = 0;
+    int end_after_ms_ = 0;
+    long completed_games_ = 0;
+    bool activation_seen_ = false;
+    bool idle_entered_ = false;
+};
+
+}  // namespace rl00

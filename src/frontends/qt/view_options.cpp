@@ -1,0 +1,140 @@
+#include "frontends/qt/view_options.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QSettings>
+#include <algorithm>
+#include <cmath>
+
+#include "frontends/qt/main_window.h"
+#include "frontends/qt/qt_display.h"
+#include "session/window_layout.h"
+
+namespace rl00 {
+
+namespace {
+
+constexpr double kSpeeds[] = {0.5, 1.0, 2.0, 5.0, 10.0, 20.0};
+
+QSettings store() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, "rl00", "rl00");
+}
+
+}  // namespace
+
+ViewChoice loadViewChoice() {
+    QSettings s = store();
+    ViewChoice c;
+    c.zoom = std::clamp(s.value("view/zoom", 0).toInt(), 0, kMaxZoom);
+    c.frame_ms = std::clamp(s.value("speed/frame_ms", QtDisplay::kDefaultFrameMs).toDouble(),
+                            QtDisplay::kMinFrameMs, QtDisplay::kMaxFrameMs);
+    c.no_delay = s.value("speed/no_delay", false).toBool();
+    return c;
+}
+
+void saveViewChoice(const ViewChoice& c) {
+    QSettings s = store();
+    if (c.zoom >= kMinZoom) s.setValue("view/zoom", c.zoom);
+    s.setValue("speed/frame_ms", c.frame_ms);
+    s.setValue("speed/no_delay", c.no_delay);
+}
+
+int zoomForScreen(int screen_height) {
+    const double fit = screen_height / 2.0 / (kFormHeight / double(kTwipsPerPixel));
+    return std::clamp(static_cast<int>(std::lround(fit)), kMinZoom, kMaxZoom);
+}
+
+ViewMenu::ViewMenu(MainWindow& window, QtDisplay& display, ViewChoice choice, int zoom)
+    : QObject(&window),
+      window_(window),
+      display_(display),
+      choice_(choice),
+      menu_(new QMenu(&window)) {
+    display_.setFramePeriodMs(choice_.frame_ms);
+    display_.setNoDelay(choice_.no_delay);
+    addZoomItems(menu_->addMenu(QStringLiteral("表示倍率（次回起動から）")), zoom);
+    addSpeedItems(menu_->addMenu(QStringLiteral("速度")));
+    QAction* pause = addAction(menu_, QStringLiteral("一時停止"), QKeySequence(Qt::Key_P));
+    pause->setCheckable(true);
+    connect(pause, &QAction::toggled, this, [this](bool on) { display_.setPaused(on); });
+    window_.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&window_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { menu_->popup(window_.mapToGlobal(at)); });
+}
+
+QAction* ViewMenu::addAction(QMenu* menu, const QString& text, const QKeySequence& key) {
+    QAction* a = menu->addAction(text);
+    a->setShortcut(key);
+    window_.addAction(a);  // shortcuts work while the menu is closed
+    return a;
+}
+
+void ViewMenu::addZoomItems(QMenu* menu, int zoom) {
+    auto* group = new QActionGroup(menu);
+    for (int z = kMinZoom; z <= kMaxZoom; ++z) {
+        QAction* a = addAction(menu, QStringLiteral("%1倍").arg(z),
+                               QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + z)));
+        a->setCheckable(true);
+        a->setChecked(z == zoom);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, z] {
+            choice_.zoom = z;
+            applyAndSave();
+        });
+    }
+}
+
+void ViewMenu::addSpeedItems(QMenu* menu) {
+    auto* group = new QActionGroup(menu);
+    for (double ms : kSpeeds) {
+        QAction* a = menu->addAction(QStringLiteral("1コマ %1 ms").arg(ms));
+        a->setCheckable(true);
+        a->setChecked(std::abs(ms - choice_.frame_ms) < 1e-9);
+        group->addAction(a);
+        speed_actions_.emplace_back(ms, a);
+        connect(a, &QAction::triggered, this, [this, ms] {
+            choice_.frame_ms = ms;
+            applyAndSave();
+        });
+    }
+    menu->addSeparator();
+    QAction* faster = addAction(menu, QStringLiteral("速く"), QKeySequence(Qt::Key_Plus));
+    connect(faster, &QAction::triggered, this, [this] { stepSpeed(-1); });
+    QAction* slower = addAction(menu, QStringLiteral("遅く"), QKeySequence(Qt::Key_Minus));
+    connect(slower, &QAction::triggered, this, [this] { stepSpeed(+1); });
+    no_delay_ = addAction(menu, QStringLiteral("待ちなし（最速）"), QKeySequence(Qt::Key_N));
+    no_delay_->setCheckable(true);
+    no_delay_->setChecked(choice_.no_delay);
+    connect(no_delay_, &QAction::toggled, this, [this](bool on) {
+        choice_.no_delay = on;
+        applyAndSave();
+    });
+}
+
+void ViewMenu::stepSpeed(int direction) {
+    // The nearest listed period in the asked direction from the current one.
+    const double now = choice_.frame_ms;
+    double next = now;
+    if (direction < 0) {
+        for (double ms : kSpeeds) {
+            if (ms < now - 1e-9) next = ms;
+        }
+    } else {
+        for (auto it = std::rbegin(kSpeeds); it != std::rend(kSpeeds); ++it) {
+            if (*it > now + 1e-9) next = *it;
+        }
+    }
+    choice_.frame_ms = next;
+    for (auto& [ms, a] : speed_actions_)
+        a->setChecked(std::abs(ms - next) < 1e-9);
+    applyAndSave();
+}
+
+void ViewMenu::applyAndSave() {
+    display_.setFramePeriodMs(choice_.frame_ms);
+    display_.setNoDelay(choice_.no_delay);
+    saveViewChoice(choice_);
+}
+
+}  // namespace rl00

@@ -1,0 +1,164 @@
+#include "io/ini_read.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <optional>
+
+#include "io/sjis.h"
+#include "machine/machine.h"
+
+namespace rl00 {
+namespace {
+
+struct Section {
+    std::string_view name;
+    std::string Settings::*setting;
+};
+
+constexpr std::array<Section, 6> kSections{{
+    {"[ログ書き込み先パス]", &Settings::G_sLogPath},
+    {"[ログ書き込み先ファイル名]", &Settings::G_sLogName},
+    {"[待機時間]", &Settings::G_sWaitTime},
+    {"[スクロールスピード]", &Settings::G_sScrollSpeed},
+    {"[EXCELパス]", &Settings::G_sExcelPath},
+    {"[EXCEL01]", &Settings::G_sExcelBook},
+}};
+
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kItemEnds = ",\r\n";
+constexpr std::string_view kCommentChars = "'-#$%&!*/";
+
+std::string Settings::*settingFor(std::string_view item) {
+    for (const Section& s : kSections) {
+        if (item == s.name) return s.setting;
+    }
+    return nullptr;
+}
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// Reads a whole regular file of at most kMaxIniBytes. Opening without blocking keeps a FIFO in
+// place of the file from hanging the start-up; it is then refused as not being a regular file.
+std::optional<std::string> readRegularFile(const std::string& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    if (static_cast<std::size_t>(st.st_size) > kMaxIniBytes) return std::nullopt;
+
+    std::string bytes;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        // The file may grow while it is read; the limit holds for what is actually read.
+        if (bytes.size() + static_cast<std::size_t>(n) > kMaxIniBytes) return std::nullopt;
+        bytes.append(buf, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::string_view ItemReader::next() {
+    while (pos_ < text_.size() && kBlanks.find(text_[pos_]) != std::string_view::npos)
+        ++pos_;
+    if (pos_ < text_.size() && text_[pos_] == '"') {
+        const std::size_t start = pos_ + 1;
+        const std::size_t close = text_.find('"', start);
+        if (close == std::string_view::npos) {
+            pos_ = text_.size();
+            return text_.substr(start);
+        }
+        const std::string_view item = text_.substr(start, close - start);
+        pos_ = text_.find_first_of(kItemEnds, close + 1);
+        finishItem();
+        return item;
+    }
+    const std::size_t start = pos_;
+    pos_ = text_.find_first_of(kItemEnds, start);
+    const std::string_view item = text_.substr(start, std::min(pos_, text_.size()) - start);
+    finishItem();
+    return item;
+}
+
+void ItemReader::finishItem() {
+    if (pos_ >= text_.size()) {
+        pos_ = text_.size();
+        return;
+    }
+    const char end = text_[pos_++];
+    if (end == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+}
+
+std::string_view trimBlanks(std::string_view item) {
+    const auto first = item.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    const auto last = item.find_last_not_of(kBlanks);
+    return item.substr(first, last - first + 1);
+}
+
+bool isCommentItem(std::string_view item) {
+    if (item.empty()) return false;
+    if (item[0] == '/') return item.size() == 1 || item[1] == '/' || item[1] == '*';
+    return kCommentChars.find(item[0]) != std::string_view::npos;
+}
+
+Flag parseSettings(std::string_view text, Settings& settings) {
+    ItemReader reader(text);
+    while (!reader.atEnd()) {
+        std::string Settings::*setting = settingFor(trimBlanks(reader.next()));
+        if (setting == nullptr) continue;
+        // A section at the very end of the text leaves its setting empty.
+        std::string_view value;
+        while (!reader.atEnd()) {
+            const std::string_view item = trimBlanks(reader.next());
+            if (item.starts_with('[')) return kFalse;
+            if (item.empty() || isCommentItem(item)) continue;
+            value = item;
+            break;
+        }
+        settings.*setting = std::string(value);
+    }
+    return kTrue;
+}
+
+Flag readSettings(std::string_view bytes, Settings& settings) {
+    const std::optional<std::string> text = decodeText(bytes);
+    if (!text) return kFalse;
+    return parseSettings(*text, settings);
+}
+
+Flag readSettingsFile(const std::string& path, Settings& settings) {
+    const std::optional<std::string> bytes = readRegularFile(path);
+    if (!bytes) return kFalse;
+    return readSettings(*bytes, settings);
+}
+
+Flag INI_READ(Machine& m) {
+    return readSettingsFile(m.G_sAppPath + "/" + kIniFileName, m);
+}
+
+}  // namespace rl00

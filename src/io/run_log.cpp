@@ -1,0 +1,147 @@
+#include "io/run_log.h"
+
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <iostream>
+#include <string_view>
+#include <system_error>
+
+#include "io/paths.h"
+#include "machine/machine.h"
+#include "platform/checked.h"
+#include "platform/display.h"
+#include "platform/runtime_error.h"
+
+namespace rl00 {
+
+namespace {
+
+// Left-aligned, blank-padded, and cut to the width keeping the first characters.
+void putField(std::string& rec, std::string_view text, std::size_t width) {
+    const std::string_view kept = text.substr(0, width);
+    rec.append(kept);
+    rec.append(width - kept.size(), ' ');
+}
+
+void putNumber(std::string& rec, std::int64_t value, std::size_t width) {
+    putField(rec, std::to_string(value), width);
+}
+
+// A flag is logged negated: true (-1) as "1", false (0) as "0".
+void putFlag(std::string& rec, Flag value, std::size_t width) {
+    putNumber(rec, -static_cast<std::int64_t>(value), width);
+}
+
+std::string dateText(const LocalDateTime& at) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d%02d%02d ", at.year, at.month, at.day);
+    return text;
+}
+
+std::string timeText(const LocalDateTime& at) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d ", at.hour, at.minute, at.second);
+    return text;
+}
+
+std::string reasonOf(int error_number) {
+    return std::error_code(error_number, std::generic_category()).message();
+}
+
+// Writes the whole line or nothing; returns "" on success, else the reason of the failure.
+std::string appendLine(int fd, const std::string& line) {
+    ssize_t written;
+    do {
+        written = ::write(fd, line.data(), line.size());
+    } while (written < 0 && errno == EINTR);
+    if (written < 0) return reasonOf(errno);
+    if (static_cast<std::size_t>(written) == line.size()) return "";
+
+    // A short write (disk full, file size limit) left part of the line: take it back so the
+    // reader of the log never meets half a record.
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (end >= written) static_cast<void>(::ftruncate(fd, end - written));
+    return "only " + std::to_string(written) + " of " + std::to_string(line.size()) +
+           " bytes could be written";
+}
+
+}  // namespace
+
+std::string LOG_REC(const GameState& g, const LocalDateTime& at) {
+    std::string rec;
+    rec.reserve(kLogRecordWidth);
+    putNumber(rec, g.G_lRevCnt, 5);
+    putNumber(rec, g.G_lRichCnt, 5);
+    putNumber(rec, g.G_lOshiCnt, 4);
+    putNumber(rec, g.G_lDohaCnt, 4);
+    putField(rec, g.G_sZugaraKari, 2);
+    putField(rec, g.G_sZugaraHit, 2);
+    putFlag(rec, g.G_bKakuhen, 2);
+    putFlag(rec, g.G_bSaiChusen, 2);
+    putField(rec, g.G_sRichCode, 7);
+    for (int kind = 1; kind <= 10; ++kind) {
+        Int32 reaches = 0;
+        checkedAdd(reaches, g.G_lRichOshi[kind]);
+        checkedAdd(reaches, g.G_lRichDoha[kind]);
+        checkedAdd(reaches, g.G_lRichAtari[kind]);
+        putNumber(rec, reaches, 4);
+    }
+    putField(rec, g.G_sYokoku, 5);
+    putNumber(rec, g.G_lYokoku1N, 4);
+    putNumber(rec, g.G_lYokoku2N, 4);
+    putFlag(rec, g.G_bKakuhenPrev, 2);
+    putNumber(rec, g.G_iRenchan, 4);
+    putNumber(rec, g.G_iLottery, 4);
+    putField(rec, dateText(at), 9);
+    putField(rec, timeText(at), 9);
+    return rec;
+}
+
+void LogWarnings::report(const std::string& file, const std::string& reason) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!reported_.emplace(file, reason).second) return;
+    sink_ << "rl00: run log not written to " << file << ": " << reason << std::endl;
+}
+
+LogWarnings& standardLogWarnings() {
+    static LogWarnings warnings(std::cerr);
+    return warnings;
+}
+
+Flag LOG_WRITE(Machine& m) {
+    return LOG_WRITE(m, standardLogWarnings());
+}
+
+Flag LOG_WRITE(Machine& m, LogWarnings& warnings) {
+    const std::string file = joinPath(m.G_sLogPath, m.G_sLogName);
+    ENSURE_DIR(file);
+
+    // The record is complete before the file is touched, so a failing sum neither creates the
+    // file nor leaves it open.
+    std::string line;
+    try {
+        line = LOG_REC(m, m.display.now()) + kLogLineEnd;
+    } catch (const RuntimeError& e) {
+        warnings.report(file, e.description());
+        return kFalse;
+    }
+
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        warnings.report(file, reasonOf(errno));
+        return kFalse;
+    }
+    std::string failure = appendLine(fd, line);
+    if (::close(fd) != 0 && failure.empty()) failure = reasonOf(errno);
+    if (!failure.empty()) {
+        warnings.report(file, failure);
+        return kFalse;
+    }
+    return kTrue;
+}
+
+}  // namespace rl00

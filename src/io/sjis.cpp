@@ -1,0 +1,104 @@
+#include "io/sjis.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+
+namespace rl00 {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
+
+class Converter {
+  public:
+    Converter() : cd_(iconv_open("UTF-8", "CP932")) {}
+    ~Converter() {
+        if (ok()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+  private:
+    iconv_t cd_;
+};
+
+}  // namespace
+
+bool isUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = 0;
+        std::uint32_t cp = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1Fu;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0Fu;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07u;
+        } else {
+            return false;  // a stray continuation byte, an overlong lead or no lead at all
+        }
+        if (n - i < len) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            if (!isContinuation(p[i + k])) return false;
+            cp = (cp << 6) | (p[i + k] & 0x3Fu);
+        }
+        if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return false;
+        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+        i += len;
+    }
+    return true;
+}
+
+std::optional<std::string> decodeText(std::string_view bytes) {
+    if (isUtf8(bytes)) {
+        if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
+        return std::string(bytes);
+    }
+
+    Converter conv;
+    if (!conv.ok()) return std::nullopt;
+
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    // iconv's interface takes a non-const input pointer but only reads through it.
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t in_left = bytes.size();
+    char buf[4096];
+    while (in_left > 0) {
+        char* o = buf;
+        std::size_t o_left = sizeof buf;
+        const std::size_t r = iconv(conv.get(), &in, &in_left, &o, &o_left);
+        out.append(buf, static_cast<std::size_t>(o - buf));
+        if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+        if (errno != EILSEQ && errno != EINVAL) return std::nullopt;
+        // Skipping a single byte keeps whatever follows a stray lead byte: a comma, a quote or
+        // a line end right after it still delimits the item, so one bad byte spoils one
+        // character and never the structure of the file.
+        out.append(kReplacementChar);
+        ++in;
+        --in_left;
+    }
+    return out;
+}
+
+}  // namespace rl00

@@ -1,0 +1,94 @@
+#pragma once
+// The plain-data picture of the main window: every picture's place, image, visibility and
+// z-order, every label's caption and colours, the reel window's colour and the timer's state.
+// The logic writes it; a front end draws it. Reading a picture's Top or Left "back" reads this
+// scene, so positions stay exact twips. Control names (Img_ZugaraL, Lbl_Rich, ...) are the
+// machine's own vocabulary.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "machine/symbols.h"
+#include "platform/vb_array.h"
+#include "platform/vb_types.h"
+
+namespace rl00 {
+
+// Index of a picture inside the reel window Pic_Window01.
+using PictureId = int;
+
+inline constexpr int kReelPictures = 3 * kSymbols;
+inline constexpr PictureId kImgObake = kReelPictures;
+inline constexpr PictureId kImgHandL = kReelPictures + 1;
+inline constexpr PictureId kImgHandR = kReelPictures + 2;
+inline constexpr int kPictureCount = kReelPictures + 3;
+
+// Picture `index` (1..14) of reel 1..3 (Img_ZugaraL, Img_ZugaraC, Img_ZugaraR).
+constexpr PictureId reelPicture(int reel, int index) {
+    return (reel - 1) * kSymbols + index - 1;
+}
+
+struct Picture {
+    Int32 left = 0;
+    Int32 top = 0;
+    Int32 width = 0;
+    Int32 height = 0;
+    Int16 image = 0;  // item of Iml_Moto (1..20); 0 = no image
+    bool visible = true;
+    bool stretch = false;
+};
+
+struct Label {
+    std::string caption;
+    Colour fore = kBlack;
+    Colour back = kBlack;
+};
+
+template <int Lo, int Hi>
+using LabelArray = VbArray<Label, Lo, Hi>;
+
+struct TimerState {
+    bool enabled = false;
+    Int32 interval_ms = 1000;
+};
+
+struct Scene {
+    Scene();
+
+    // Pic_Window01: 1575 x 615 twips, clips what it holds.
+    static constexpr Int32 kWindowWidth = 1575;
+    static constexpr Int32 kWindowHeight = 615;
+    Colour window_back = kBlack;
+
+    std::array<Picture, kPictureCount> pictures{};
+    // Back to front: the last entry is drawn on top.
+    std::vector<PictureId> z_order;
+
+    Label Lbl_SyriMode;
+    LabelArray<0, 5> Lbl_Rich;
+    LabelArray<0, 1> Lbl_Rev;
+    LabelArray<0, 1> Lbl_Ooatari;
+    LabelArray<0, 1> Lbl_OoatariT;
+    LabelArray<0, 1> Lbl_OoatariK;
+    LabelArray<0, 0> Lbl_Yokoku;
+    LabelArray<0, 1> Lbl_GHYokoku;
+    LabelArray<0, 1> Lbl_GHYokokuN;
+    LabelArray<0, 1> Lbl_GHYokokuA;
+    LabelArray<0, 1> Lbl_RichPoint;
+    LabelArray<0, 9> Lbl_RichSyu;
+    LabelArray<0, 9> Lbl_RichSyuND;
+    LabelArray<0, 9> Lbl_RichSyuNO;
+    LabelArray<0, 9> Lbl_RichSyuNA;
+    LabelArray<0, 9> Lbl_RichSyuA;
+
+    TimerState Tim_Start;
+
+    Picture& picture(PictureId id);
+    const Picture& picture(PictureId id) const;
+
+    void bringToFront(PictureId id);
+    void sendToBack(PictureId id);
+};
+
+}  // namespace rl00
