@@ -8,6 +8,7 @@
 #include "io/run_log.h"
 #include "machine/machine.h"
 #include "machine/msg_show.h"
+#include "machine/texts.h"
 #include "platform/checked.h"
 #include "reels/reels.h"
 
@@ -34,7 +35,7 @@ Flag applyModeRules(Machine& m) {
     if (m.G_bOoatari != kTrue) return jitan_entry;
 
     checkedAdd(m.G_lOoatariCnt, 1);
-    m.G_iSyriMode = 0;
+    m.G_iSyriMode = kModeNormal;
     if (m.G_bKakuhen == kTrue) {
         checkedAdd(m.G_lOoatariK, 1);
         if (m.G_bKakuhenPrev != kTrue && m.G_bJitan != kTrue) {
@@ -43,7 +44,7 @@ Flag applyModeRules(Machine& m) {
             checkedAdd(m.G_iRenchan, 1);
             m.G_bJitan = kFalse;
         }
-        m.G_iSyriMode = 1;
+        m.G_iSyriMode = kModeKakuhen;
         return jitan_entry;
     }
 
@@ -53,7 +54,7 @@ Flag applyModeRules(Machine& m) {
         checkedAdd(m.G_iRenchan, 1);
     } else if (m.G_bKakuhenPrev == kTrue) {
         m.G_bJitan = kTrue;
-        m.G_iSyriMode = 2;
+        m.G_iSyriMode = kModeJitan;
         checkedAdd(m.G_iRenchan, 1);
         jitan_entry = kTrue;
     } else {
@@ -61,7 +62,7 @@ Flag applyModeRules(Machine& m) {
         m.G_iRenchan = 1;
         m.scene.Lbl_SyriMode.caption.clear();
         m.scene.Lbl_SyriMode.fore = kWhite;
-        m.G_iSyriMode = 0;
+        m.G_iSyriMode = kModeNormal;
     }
     return jitan_entry;
 }
@@ -90,13 +91,13 @@ void countPreviewsAndReaches(Machine& m) {
     }
 
     switch (m.G_iRichRes) {
-        case 1:
+        case kRichFarMiss:
             countReach(m, m.G_lRichDoha, &m.G_lDohaCnt);
             break;
-        case 2:
+        case kRichNearMiss:
             countReach(m, m.G_lRichOshi, &m.G_lOshiCnt);
             break;
-        case 3:
+        case kRichHit:
             countReach(m, m.G_lRichAtari, nullptr);
             break;
         default:
@@ -116,7 +117,7 @@ void updateLabels(Machine& m, Flag jitan_entry) {
     s.Lbl_GHYokokuA[0].caption = std::to_string(m.G_lYokoku1A);
     s.Lbl_GHYokokuA[1].caption = std::to_string(m.G_lYokoku2A);
     s.Lbl_RichPoint[1].caption = std::to_string(m.G_lRichCnt);
-    for (int k = 1; k <= 10; ++k) {
+    for (int k = 1; k <= kReachKinds; ++k) {
         s.Lbl_RichSyuND[k - 1].caption = std::to_string(m.G_lRichDoha[k]);
         s.Lbl_RichSyuNO[k - 1].caption = std::to_string(m.G_lRichOshi[k]);
         s.Lbl_RichSyuNA[k - 1].caption = std::to_string(m.G_lRichAtari[k]);
@@ -127,17 +128,17 @@ void updateLabels(Machine& m, Flag jitan_entry) {
     mode.caption.clear();
     mode.fore = kWhite;
     if (m.G_bJitan == kTrue) {
-        mode.caption = "時短中!!";
+        mode.caption = text::kJitanMode;
         mode.fore = kBlue;
         if (jitan_entry == kFalse && m.G_lRevCnt >= kJitanGames) {
             m.G_bJitan = kFalse;
             mode.caption.clear();
             mode.fore = kWhite;
-            m.G_iSyriMode = 0;
+            m.G_iSyriMode = kModeNormal;
         }
     }
     if (m.G_bKakuhen == kTrue) {
-        mode.caption = "確変中!!";
+        mode.caption = text::kKakuhenMode;
         mode.fore = kRed;
     }
     s.window_back = kBlack;
@@ -187,10 +188,10 @@ void GAME_START(Machine& m) {
             RICH_SEL(m, m.G_iRichRes, m.G_iRichSyu);
             m.display.repaint(Repaint::ReelWindow);
             if (m.G_bOoatari == kTrue) {
-                m.scene.Lbl_Rich[1].caption = "あたり";
+                m.scene.Lbl_Rich[1].caption = text::kHit;
                 m.display.beep();
             } else {
-                m.scene.Lbl_Rich[1].caption = "はずれ";
+                m.scene.Lbl_Rich[1].caption = text::kMiss;
             }
             if (m.G_bSaiChusen == kTrue) playReLottery(m);
         } else {
@@ -199,7 +200,7 @@ void GAME_START(Machine& m) {
 
         for (Int16 r = 1; r <= 3; ++r) {
             if (m.G_iNowZug[r] != decided[r]) {
-                showMessage(m, "停止出目に失敗しました");
+                showMessage(m, text::kStopFailed);
                 showSystemError(m);
             }
         }

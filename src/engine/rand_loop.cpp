@@ -39,10 +39,4 @@ void RAND_LOOP(Machine& m) {
     }
 }
 
-void onActivate(Machine& m) {
-    if (m.G_bActivated != kFalse) return;
-    m.G_bActivated = kTrue;
-    RAND_LOOP(m);
-}
-
 }  // namespace rl00

@@ -5,6 +5,7 @@
 #include "engine/tables.h"
 #include "machine/machine.h"
 #include "machine/msg_show.h"
+#include "machine/texts.h"
 #include "reels/reels.h"
 
 namespace rl00 {
@@ -91,7 +92,8 @@ void drawNearMiss(Machine& m, Int16 v, Int16& rich_res, Flag& rich, Flag& yokoku
     }
 }
 
-void drawFarMiss(Machine& m, Int16 mode, Int16& rich_res, Flag& rich, Int16& oshi_dir) {
+// Far misses are only played out in normal mode; in the other modes the pattern stays silent.
+void drawFarMiss(Machine& m, bool played, Int16& rich_res, Flag& rich, Int16& oshi_dir) {
     m.G_iNowZug[1] = drawSymbol(m);
     const Int16 left = m.G_iNowZug[1];
     do {
@@ -100,14 +102,9 @@ void drawFarMiss(Machine& m, Int16 mode, Int16& rich_res, Flag& rich, Int16& osh
              m.G_iNowZug[2] == symbolBefore(left, 1));
     oshi_dir = 0;
     drawRightEqualToLeft(m);
-    rich = kTrue;
-    rich_res = kRichFarMiss;
+    rich = toFlag(played);
+    rich_res = played ? kRichFarMiss : kRichNone;
     m.G_iStopZug = m.G_iNowZug;
-    // Far misses are only played out in normal mode; otherwise the pattern stays silent.
-    if (mode == kModeKakuhen || mode == kModeJitan) {
-        rich = kFalse;
-        rich_res = kRichNone;
-    }
 }
 
 void drawMiss(Machine& m, Int16& rich_res) {
@@ -121,7 +118,7 @@ void drawMiss(Machine& m, Int16& rich_res) {
 }
 
 [[noreturn]] void failSelection(Machine& m) {
-    showMessage(m, kReLotteryFailedText);
+    showMessage(m, text::kReLotteryFailed);
     showSystemError(m);
 }
 
@@ -183,15 +180,23 @@ Flag STOP_SEL(Machine& m, Int16& P_iLottery, Int16& P_iMode, Int16& P_iRichRes, 
         if (m.rnd.upTo(kPreviewOdds) == 1) P_bYokoku1 = kTrue;
 
         const Int16 v = P_iLottery;
-        if (isHitValue(v)) {
-            P_bOoatari = kTrue;
-        } else if (isNearMissValue(v)) {
-            drawNearMiss(m, v, P_iRichRes, P_bRich, P_bYokoku2, P_iOshiDir);
-        } else if (isFarMissValue(v)) {
-            drawFarMiss(m, P_iMode, P_iRichRes, P_bRich, P_iOshiDir);
-        } else {
-            drawMiss(m, P_iRichRes);
-            if (P_iMode == kModeKakuhen && isKakuhenHitValue(v)) P_bOoatari = kTrue;
+        const LotteryClass cls = lotteryClass(v, P_iMode);
+        switch (cls) {
+            case LotteryClass::kHit:
+                // The kakuhen-mode extra hits draw the symbols of a miss before the hit's own.
+                if (!isHitValue(v)) drawMiss(m, P_iRichRes);
+                P_bOoatari = kTrue;
+                break;
+            case LotteryClass::kNearMissReach:
+                drawNearMiss(m, v, P_iRichRes, P_bRich, P_bYokoku2, P_iOshiDir);
+                break;
+            case LotteryClass::kFarMissReach:
+            case LotteryClass::kPairedMiss:
+                drawFarMiss(m, cls == LotteryClass::kFarMissReach, P_iRichRes, P_bRich, P_iOshiDir);
+                break;
+            case LotteryClass::kMiss:
+                drawMiss(m, P_iRichRes);
+                break;
         }
 
         if (P_bOoatari == kTrue && !decideHit(m, v, P_iRichRes, P_bRich, P_bSaiChusen, P_bYokoku2,

@@ -9,8 +9,6 @@ namespace rl00 {
 
 struct Machine;
 
-inline constexpr const char* kReLotteryFailedText = "再抽選停止出目選定に失敗しました";
-
 // Decides the game for lottery value P_iLottery in mode P_iMode, reading m.G_iZugCnt. Writes the
 // outcome into arguments 3 to 10 (the kakuhen flag only on a hit), the symbols the reels stop
 // on first into m.G_iNowZug, the decided ones into m.G_iStopZug and, on a hit, m.G_sZugaraHit

@@ -83,7 +83,7 @@ std::string LOG_REC(const GameState& g, const LocalDateTime& at) {
     putFlag(rec, g.G_bKakuhen, 2);
     putFlag(rec, g.G_bSaiChusen, 2);
     putField(rec, g.G_sRichCode, 7);
-    for (int kind = 1; kind <= 10; ++kind) {
+    for (int kind = 1; kind <= kReachKinds; ++kind) {
         Int32 reaches = 0;
         checkedAdd(reaches, g.G_lRichOshi[kind]);
         checkedAdd(reaches, g.G_lRichDoha[kind]);

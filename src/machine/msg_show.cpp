@@ -1,6 +1,7 @@
 #include "machine/msg_show.h"
 
 #include "machine/machine.h"
+#include "machine/texts.h"
 #include "platform/display.h"
 
 namespace rl00 {
@@ -16,15 +17,15 @@ struct KindStyle {
 KindStyle styleOf(Int16 kind) {
     switch (kind) {
         case msg::kMessage:
-            return {" メッセージ", mb::kOk, mb::kIconInformation};
+            return {text::kCaptionMessage, mb::kOk, mb::kIconInformation};
         case msg::kChoice:
-            return {" 選択", mb::kYesNo, mb::kIconQuestion};
+            return {text::kCaptionChoice, mb::kYesNo, mb::kIconQuestion};
         case msg::kWarning:
-            return {" 警告", mb::kOk, mb::kIconExclamation};
+            return {text::kCaptionWarning, mb::kOk, mb::kIconExclamation};
         case msg::kError:
-            return {" エラー", mb::kOk, mb::kIconCritical};
+            return {text::kCaptionError, mb::kOk, mb::kIconCritical};
         default:
-            return {" システムエラー", mb::kOk, mb::kIconCritical};
+            return {text::kCaptionSystemError, mb::kOk, mb::kIconCritical};
     }
 }
 
@@ -35,7 +36,7 @@ Int32 MSG_SHOW(Machine& m, const std::string& title, std::string& message, Int16
     if (kind == msg::kError) {
         message += "\r" + std::to_string(m.err.number) + " :" + m.err.description;
     } else if (kind < msg::kMessage || kind > msg::kError) {
-        message = "メッセージの取得に失敗しました。";
+        message = text::kMessageLost;
         kind = 0;
     }
     const Int32 pressed =
@@ -50,7 +51,7 @@ void showSystemError(Machine& m, const RuntimeError& e) {
 }
 
 void showSystemError(Machine& m) {
-    std::string text = kSystemErrorText;
+    std::string text = text::kSystemError;
     Int16 kind = msg::kError;
     MSG_SHOW(m, "", text, kind);
     m.display.endProgram(1);  // not reached: a kind-4 message ends the program itself

@@ -18,8 +18,6 @@ inline constexpr Int16 kWarning = 3;
 inline constexpr Int16 kError = 4;
 }  // namespace msg
 
-inline constexpr const char* kSystemErrorText = "システムエラーが発生しました";
-
 // Shows a modal message; kind 4 adds the pending error, a kind outside 1..4 is replaced and
 // set to 0. Kinds 4 and 0 end the program. Returns the pressed button (1 OK, 6 Yes, 7 No).
 Int32 MSG_SHOW(Machine& m, const std::string& title, std::string& message, Int16& kind);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "machine/game_state.h"
 #include "machine/symbols.h"
 #include "platform/vb_array.h"
 #include "platform/vb_types.h"
@@ -76,11 +77,11 @@ struct Scene {
     LabelArray<0, 1> Lbl_GHYokokuN;
     LabelArray<0, 1> Lbl_GHYokokuA;
     LabelArray<0, 1> Lbl_RichPoint;
-    LabelArray<0, 9> Lbl_RichSyu;
-    LabelArray<0, 9> Lbl_RichSyuND;
-    LabelArray<0, 9> Lbl_RichSyuNO;
-    LabelArray<0, 9> Lbl_RichSyuNA;
-    LabelArray<0, 9> Lbl_RichSyuA;
+    LabelArray<0, kReachKinds - 1> Lbl_RichSyu;
+    LabelArray<0, kReachKinds - 1> Lbl_RichSyuND;
+    LabelArray<0, kReachKinds - 1> Lbl_RichSyuNO;
+    LabelArray<0, kReachKinds - 1> Lbl_RichSyuNA;
+    LabelArray<0, kReachKinds - 1> Lbl_RichSyuA;
 
     TimerState Tim_Start;
 

@@ -12,7 +12,8 @@ struct SpriteLayout {
     Int32 left;
 };
 
-constexpr SpriteLayout kSprites[] = {{kImgObake, 840}, {kImgHandL, 240}, {kImgHandR, 720}};
+constexpr SpriteLayout kSprites[] = {
+    {kImgObake, kObakeDesignLeft}, {kImgHandL, kHandLDesignLeft}, {kImgHandR, kHandRDesignLeft}};
 
 }  // namespace
 
@@ -38,7 +39,7 @@ Int32 slideGhostIn(Machine& m, Int32& gx) {
         checkedAdd(gx, 5);
         ghost.left = gx;
         ++moves;
-    } while (gx < 500);
+    } while (gx < kGhostSlideEnd);
     return moves;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// What the reach presentations share: their messages, the symbol arithmetic of intermediate
+// What the reach presentations share: the symbol arithmetic of intermediate
 // symbols, the sprites, the blinking message, the ending, and the reach run that drives the
 // centre reel past the reach symbol to the stop symbol.
 
@@ -7,25 +7,12 @@
 
 #include "machine/machine.h"
 #include "machine/scene.h"
+#include "machine/texts.h"
 #include "platform/checked.h"
 #include "platform/vb_types.h"
 #include "reels/reels.h"
 
 namespace rl00 {
-
-namespace text {
-inline constexpr const char* kNormal = "ノーマルリーチ!!";
-inline constexpr const char* kNormalReturn = "ノーマル戻りリーチ!!";
-inline constexpr const char* kRightGhost = "右お化けリーチ!!";
-inline constexpr const char* kRightSuper = "右お化けスーパーリーチ!!";
-inline constexpr const char* kRightReturnRun = "右スーパー戻りリーチ!!";
-inline constexpr const char* kRightReturn = "右お化けスーパー戻りリーチ!!";
-inline constexpr const char* kLeftGhost = "左お化けリーチ!!";
-inline constexpr const char* kLeftSuper = "左お化けスーパーリーチ!!";
-inline constexpr const char* kHand = "手リーチ!!";
-inline constexpr const char* kFlash = "フラッシュリーチ!!";
-inline constexpr const char* kFlashFrames = "フラッシュコマ送りリーチ!!";
-}  // namespace text
 
 // Images of Iml_Moto used by the sprites.
 namespace image {
@@ -56,8 +43,11 @@ void writeMessageLabel(Machine& m, bool shown, const char* message);
 // window turns black.
 void endRun(Machine& m, const char* message);
 
-// Slides the ghost to the right in moves of 5 until its Left is 500 or more, without a frame or
-// event processing in between. Returns the number of moves.
+// Where the sliding ghost comes to rest: the centre column.
+inline constexpr Int32 kGhostSlideEnd = 500;
+
+// Slides the ghost to the right in moves of 5 until its Left is kGhostSlideEnd or more, without a
+// frame or event processing in between. Returns the number of moves.
 Int32 slideGhostIn(Machine& m, Int32& gx);
 
 // Plays a lead-in with G_iOshiDir at 0 and restores it afterwards: the lead-in then makes only

@@ -4,6 +4,14 @@
 
 namespace rl00 {
 
+namespace {
+
+// Where the ghost appears in the left ghost reach: at the left edge, a little below the top.
+constexpr Int32 kAppearLeft = 0;
+constexpr Int32 kAppearTop = 120;
+
+}  // namespace
+
 void RICH_LO(Machine& m, Int16& S, Int16& R) {
     try {
         const Int16 stop = S;
@@ -21,8 +29,8 @@ void RICH_LO(Machine& m, Int16& S, Int16& R) {
             m.scene.window_back = c > 30 ? kBlack : kWhite;
             if (c == 20) {
                 Picture& ghost = m.scene.picture(kImgObake);
-                ghost.top = 120;
-                ghost.left = 0;
+                ghost.top = kAppearTop;
+                ghost.left = kAppearLeft;
                 setImage(m, kImgObake, image::kLeftGhost);
                 ghost.visible = true;
             }
@@ -49,7 +57,7 @@ void RICH_LOS(Machine& m, Int16& S, Int16& R) {
         m.scene.bringToFront(reelPicture(2, z));
         setImage(m, kImgObake, image::kLeftGhostSlide);
         slideGhostIn(m, gx);
-        ghost.left = 500;
+        ghost.left = kGhostSlideEnd;
         setImage(m, kImgObake, image::kLeftGhost);
 
         ReachRun run(m, R, {.start = y, .step = 30, .direction = kDown, .stop = stop});

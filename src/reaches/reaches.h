@@ -34,5 +34,9 @@ void prepareSprites(Machine& m);
 
 // Width and height of every sprite.
 inline constexpr Int32 kSpriteSize = 495;
+// Where the sprites stand at design time (Left; every Top is 0).
+inline constexpr Int32 kObakeDesignLeft = 840;
+inline constexpr Int32 kHandLDesignLeft = 240;
+inline constexpr Int32 kHandRDesignLeft = 720;
 
 }  // namespace rl00

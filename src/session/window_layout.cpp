@@ -18,7 +18,7 @@ constexpr double kMessagePt = 8.25;
 constexpr Int32 kRowTop = 240;
 constexpr Int32 kRowPitch = 240;
 constexpr Int32 kRowHeight = 255;
-constexpr int kReachRows = 10;
+constexpr int kReachRows = kReachKinds;
 
 constexpr std::array<std::string_view, kReachRows> kReachNames = {
     "ﾉｰﾏﾙ", "ﾉｰ戻", "右ｵﾊﾞｹ", "右ｽｰﾊﾟ", "右ｽ戻", "左ｵﾊﾞｹ", "左ｽｰﾊﾟ", "手", "ﾌﾗｯｼｭ", "ﾌﾗｺﾏ送"};
@@ -157,9 +157,9 @@ constexpr std::array<ControlDesign, kControlCount> buildControls() {
             b.image(kReelNames[reel], i, kReelColumns[reel], kParkedBelowTop, kPictureSize);
         }
     }
-    b.image("Img_Obake", -1, 840, 0, kSpriteSize);
-    b.image("Img_HandL", -1, 240, 0, kSpriteSize);
-    b.image("Img_HandR", -1, 720, 0, kSpriteSize);
+    b.image("Img_Obake", -1, kObakeDesignLeft, 0, kSpriteSize);
+    b.image("Img_HandL", -1, kHandLDesignLeft, 0, kSpriteSize);
+    b.image("Img_HandR", -1, kHandRDesignLeft, 0, kSpriteSize);
 
     if (b.n != kControlCount) throw "the control table and its size disagree";
     return b.items;

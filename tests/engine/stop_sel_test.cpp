@@ -10,6 +10,7 @@
 
 #include "engine/tables.h"
 #include "machine/msg_show.h"
+#include "machine/texts.h"
 #include "support/test_machine.h"
 
 namespace rl00 {
@@ -167,9 +168,9 @@ TEST(StopSel, HitWithoutASymbolForTheCounterFailsWithBothMessages) {
             EXPECT_EQ(runUntilEnd([&] { select(t.m, c.v, c.mode, c.count, kFalse); }), 1);
             const auto& shown = t.display.messages();
             ASSERT_EQ(shown.size(), 2u) << c.v << " " << c.count;
-            EXPECT_EQ(shown[0].text, kReLotteryFailedText);
+            EXPECT_EQ(shown[0].text, text::kReLotteryFailed);
             EXPECT_EQ(shown[0].title, " メッセージ");
-            EXPECT_EQ(shown[1].text, std::string(kSystemErrorText) + "\r0 :");
+            EXPECT_EQ(shown[1].text, std::string(text::kSystemError) + "\r0 :");
             EXPECT_EQ(shown[1].title, " エラー");
         }
     }

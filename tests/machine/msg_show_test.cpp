@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "machine/texts.h"
 #include "support/test_machine.h"
 
 namespace rl00 {
@@ -38,7 +39,7 @@ TEST(MsgShow, KindsOneToThreeShowAndReturnThePressedButton) {
 TEST(MsgShow, KindFourAddsThePendingErrorAndEndsTheProgram) {
     TestMachine t;
     t.m.err.set(RuntimeError(err::kOverflow));
-    std::string text = kSystemErrorText;
+    std::string text = text::kSystemError;
     Int16 kind = msg::kError;
     EXPECT_EQ(runUntilEnd([&] { MSG_SHOW(t.m, "", text, kind); }), 1);
     ASSERT_EQ(t.display.messages().size(), 1u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "machine/msg_show.h"
+#include "machine/texts.h"
 #include "reach_recorder.h"
 #include "reaches/frame.h"
 #include "reaches/reaches.h"
@@ -78,7 +79,7 @@ TEST(ReachErrors, AnErrorInAPresentationShowsTheSystemErrorAndEndsTheProgram) {
     Int16 s = 5;
     EXPECT_EQ(runUntilEnd([&] { RICH_LO(t.m, s, t.m.G_iNowZug[1]); }), 1);
     ASSERT_EQ(t.display.messages().size(), 1u);
-    EXPECT_EQ(t.display.messages()[0].text, std::string(kSystemErrorText) + "\r6 :Overflow");
+    EXPECT_EQ(t.display.messages()[0].text, std::string(text::kSystemError) + "\r6 :Overflow");
     EXPECT_EQ(t.display.frames(), 0u);
 }
 
