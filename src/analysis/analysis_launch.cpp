@@ -8,6 +8,7 @@
 #include "io/paths.h"
 #include "machine/machine.h"
 #include "machine/msg_show.h"
+#include "session/controller.h"
 
 namespace rl00 {
 
@@ -55,24 +56,6 @@ std::string failureMessage(const AutomationError& e, const std::string& path) {
     }
     return otherFailure(e);
 }
-
-// While a launch waits on the spreadsheet program, the window's events are processed so that
-// it stays responsive, but the launch runs inside one pass of RAND_LOOP: the lottery value is
-// frozen, and every game started meanwhile would draw the same value. So start requests are
-// ignored during a launch, exactly as during a game, and the games resume when it ends.
-class StartRequestsPaused {
-  public:
-    explicit StartRequestsPaused(Machine& m) : m_(m), was_running_(m.game_running) {
-        m_.game_running = true;
-    }
-    ~StartRequestsPaused() { m_.game_running = was_running_; }
-    StartRequestsPaused(const StartRequestsPaused&) = delete;
-    StartRequestsPaused& operator=(const StartRequestsPaused&) = delete;
-
-  private:
-    Machine& m_;
-    bool was_running_;
-};
 
 class LaunchingFlag {
   public:
@@ -139,6 +122,8 @@ std::string workbookPath(const Machine& m) {
 void launchAnalysis(Machine& m, AnalysisSession& session, LaunchPorts& ports) {
     if (session.launching) return;
     LaunchingFlag launching(session.launching);
+    // While the launch waits on the spreadsheet program the window's events are processed, so
+    // that it stays responsive, but no game may start: the games resume when it ends.
     StartRequestsPaused paused(m);
 
     std::string path;

@@ -25,8 +25,4 @@ void advanceIdle(Machine& m, std::uint64_t passes);
 // Counts and processes events forever; ends the program at the first pass that finds G_bEnd.
 [[noreturn]] void RAND_LOOP(Machine& m);
 
-// The main window's activation handler: the first activation starts RAND_LOOP, later ones do
-// nothing.
-void onActivate(Machine& m);
-
 }  // namespace rl00

@@ -57,8 +57,10 @@ struct Machine : GameState, ReelState, Settings {
     // The program's directory (set while the window loads).
     std::string G_sAppPath;
 
-    // A game cycle is running; start requests that arrive meanwhile are ignored.
+    // Kept by the session's controller: a start request is ignored while a game cycle runs or
+    // while other work has paused start requests.
     bool game_running = false;
+    bool start_requests_paused = false;
     GameObserver* observer = nullptr;
 };
 

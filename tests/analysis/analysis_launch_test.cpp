@@ -56,7 +56,7 @@ TEST(AnalysisLaunch, DrivesTheServerStepByStepAndLeavesTheWorkbookReferenced) {
     EXPECT_FALSE(f.window.hourglass);
     ASSERT_NE(f.session.G_oExcel, nullptr);  // the workbook stays referenced
     EXPECT_EQ(f.server.disconnects, 1);
-    EXPECT_FALSE(f.t.m.game_running);
+    EXPECT_FALSE(f.t.m.start_requests_paused);
 }
 
 TEST(AnalysisLaunch, ParentOfTheCurrentDirectoryReplacesALeadingTwoDots) {
@@ -110,14 +110,14 @@ TEST(AnalysisLaunch, WhileTheMacroRunsStartRequestsAndTheButtonAreIgnored) {
     std::size_t calls_before_nested = 0;
     f.server.during = "Application.call Run(\"VB_OpenMain\")";
     f.server.while_waiting = [&] {
-        starts_paused = f.t.m.game_running;
+        starts_paused = f.t.m.start_requests_paused;
         calls_before_nested = f.server.calls.size();
         f.launch();  // the button pressed again while the macro runs
     };
     f.launch();
     EXPECT_TRUE(starts_paused);
     EXPECT_EQ(f.server.calls.size(), calls_before_nested);
-    EXPECT_FALSE(f.t.m.game_running);
+    EXPECT_FALSE(f.t.m.start_requests_paused);
     EXPECT_FALSE(f.session.launching);
 
     // A launch from inside a running game leaves the game running.
@@ -125,6 +125,7 @@ TEST(AnalysisLaunch, WhileTheMacroRunsStartRequestsAndTheButtonAreIgnored) {
     in_game.t.m.game_running = true;
     in_game.launch();
     EXPECT_TRUE(in_game.t.m.game_running);
+    EXPECT_FALSE(in_game.t.m.start_requests_paused);
 }
 
 struct FailureCase {
@@ -156,7 +157,7 @@ TEST_P(AnalysisLaunchFailure, IsToldInOneMessageAndTheMachinePlaysOn) {
     EXPECT_FALSE(f.window.hourglass);
     EXPECT_EQ(f.window.events.back(), "focus");
     EXPECT_EQ(f.server.disconnects, 1);
-    EXPECT_FALSE(f.t.m.game_running);
+    EXPECT_FALSE(f.t.m.start_requests_paused);
     EXPECT_FALSE(f.session.launching);
 }
 

@@ -290,7 +290,7 @@ TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
     ASSERT_EQ(t_.display.messages().size(), 4u);
     EXPECT_TRUE(t_.display.messages()[3].text.starts_with(analysis_text::kMacroFailed));
     EXPECT_NE(t_.display.messages()[3].text.find("ログが見つかりません"), std::string::npos);
-    EXPECT_FALSE(t_.m.game_running);
+    EXPECT_FALSE(t_.m.start_requests_paused);
 }
 
 }  // namespace

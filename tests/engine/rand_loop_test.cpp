@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "session/controller.h"
 #include "support/test_machine.h"
 
 namespace rl00 {

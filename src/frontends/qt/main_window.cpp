@@ -7,7 +7,6 @@
 #include <cmath>
 #include <utility>
 
-#include "engine/rand_loop.h"
 #include "frontends/qt/qt_colour.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/reel_view.h"
@@ -181,10 +180,7 @@ void MainWindow::repaintMessageLabel() {
 }
 
 void MainWindow::startGame() {
-    // The same conditions under which the machine takes a start request at all.
-    const bool plays = !m_.game_running && m_.idle.stepped;
-    onStartRequest(m_);
-    if (!plays) return;
+    if (!onStartRequest(m_)) return;
     ++completed_games_;
     if (end_after_games_ > 0 && completed_games_ >= end_after_games_) cmd_end_->click();
 }

@@ -1,4 +1,4 @@
-// The load of the main window without a window: what the machine holds before the first event.
+// The controller without a window: the load, and when a start request is taken.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "engine/rand_loop.h"
 #include "io/ini_read.h"
 #include "session/controller.h"
 #include "support/test_machine.h"
@@ -75,6 +76,24 @@ TEST(Load, WithoutAConfigurationFileEverySettingIsEmpty) {
     }
     EXPECT_TRUE(t.m.scene.Tim_Start.enabled);
     EXPECT_TRUE(t.display.messages().empty());
+}
+
+TEST(StartRequests, PausedRequestsAreIgnoredUntilTheOutermostPauseEnds) {
+    test::TestMachine t;
+    loadMachine(t.m, "/nonexistent", "", 1);
+    idleStep(t.m);
+    {
+        StartRequestsPaused outer(t.m);
+        {
+            StartRequestsPaused inner(t.m);
+            EXPECT_FALSE(onStartRequest(t.m));
+        }
+        EXPECT_FALSE(acceptsStartRequest(t.m));  // the inner pause must not lift the outer one
+        EXPECT_FALSE(onStartRequest(t.m));
+    }
+    EXPECT_EQ(t.m.G_lRevCnt, 0);
+    EXPECT_TRUE(onStartRequest(t.m));
+    EXPECT_EQ(t.m.G_lRevCnt, 1);
 }
 
 }  // namespace
