@@ -3,7 +3,6 @@
 // sleeping, repaints, the beep, modal messages, the clock and the end of the program.
 // The window program implements it with Qt; tests and batch runs with a virtual clock.
 
-#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -22,7 +21,6 @@ enum class Repaint {
     ReelWindow,    // Pic_Window01 with all it holds
     MessageLabel,  // Lbl_Rich(1)
     Ghost,         // Img_Obake
-    WaitWindow,    // frmMACHIMSG
 };
 
 // Message-box style values and results of the platform.
@@ -68,9 +66,6 @@ class Display {
         quit(exit_code);
         std::abort();  // a quit() that returned would be a fault of the Display
     }
-
-    // Animation frames ended so far.
-    virtual std::uint64_t frames() const = 0;
 
   protected:
     // Exits the process or unwinds (throws ProgramEnd); must not return.

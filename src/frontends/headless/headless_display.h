@@ -32,18 +32,17 @@ class HeadlessDisplay : public Display {
     void endFrame() override;
     void sleepMs(Int32 ms) override;
     void repaint(Repaint what) override;
-    void beep() override { ++beeps_; }
+    void beep() override {}
     Int32 messageBox(const std::string& text, const std::string& title, Int32 style) override;
     LocalDateTime now() override;
-    std::uint64_t frames() const override { return frames_; }
+    // Animation frames ended so far.
+    std::uint64_t frames() const { return frames_; }
 
     // --- virtual clock ---
     void setFramePeriodMs(double ms) { frame_ms_ = ms; }
     double framePeriodMs() const { return frame_ms_; }
     double elapsedMs() const { return elapsed_ms_; }
     void advanceMs(double ms) { elapsed_ms_ += ms; }
-    // The wall-clock moment at which virtual time 0 lies.
-    void setStartTime(std::time_t t) { start_time_ = t; }
 
     // --- scripted events (run inside event processing) ---
     // Runs `action` in the pass of event processing numbered `pass` (1-based, counting every
@@ -68,7 +67,6 @@ class HeadlessDisplay : public Display {
     void echoMessagesTo(std::ostream* sink) { echo_sink_ = sink; }
 
     std::uint64_t passes() const { return passes_; }
-    std::uint64_t beeps() const { return beeps_; }
 
   protected:
     void quit(int exit_code) override;
@@ -86,7 +84,6 @@ class HeadlessDisplay : public Display {
     std::time_t start_time_;
     std::uint64_t frames_ = 0;
     std::uint64_t passes_ = 0;
-    std::uint64_t beeps_ = 0;
     std::vector<Scripted> at_pass_;
     std::vector<Scripted> at_frame_;
     std::vector<Action> every_pass_;

@@ -32,7 +32,6 @@ class MainWindow : public QWidget {
     void setEndAfterGames(long games) { end_after_games_ = games; }
     // Clicks Cmd_End `ms` milliseconds after the window is shown, whatever runs at that moment.
     void setEndAfterMs(int ms) { end_after_ms_ = ms; }
-    long completedGames() const { return completed_games_; }
     // Runs `start` instead of the idle loop once the window is active (a measurement mode).
     void setIdleEntry(std::function<void()> start) { idle_entry_ = std::move(start); }
 
@@ -47,7 +46,6 @@ class MainWindow : public QWidget {
 
     ReelView& reelView() { return *reel_view_; }
     QWidget* control(std::string_view name, int index = -1) const;
-    QTimer& startTimer() { return tim_start_; }
 
   protected:
     bool event(QEvent* e) override;

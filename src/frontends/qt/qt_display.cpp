@@ -62,7 +62,6 @@ void QtDisplay::pumpUntil(qint64 deadline_ns) {
 }
 
 void QtDisplay::endFrame() {
-    ++frames_;
     sync();
     QCoreApplication::processEvents();
     while (paused_ && !end_requested_) {
@@ -101,12 +100,6 @@ void QtDisplay::repaint(Repaint what) {
             break;
         case Repaint::MessageLabel:
             window_->repaintMessageLabel();
-            break;
-        case Repaint::WaitWindow:
-            // The waiting window of the analysis is a top-level window of its own.
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (w != window_ && w->isVisible()) w->repaint();
-            }
             break;
     }
 }

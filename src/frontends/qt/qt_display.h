@@ -4,7 +4,6 @@
 // pace and pause only decide how fast a game is shown, never what happens in it.
 
 #include <QElapsedTimer>
-#include <cstdint>
 
 #include "platform/display.h"
 
@@ -31,7 +30,6 @@ class QtDisplay final : public Display {
     void beep() override;
     Int32 messageBox(const std::string& text, const std::string& title, Int32 style) override;
     LocalDateTime now() override;
-    std::uint64_t frames() const override { return frames_; }
 
     // --- pace ---
     void setFramePeriodMs(double ms);
@@ -62,7 +60,6 @@ class QtDisplay final : public Display {
     bool no_delay_ = false;
     bool paused_ = false;
     bool end_requested_ = false;
-    std::uint64_t frames_ = 0;
 };
 
 }  // namespace rl00

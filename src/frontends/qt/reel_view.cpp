@@ -69,7 +69,6 @@ void ReelView::paintEvent(QPaintEvent*) {
     painted_order_ = scene_.z_order;
     painted_back_ = scene_.window_back;
     since_paint_.restart();
-    ++paints_;
 }
 
 }  // namespace rl00

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <array>
-#include <cstdint>
 #include <vector>
 
 #include "machine/scene.h"
@@ -25,8 +24,6 @@ class ReelView : public QWidget {
     // Paints the scene now (the old window's Refresh).
     void paintNow();
 
-    std::uint64_t paints() const { return paints_; }
-
   protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -39,7 +36,6 @@ class ReelView : public QWidget {
     std::vector<PictureId> painted_order_;
     Colour painted_back_ = -1;
     QElapsedTimer since_paint_;
-    std::uint64_t paints_ = 0;
 };
 
 }  // namespace rl00
