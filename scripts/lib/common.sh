@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # Debian packages the project builds, tests and runs with.
 RL00_PACKAGES=(
     g++ cmake ninja-build pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev clang-format
+    libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
     qt6-base-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth

@@ -24,7 +24,10 @@ class Converter {
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open reports failure as the handle (iconv_t)-1; there is no other way to test it.
+    bool ok() const {
+        return cd_ != reinterpret_cast<iconv_t>(-1);
+    }  // NOLINT(performance-no-int-to-ptr)
     iconv_t get() const { return cd_; }
 
   private:

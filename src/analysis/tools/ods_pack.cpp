@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
         std::string data;
         if (entry == kModuleEntry) {
             data = moduleXml(basic);
-        } else if (!readFile(dir + "/" + entry, data)) {
+        } else if (!readFile(std::string(dir).append("/").append(entry), data)) {
             std::cerr << "ods_pack: the manifest lists " << entry << ", which is missing\n";
             return 1;
         }

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -17,7 +18,7 @@ namespace {
 
 double percentile(std::vector<double> v, double q) {
     std::sort(v.begin(), v.end());
-    const auto i = static_cast<std::size_t>(q * double(v.size() - 1) + 0.5);
+    const auto i = static_cast<std::size_t>(std::lround(q * double(v.size() - 1)));
     return v[i];
 }
 
