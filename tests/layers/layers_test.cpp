@@ -29,13 +29,14 @@ constexpr Layer kLayers[] = {
     {"reels", 3},
     {"reaches", 4},
     {"engine", 5},
-    {"session", 6},
-    {"analysis/bridge", 7},
-    {"analysis/tools", 7},
-    {"analysis", 8},
-    {"frontends/headless", 9},
-    {"frontends/qt", 9},
-    {"app", 10},
+    {"stats", 6},
+    {"session", 7},
+    {"analysis/bridge", 8},
+    {"analysis/tools", 8},
+    {"analysis", 9},
+    {"frontends/headless", 10},
+    {"frontends/qt", 10},
+    {"app", 11},
 };
 
 // The layer of a path relative to the source root ("machine/machine.h", "app/main.cpp").
