@@ -159,6 +159,14 @@ void recordHit(Machine& m) {
     m.G_bKakuhenPrev = m.G_bKakuhen;
 }
 
+// A presentation that sees the end flag returns early, with the centre reel short of its stop
+// symbol, and an end requested during the last pause of a stop leaves a game that has not been
+// seen to its end: such a game ends the program as every other end does, without the stop check
+// (whose failure would be a false error), counting or record.
+void endIfRequested(Machine& m) {
+    if (m.G_bEnd == kTrue) m.display.endProgram(0);
+}
+
 }  // namespace
 
 void hideSprites(Machine& m) {
@@ -186,6 +194,7 @@ void GAME_START(Machine& m) {
         spinToRightStop(m);
         if (m.G_bRich == kTrue) {
             RICH_SEL(m, m.G_iRichRes, m.G_iRichSyu);
+            endIfRequested(m);
             m.display.repaint(Repaint::ReelWindow);
             if (m.G_bOoatari == kTrue) {
                 m.scene.Lbl_Rich[1].caption = text::kHit;
@@ -197,6 +206,7 @@ void GAME_START(Machine& m) {
         } else {
             centreStop(m);
         }
+        endIfRequested(m);
 
         for (Int16 r = 1; r <= 3; ++r) {
             if (m.G_iNowZug[r] != decided[r]) {

@@ -1,0 +1,175 @@
+// The end flag at any moment of a game: whatever presentation runs and however it ends, setting
+// the flag (the 終了 button, the close box) ends the program with exit code 0, shows no message
+// and leaves the run log as it was, unless the game had already been seen to its end.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/rand_loop.h"
+#include "session/controller.h"
+#include "support/test_machine.h"
+
+namespace rl00 {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One game of the sweep: the argument, the seed of the machine and the counter values at start.
+struct GameSpec {
+    std::string argument;
+    std::uint64_t seed;
+    Int16 lottery;
+    Int16 zugcnt;
+};
+
+// What happens to one game when the end flag is set at a given moment.
+struct Ending {
+    int exit_code = -1;  // -1: the game returned
+    std::size_t messages = 0;
+    std::uintmax_t log_bytes = 0;
+    bool completed = false;  // the game was counted
+};
+
+// A folder for the run logs of the sweep: every game that ends early must leave it empty.
+class LogFolder {
+  public:
+    LogFolder() : dir_(fs::temp_directory_path() / ("rl00_sweep_" + std::to_string(::getpid()))) {
+        fs::create_directories(dir_);
+    }
+    ~LogFolder() { fs::remove_all(dir_); }
+    LogFolder(const LogFolder&) = delete;
+    LogFolder& operator=(const LogFolder&) = delete;
+
+    const fs::path& path() const { return dir_; }
+    void clear() { fs::remove(dir_ / "RL00LOG.TXT"); }
+
+  private:
+    fs::path dir_;
+};
+
+class SweptGame {
+  public:
+    SweptGame(const GameSpec& spec, const LogFolder& logs) : t_(spec.seed), dir_(logs.path()) {
+        loadMachine(t_.m, dir_.string(), spec.argument, spec.seed);
+        t_.m.G_sLogPath = dir_.string();
+        t_.m.G_sLogName = "RL00LOG.TXT";
+        idleStep(t_.m);
+        t_.m.G_iLottery = spec.lottery;
+        t_.m.G_iZugCnt = spec.zugcnt;
+    }
+
+    test::TestMachine& t() { return t_; }
+
+    Ending play() {
+        Ending e;
+        e.exit_code = test::runUntilEnd([&] { onStartRequest(t_.m); });
+        e.messages = t_.display.messages().size();
+        std::error_code ec;
+        const auto size = fs::file_size(dir_ / "RL00LOG.TXT", ec);
+        e.log_bytes = ec ? 0 : size;
+        e.completed = t_.m.G_lRevCnt > 0 || t_.m.G_lOoatariCnt > 0;
+        return e;
+    }
+
+  private:
+    test::TestMachine t_;
+    fs::path dir_;
+};
+
+// Games that between them play every presentation with every result the dispatcher gives it,
+// with and without the re-lottery, and a game without reach.
+std::vector<GameSpec> everyKindAndResult(LogFolder& logs) {
+    std::map<std::tuple<Int16, Int16, bool>, GameSpec> found;  // kind, result, re-lottery
+    const GameSpec probes[] = {
+        {"", 0, 7, 1},    // kakuhen hit: the re-lottery three times in four
+        {"", 0, 7, 2},    // normal hit: the re-lottery once in four
+        {"", 0, 16, 1},   // near miss, preview 2 possible
+        {"", 0, 24, 2},   // near miss
+        {"", 0, 56, 3},   // far miss in normal mode
+        {"", 0, 100, 5},  // plain miss
+    };
+    for (const GameSpec& probe : probes) {
+        for (std::uint64_t seed = 1; seed <= 400; ++seed) {
+            GameSpec spec = probe;
+            spec.seed = seed;
+            SweptGame g(spec, logs);
+            g.play();
+            logs.clear();
+            const Machine& m = g.t().m;
+            found.emplace(std::make_tuple(m.G_bRich == kTrue ? m.G_iRichSyu : Int16{0},
+                                          m.G_iRichRes, m.G_bSaiChusen == kTrue),
+                          spec);
+        }
+    }
+    std::vector<GameSpec> specs;
+    for (const auto& [key, spec] : found)
+        specs.push_back(spec);
+    return specs;
+}
+
+TEST(EndFlagSweep, EveryFrameAndEveryPauseOfEveryPresentationEndsCleanly) {
+    LogFolder logs;
+    const std::vector<GameSpec> specs = everyKindAndResult(logs);
+    // Kinds 1-8 and 10 with hits, six kinds with near misses, four with far misses, the
+    // re-lottery, and the game without reach.
+    ASSERT_GE(specs.size(), 22u);
+
+    std::uint64_t games = 0, frames = 0, pauses = 0;
+    for (const GameSpec& spec : specs) {
+        // The whole game once: its frames, its pauses and what it writes.
+        SweptGame whole(spec, logs);
+        std::uint64_t total_pauses = 0;
+        whole.t().display.onSleep([&](Int32) { ++total_pauses; });
+        const Ending full = whole.play();
+        ASSERT_EQ(full.exit_code, -1);
+        ASSERT_EQ(full.messages, 0u);
+        const std::uint64_t total_frames = whole.t().display.frames();
+        logs.clear();
+
+        for (std::uint64_t f = 1; f <= total_frames; ++f) {
+            SweptGame g(spec, logs);
+            g.t().display.atFrame(f, [&g] { onEndRequest(g.t().m); });
+            const Ending e = g.play();
+            ++games;
+            ++frames;
+            ASSERT_EQ(e.exit_code, 0) << "seed " << spec.seed << " frame " << f;
+            ASSERT_EQ(e.messages, 0u) << "seed " << spec.seed << " frame " << f;
+            ASSERT_EQ(e.log_bytes, 0u) << "seed " << spec.seed << " frame " << f;
+            ASSERT_FALSE(e.completed);
+        }
+        for (std::uint64_t p = 1; p <= total_pauses; ++p) {
+            SweptGame g(spec, logs);
+            std::uint64_t n = 0;
+            g.t().display.onSleep([&](Int32) {
+                if (++n == p) onEndRequest(g.t().m);
+            });
+            const Ending e = g.play();
+            ++games;
+            ++pauses;
+            ASSERT_EQ(e.messages, 0u) << "seed " << spec.seed << " pause " << p;
+            if (e.exit_code == 0) {
+                ASSERT_EQ(e.log_bytes, 0u) << "seed " << spec.seed << " pause " << p;
+                ASSERT_FALSE(e.completed);
+            } else {
+                // Only the pause after the game has been counted lets it return; the idle
+                // loop then ends the program at its next pass.
+                ASSERT_EQ(p, total_pauses) << "seed " << spec.seed;
+                ASSERT_TRUE(e.completed);
+                ASSERT_EQ(e.log_bytes, full.log_bytes);
+                logs.clear();
+            }
+        }
+    }
+    std::cout << specs.size() << " games of every kind and result, " << games
+              << " endings: " << frames << " at a frame, " << pauses << " at a pause\n";
+}
+
+}  // namespace
+}  // namespace rl00
