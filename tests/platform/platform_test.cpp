@@ -105,6 +105,22 @@ TEST(RandomGenerator, KnownAnswers) {
     }
 }
 
+TEST(RandomGenerator, TheLargestDrawStillPicksAtMostN) {
+    // s1 chosen so that the next output's top 53 bits are all set: the draw is 1 - 2^-53.
+    const std::array<std::uint64_t, 4> largest = {1, 0x99b05b05b05b05b0ULL, 1, 1};
+    EXPECT_EQ(Random(largest).draw(), 1.0 - 0x1.0p-53);
+    for (const Int16 n :
+         {Int16{1}, Int16{2}, Int16{4}, Int16{10}, Int16{14}, Int16{16}, Int16{32}, Int16{367}}) {
+        Random r(largest);
+        EXPECT_EQ(r.upTo(n), n) << "n = " << n;
+    }
+    // Every other draw keeps its old result: the integer part of draw * n + 1.
+    for (const double d : {0.0, 0.5, 0.999, 1.0 - 0x1.0p-52}) {
+        for (const Int16 n : {Int16{2}, Int16{14}, Int16{32}})
+            EXPECT_EQ(Random::pick(d, n), static_cast<Int16>(d * n + 1.0)) << d << " " << n;
+    }
+}
+
 TEST(SceneOrder, BringToFrontAndSendToBack) {
     Scene s;
     const PictureId c5 = reelPicture(2, 5);
