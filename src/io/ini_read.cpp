@@ -120,9 +120,17 @@ std::string_view trimBlanks(std::string_view item) {
     return item.substr(first, last - first + 1);
 }
 
+// The blank of Japanese text, which a comment such as "/　メモ" may well begin with.
+constexpr std::string_view kIdeographicSpace = "\u3000";
+
 bool isCommentItem(std::string_view item) {
     if (item.empty()) return false;
-    if (item[0] == '/') return item.size() == 1 || item[1] == '/' || item[1] == '*';
+    if (item[0] == '/') {
+        const std::string_view rest = item.substr(1);
+        return rest.empty() || rest.starts_with('/') || rest.starts_with('*') ||
+               rest.starts_with(' ') || rest.starts_with('\t') ||
+               rest.starts_with(kIdeographicSpace);
+    }
     return kCommentChars.find(item[0]) != std::string_view::npos;
 }
 

@@ -44,8 +44,8 @@ class ItemReader {
 std::string_view trimBlanks(std::string_view item);
 
 // True for an item, already trimmed, that can never be a value: it begins with one of
-// ' - # $ % & ! * or /. An absolute path such as "/var/log" is a value all the same; only "/"
-// alone, "//" and "/*" stay comments.
+// ' - # $ % & ! * or /. An absolute path such as "/var/log" is a value all the same; "/" alone,
+// "//", "/*" and "/" followed by a blank (a space, a tab or an ideographic space) stay comments.
 bool isCommentItem(std::string_view item);
 
 // Reads the settings from decoded text. Returns true when the whole text was read and false

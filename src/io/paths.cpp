@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 namespace rl00 {
@@ -14,9 +13,9 @@ bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
-bool exists(const std::string& native_path) {
+bool exists(const char* native_path) {
     struct stat st {};
-    return ::stat(native_path.c_str(), &st) == 0;
+    return ::stat(native_path, &st) == 0;
 }
 
 }  // namespace
@@ -35,20 +34,33 @@ std::string PATH_UPPER(Int32 n, const std::string& path) {
 Flag ENSURE_DIR(const std::string& path) {
     if (path.find_first_not_of(' ') == std::string::npos) return kFalse;
 
-    // Climb until an existing entry (or the top) is reached, remembering what is missing.
-    // Counts 0 and 1 name the same directory, so the climb starts at 1.
-    std::vector<std::string> missing;
-    for (Int32 i = 1;; ++i) {
-        std::string prefix = toNativePath(PATH_UPPER(i, path));
-        if (prefix.empty() || exists(prefix)) break;
-        missing.push_back(std::move(prefix));
+    // The directories in front of the file are the prefixes that end before each separator
+    // (PATH_UPPER of 1, 2, ...). One buffer serves every prefix: a separator is cut to a NUL
+    // for the call and put back, so time and memory stay linear in the path.
+    std::string native = toNativePath(path);
+    std::vector<std::size_t> cuts;
+    for (std::size_t p = native.size(); p > 0; --p) {
+        if (native[p - 1] == '/') cuts.push_back(p - 1);
+    }
+    const auto withPrefix = [&native](std::size_t cut, auto&& call) {
+        native[cut] = '\0';
+        call(native.c_str());
+        native[cut] = '/';
+    };
+    // Climb until an existing entry (or the top) is reached; what lies below it is missing.
+    std::size_t missing = 0;
+    for (; missing < cuts.size() && cuts[missing] > 0; ++missing) {
+        bool found = false;
+        withPrefix(cuts[missing], [&found](const char* dir) { found = exists(dir); });
+        if (found) break;
     }
     // Create from the outermost down and ignore every failure: a directory that appeared
     // meanwhile serves as well as one made here, and any other failure (no right, a file in
     // the way) makes the deeper levels fail too, which the caller notices when it opens the
     // file.
-    std::for_each(missing.rbegin(), missing.rend(),
-                  [](const std::string& dir) { static_cast<void>(::mkdir(dir.c_str(), 0777)); });
+    while (missing > 0) {
+        withPrefix(cuts[--missing], [](const char* dir) { static_cast<void>(::mkdir(dir, 0777)); });
+    }
     return kTrue;
 }
 

@@ -1,16 +1,22 @@
 #include "io/run_log.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
+#include "io/ini_read.h"
 #include "io/paths.h"
+#include "io/user_dirs.h"
 #include "machine/machine.h"
 #include "platform/checked.h"
 #include "platform/display.h"
@@ -48,12 +54,62 @@ std::string timeText(const LocalDateTime& at) {
     return text;
 }
 
+bool isBlank(const std::string& s) {
+    return s.find_first_not_of(" \t") == std::string::npos;
+}
+
+bool holdsControlCharacter(const std::string& s) {
+    return std::any_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+// The file the record goes to, or nothing (told once) when the settings name none that may be
+// written: no file name; a folder or name holding a control character (an unterminated quote
+// in RL00.INI runs the value over line ends); a path longer than the system takes. An empty
+// folder means "not set" and the record goes to the user's default log folder.
+std::optional<std::string> logFile(const Machine& m, LogWarnings& warnings) {
+    if (isBlank(m.G_sLogName)) {
+        warnings.report(m.G_sLogPath, "no file name is set in " + std::string(kIniFileName));
+        return std::nullopt;
+    }
+    std::string folder = m.G_sLogPath;
+    if (isBlank(folder)) {
+        folder = defaultLogFolder();
+        if (folder.empty()) {
+            warnings.report(m.G_sLogName, "no log folder is set and $HOME is not usable");
+            return std::nullopt;
+        }
+        warnings.notice("no log folder is set in " + std::string(kIniFileName) +
+                        "; the run log goes to " + folder);
+    }
+    const std::string file = joinPath(folder, m.G_sLogName);
+    if (holdsControlCharacter(folder) || holdsControlCharacter(m.G_sLogName)) {
+        warnings.report(file, "the log folder or file name holds a control character");
+        return std::nullopt;
+    }
+    if (file.size() >= PATH_MAX) {
+        warnings.report(file.substr(0, 60) + "...", "the path is " + std::to_string(file.size()) +
+                                                        " bytes long; the system takes at most " +
+                                                        std::to_string(PATH_MAX - 1));
+        return std::nullopt;
+    }
+    return file;
+}
+
 std::string reasonOf(int error_number) {
     return std::error_code(error_number, std::generic_category()).message();
 }
 
 // Writes the whole line or nothing; returns "" on success, else the reason of the failure.
+// Another program may append to the same log: the lock keeps its record out of the way while a
+// short write of ours is cut back, which would otherwise cut into its record.
 std::string appendLine(int fd, const std::string& line) {
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    struct Unlock {
+        int fd;
+        ~Unlock() { static_cast<void>(::flock(fd, LOCK_UN)); }
+    } unlock{fd};
     ssize_t written;
     do {
         written = ::write(fd, line.data(), line.size());
@@ -101,10 +157,36 @@ std::string LOG_REC(const GameState& g, const LocalDateTime& at) {
     return rec;
 }
 
+namespace {
+
+// A path as it can be shown on a terminal: control characters written as \xNN.
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            shown += hex;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+}  // namespace
+
 void LogWarnings::report(const std::string& file, const std::string& reason) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (!reported_.emplace(file, reason).second) return;
-    sink_ << "rl00: run log not written to " << file << ": " << reason << std::endl;
+    sink_ << "rl00: run log not written to " << printable(file) << ": " << reason << std::endl;
+}
+
+void LogWarnings::notice(const std::string& text) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!reported_.emplace(text, "").second) return;
+    sink_ << "rl00: " << printable(text) << std::endl;
 }
 
 LogWarnings& standardLogWarnings() {
@@ -117,7 +199,9 @@ Flag LOG_WRITE(Machine& m) {
 }
 
 Flag LOG_WRITE(Machine& m, LogWarnings& warnings) {
-    const std::string file = joinPath(m.G_sLogPath, m.G_sLogName);
+    const std::optional<std::string> target = logFile(m, warnings);
+    if (!target) return kFalse;
+    const std::string& file = *target;
     ENSURE_DIR(file);
 
     // The record is complete before the file is touched, so a failing sum neither creates the

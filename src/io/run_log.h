@@ -34,6 +34,8 @@ class LogWarnings {
     LogWarnings& operator=(const LogWarnings&) = delete;
 
     void report(const std::string& file, const std::string& reason);
+    // A line that is not a failure (where the log goes instead), also told only once.
+    void notice(const std::string& text);
 
   private:
     std::mutex mutex_;
@@ -44,9 +46,10 @@ class LogWarnings {
 // The process's warnings, on standard error.
 LogWarnings& standardLogWarnings();
 
-// Appends the record of the hit just played, with its line end, in a single write, so a
-// failure never leaves part of a line behind. Returns false when the line was not written;
-// play goes on either way.
+// Appends the record of the hit just played, with its line end, in a single write under an
+// exclusive lock, so a failure never leaves part of a line behind, ours or another writer's.
+// An empty log folder sends the record to the user's default log folder (said once). Returns
+// false when the line was not written; play goes on either way.
 Flag LOG_WRITE(Machine& m);
 Flag LOG_WRITE(Machine& m, LogWarnings& warnings);
 

@@ -101,12 +101,20 @@ TEST(IniItems, QuotedItemsKeepCommasAndLineEndsAndDropTextAfterTheQuote) {
 }
 
 TEST(IniItems, CommentCharactersAndTheAbsolutePathException) {
-    for (const char* c : {"'x", "-x", "#x", "$x", "%20", "&x", "!x", "*x", "//x", "/*x", "/"}) {
+    for (const char* c : {"'x", "-x", "#x", "$x", "%20", "&x", "!x", "*x", "//x", "/*x", "/",
+                          "/ この下がログの場所", "/\tnote", "/　メモ"}) {
         EXPECT_TRUE(isCommentItem(c)) << c;
     }
-    for (const char* v : {"/var/log", "/a", "x'", "10000", "", "..\\log"}) {
+    for (const char* v : {"/var/log", "/a", "/ログ", "/a b", "x'", "10000", "", "..\\log"}) {
         EXPECT_FALSE(isCommentItem(v)) << v;
     }
+}
+
+TEST(IniParse, ASlashAndABlankBeginACommentNotAPath) {
+    const Read r =
+        read(toSjis("[ログ書き込み先パス]\r\n/ この下がログの場所\r\n/srv/rl00 log\r\n"));
+    EXPECT_EQ(r.result, kTrue);
+    EXPECT_EQ(r.s.G_sLogPath, "/srv/rl00 log");
 }
 
 TEST(IniParse, ReadsAWholeFileInUtf8ShiftJisAndWithOtherLineEnds) {

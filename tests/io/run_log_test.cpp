@@ -168,9 +168,47 @@ TEST_F(LogWrite, UncreatableDirectoryFailsWithOneWarningAndWritesNothing) {
     EXPECT_EQ(warningLines(), 2);
 }
 
-TEST_F(LogWrite, EmptySettingsFailLikeAnyUnwritableFile) {
+TEST_F(LogWrite, AnEmptyFolderMeansTheUsersDefaultLogFolderToldOnce) {
+    // Today's fault: "" and RL00.LOG made /RL00.LOG at the root of the file system.
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string saved_value = saved != nullptr ? saved : "";
+    ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    t.m.G_sLogPath = "  ";
+    t.m.G_sLogName = "RL00.LOG";
+    EXPECT_EQ(write(), kTrue);
+    EXPECT_EQ(write(), kTrue);
+    if (saved != nullptr) {
+        ::setenv("XDG_DATA_HOME", saved_value.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_DATA_HOME");
+    }
+    EXPECT_EQ(readAll(dir / "rl00" / "log" / "RL00.LOG"), line() + line());
+    EXPECT_EQ(sink.str(), "rl00: no log folder is set in RL00.INI; the run log goes to " +
+                              (dir / "rl00" / "log").string() + "\n");
+}
+
+TEST_F(LogWrite, NoFileNameOrAControlCharacterOrAnOverlongPathWritesNothing) {
+    EXPECT_EQ(write(), kFalse);  // no settings at all
+    EXPECT_EQ(sink.str(), "rl00: run log not written to : no file name is set in RL00.INI\n");
+
+    // An unterminated quote in RL00.INI runs the folder over its line end.
+    sink.str("");
+    t.m.G_sLogPath = dir.string() + "/log\r\n[ログ書き込み先ファイル名]";
+    t.m.G_sLogName = "RL00.LOG";
     EXPECT_EQ(write(), kFalse);
-    EXPECT_EQ(sink.str(), "rl00: run log not written to /: Is a directory\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 0);
+    EXPECT_NE(sink.str().find("/log\\x0D\\x0A[ログ"), std::string::npos) << sink.str();
+    EXPECT_NE(sink.str().find("control character"), std::string::npos);
+
+    sink.str("");
+    std::string deep = dir.string();
+    while (deep.size() < 20'000)
+        deep += "/level";
+    t.m.G_sLogPath = deep;
+    EXPECT_EQ(write(), kFalse);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 0);
+    EXPECT_EQ(warningLines(), 1);
+    EXPECT_NE(sink.str().find("the system takes at most 4095"), std::string::npos) << sink.str();
 }
 
 TEST_F(LogWrite, OverflowingSumFailsWithoutTouchingTheFile) {
