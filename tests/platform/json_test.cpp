@@ -190,43 +190,26 @@ TEST(JsonRead, NestingIsCappedWithAParseErrorNotACrash) {
     }
 }
 
-TEST(JsonReader, GivesKeysInTheOrderOfTheTextAndChecksEachRead) {
-    Reader in(R"({"b":1,"a":[true,null,"x"],"c":{"d":2.5}})");
-    in.enterObject();
+// The order of keys is checked on real trace lines in the headless batch test.
+TEST(JsonReader, ChecksEachReadAndLeavesTheTextAsItWasOnARefusal) {
+    Reader in(R"({"b":"x","a":[2.5]})");
     std::string key;
+    in.enterObject();
     ASSERT_TRUE(in.nextKey(key));
-    EXPECT_EQ(key, "b");
-    EXPECT_EQ(in.peek(), Kind::Int);
-    EXPECT_EQ(in.readInt(), 1);
+    EXPECT_EQ(in.peek(), Kind::String);
+    EXPECT_THROW(in.readInt(), ParseError);
+    EXPECT_EQ(in.readString(), "x");
     ASSERT_TRUE(in.nextKey(key));
     EXPECT_EQ(key, "a");
-    EXPECT_EQ(in.peek(), Kind::ArrayStart);
+    EXPECT_THROW(in.nextKey(key), std::logic_error);  // the value of "a" is due first
     in.enterArray();
     ASSERT_TRUE(in.nextItem());
-    EXPECT_TRUE(in.readBool());
-    ASSERT_TRUE(in.nextItem());
-    in.readNull();
-    ASSERT_TRUE(in.nextItem());
-    EXPECT_THROW(in.readInt(), ParseError);  // a string is no integer
-    EXPECT_EQ(in.readString(), "x");
-    EXPECT_FALSE(in.nextItem());
-    ASSERT_TRUE(in.nextKey(key));
-    EXPECT_EQ(key, "c");
-    in.enterObject();
-    ASSERT_TRUE(in.nextKey(key));
     EXPECT_THROW(in.readInt(), ParseError);  // 2.5 is no integer
     EXPECT_EQ(in.readNumber(), 2.5);
-    EXPECT_FALSE(in.nextKey(key));
+    EXPECT_FALSE(in.nextItem());
+    EXPECT_THROW(in.nextItem(), std::logic_error);  // back in the object
     EXPECT_FALSE(in.nextKey(key));
     in.finish();
-
-    // Reads out of turn are the caller's fault, not the text's.
-    Reader twice("1");
-    twice.readInt();
-    EXPECT_THROW(twice.readInt(), std::logic_error);
-    Reader item_in_object("{\"a\":1}");
-    item_in_object.enterObject();
-    EXPECT_THROW(item_in_object.nextItem(), std::logic_error);
 }
 
 TEST(JsonWriter, LaysOutCompactAndPrettyDocuments) {
