@@ -1,12 +1,27 @@
 #pragma once
-// The few JSON values the program and the spreadsheet helper exchange, one message per line.
-// Shared by both sides, so it depends on nothing but the standard library.
+// The program's one JSON module: the lines the program and the spreadsheet helper exchange, the
+// headless runner's trace and statistics files. Shared by the program and the helper, so it
+// depends on nothing but the standard library.
+//
+// Three ways in and out:
+// - `Value` with `write` and `parse`: a whole message as a tree.
+// - `Writer`: writes straight into a string, keys in the order they are given, for records
+//   whose layout must stay byte for byte the same.
+// - `Reader`: reads value by value in the order of the text, for the tree and for checks that
+//   care about the order of keys.
+//
+// The reader takes what another writer may send over a socket, so it is strict and bounded:
+// exactly one value with nothing but blanks after it, no leading zeros, no raw control
+// characters in strings, and no nesting deeper than `kMaxDepth`.
 
+#include <concepts>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -56,9 +71,141 @@ class ParseError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// One line of text, without a line break; non-ASCII characters are written as UTF-8.
+// One line of text, without a line break; non-ASCII characters are written as UTF-8, and a
+// whole double keeps a ".0" so that it is read back as a double.
 std::string write(const Value& value);
-// Throws ParseError for anything but exactly one well-formed value.
-Value parse(const std::string& text);
+// Throws ParseError for anything but exactly one well-formed value. Objects with a key twice
+// are refused: the tree could keep only one of the two.
+Value parse(std::string_view text);
+
+// Compact: one line without blanks. Pretty: a blank after ':' and ',', and containers opened
+// with `Span::LinePerItem` put each item on a line of its own, two blanks deeper per level.
+enum class Layout { Compact, Pretty };
+enum class Span { OneLine, LinePerItem };
+// How a double with no fraction is written by `Writer::number`: "3", or "3.0" so that a reader
+// takes it back as a double rather than an integer.
+enum class Whole { Bare, WithPoint };
+
+// Appends one value to a string as it is told; misuse (a key in an array, a value without its
+// key, an unbalanced end, a second value) throws std::logic_error.
+class Writer {
+  public:
+    explicit Writer(std::string& out, Layout layout = Layout::Compact)
+        : out_(out), pretty_(layout == Layout::Pretty) {}
+
+    Writer& beginObject(Span span = Span::OneLine);
+    Writer& endObject();
+    Writer& beginArray(Span span = Span::OneLine);
+    Writer& endArray();
+    Writer& key(std::string_view name);
+
+    Writer& null();
+    Writer& boolean(bool b);
+    template <std::integral T>
+    requires(!std::same_as<T, bool>) Writer& integer(T i) {
+        if constexpr (std::is_signed_v<T>)
+            return signedInteger(i);
+        else
+            return unsignedInteger(i);
+    }
+    // The shortest text that reads back as the same double; null for infinities and NaN, which
+    // JSON cannot carry.
+    Writer& number(double d, Whole whole = Whole::Bare);
+    // Rounded to `decimals` places as printf's "%.Nf" rounds; null for infinities and NaN.
+    Writer& fixed(double d, int decimals);
+    Writer& string(std::string_view text);
+
+  private:
+    struct Level {
+        bool object;
+        bool per_line;
+        bool empty = true;
+    };
+
+    Writer& signedInteger(std::int64_t i);
+    Writer& unsignedInteger(std::uint64_t i);
+    void beforeValue();
+    Writer& afterValue();
+    void separate(Level& level);
+    void newLine(std::size_t depth);
+    Writer& open(bool object, Span span);
+    Writer& close(bool object);
+
+    std::string& out_;
+    bool pretty_;
+    std::vector<Level> levels_;
+    bool after_key_ = false;
+    bool done_ = false;
+};
+
+// What the next value of a Reader is; an array or an object is named by its opening bracket. A
+// number is Int when it has no fraction and no exponent and fits 64 bits, otherwise Double.
+enum class Kind { Null, Bool, Int, Double, String, ArrayStart, ObjectStart };
+
+// Reads one value from a text, which must outlive it, in the order of the text. Each read checks
+// what it consumes; anything the text does not allow throws ParseError with the offset where it
+// went wrong.
+//
+//     Reader in(text);
+//     in.enterObject();
+//     for (std::string key; in.nextKey(key);) ... read the member's value ...
+//     in.finish();
+class Reader {
+  public:
+    // Far deeper than any message of ours (two levels), and shallow enough that reading a tree
+    // this deep fitted in a 40 KiB thread stack in a release build (216 KiB with the
+    // sanitizers); without a cap, 100,000 brackets overflowed the stack.
+    static constexpr std::size_t kMaxDepth = 128;
+
+    explicit Reader(std::string_view text) : s_(text) {}
+
+    // The kind of the next value, without consuming it.
+    Kind peek();
+    void readNull();
+    bool readBool();
+    // Only an Int: an integer that fits 64 bits.
+    std::int64_t readInt();
+    // Any number.
+    double readNumber();
+    std::string readString();
+
+    // Opens an array; `nextItem` then says whether an item follows (read it) or the array has
+    // ended (consumed).
+    void enterArray();
+    bool nextItem();
+    // Opens an object; `nextKey` then reads the next key and its ':' (read the value next) or
+    // says the object has ended (consumed).
+    void enterObject();
+    bool nextKey(std::string& key);
+
+    // Throws unless only blanks remain after the value.
+    void finish();
+
+    // Throws a ParseError that names the current offset, for a caller that finds a well-formed
+    // value it cannot accept.
+    [[noreturn]] void fail(std::string_view what) const;
+
+  private:
+    struct Number {
+        std::size_t end;
+        bool integral;
+    };
+
+    [[noreturn]] void failAt(std::size_t offset, std::string_view what) const;
+    void skipBlanks();
+    void startValue();
+    Number scanNumber() const;
+    void expectWord(std::string_view word);
+    unsigned hex4();
+    unsigned codePoint();
+    void enter(char open);
+    bool next(char close);
+
+    std::string_view s_;
+    std::size_t pos_ = 0;
+    std::string open_;  // '[' or '{' of each container we are in
+    bool need_value_ = true;
+    bool first_ = false;
+};
 
 }  // namespace rl00::json

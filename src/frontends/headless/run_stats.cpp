@@ -5,6 +5,7 @@
 
 #include "engine/rich_sel.h"
 #include "machine/machine.h"
+#include "platform/json.h"
 
 namespace rl00 {
 
@@ -14,10 +15,13 @@ constexpr double kZ = 1.959963984540054;  // two-sided 95 %
 constexpr const char* kModeNames[3] = {"normal", "kakuhen", "jitan"};
 constexpr double kModeHitRate[3] = {1.0 / 367, 7.0 / 367, 1.0 / 367};
 
+// printf into a string as long as the text, so that no line of the table is ever cut.
 std::string format(const char* fmt, auto... args) {
-    char buf[256];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    return buf;
+    const int length = std::snprintf(nullptr, 0, fmt, args...);
+    if (length <= 0) return {};
+    std::string out(static_cast<std::size_t>(length), '\0');
+    std::snprintf(out.data(), out.size() + 1, fmt, args...);
+    return out;
 }
 
 struct PanelCounter {
@@ -100,40 +104,53 @@ std::string RunStats::table(const Machine& m, double virtual_ms) const {
 }
 
 std::string RunStats::json(const Machine& m, double virtual_ms) const {
-    std::string out = "{\n";
-    out += format("  \"games\": %llu,\n", static_cast<unsigned long long>(games_));
-    out += format("  \"virtual_ms\": %.3f,\n", virtual_ms);
-    out += "  \"panel\": {";
-    bool first = true;
-    for (const auto& c : panelCounters(m)) {
-        out += format("%s\"%s\": %d", first ? "" : ", ", c.name, c.value);
-        first = false;
-    }
-    out += "},\n  \"reach_kinds\": [\n";
+    std::string out;
+    json::Writer w(out, json::Layout::Pretty);
+    w.beginObject(json::Span::LinePerItem);
+    w.key("games").integer(games_);
+    w.key("virtual_ms").fixed(virtual_ms, 3);
+    w.key("panel").beginObject();
+    for (const auto& c : panelCounters(m))
+        w.key(c.name).integer(c.value);
+    w.endObject();
+    w.key("reach_kinds").beginArray(json::Span::LinePerItem);
     for (int k = 1; k <= 10; ++k) {
         const Proportion& p = reachKind(k);
         const Interval ci = wilson95(p);
-        out += format(
-            "    {\"kind\": %d, \"code\": \"%s\", \"far\": %llu, \"near\": %llu, \"hit\": %llu, "
-            "\"panel_doha\": %d, \"panel_oshi\": %d, \"panel_atari\": %d, \"panel_total\": %d, "
-            "\"hit_share\": %.6f, \"ci_low\": %.6f, \"ci_high\": %.6f}%s\n",
-            k, codeOf(k).c_str(), static_cast<unsigned long long>(reachResult(k, 1)),
-            static_cast<unsigned long long>(reachResult(k, 2)),
-            static_cast<unsigned long long>(reachResult(k, 3)), m.G_lRichDoha[k], m.G_lRichOshi[k],
-            m.G_lRichAtari[k], m.G_lRichTotal[k], p.share(), ci.low, ci.high, k < 10 ? "," : "");
+        w.beginObject();
+        w.key("kind").integer(k);
+        w.key("code").string(codeOf(k));
+        w.key("far").integer(reachResult(k, 1));
+        w.key("near").integer(reachResult(k, 2));
+        w.key("hit").integer(reachResult(k, 3));
+        w.key("panel_doha").integer(m.G_lRichDoha[k]);
+        w.key("panel_oshi").integer(m.G_lRichOshi[k]);
+        w.key("panel_atari").integer(m.G_lRichAtari[k]);
+        w.key("panel_total").integer(m.G_lRichTotal[k]);
+        w.key("hit_share").fixed(p.share(), 6);
+        w.key("ci_low").fixed(ci.low, 6);
+        w.key("ci_high").fixed(ci.high, 6);
+        w.endObject();
     }
-    out += "  ],\n  \"modes\": [\n";
+    w.endArray();
+    w.key("modes").beginArray(json::Span::LinePerItem);
     for (int i = 0; i < 3; ++i) {
         const Proportion& p = mode(i);
         const Interval ci = wilson95(p);
-        out += format(
-            "    {\"mode\": %d, \"name\": \"%s\", \"games\": %llu, \"hits\": %llu, "
-            "\"hit_rate\": %.8f, \"ci_low\": %.8f, \"ci_high\": %.8f, \"expected\": %.8f}%s\n",
-            i, kModeNames[i], static_cast<unsigned long long>(p.trials),
-            static_cast<unsigned long long>(p.hits), p.share(), ci.low, ci.high, kModeHitRate[i],
-            i < 2 ? "," : "");
+        w.beginObject();
+        w.key("mode").integer(i);
+        w.key("name").string(kModeNames[i]);
+        w.key("games").integer(p.trials);
+        w.key("hits").integer(p.hits);
+        w.key("hit_rate").fixed(p.share(), 8);
+        w.key("ci_low").fixed(ci.low, 8);
+        w.key("ci_high").fixed(ci.high, 8);
+        w.key("expected").fixed(kModeHitRate[i], 8);
+        w.endObject();
     }
-    out += "  ]\n}\n";
+    w.endArray();
+    w.endObject();
+    out += '\n';
     return out;
 }
 

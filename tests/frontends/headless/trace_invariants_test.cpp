@@ -6,39 +6,28 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <regex>
 #include <string>
 
 #include "engine/tables.h"
 #include "frontends/headless/batch.h"
+#include "platform/json.h"
 
 namespace rl00 {
 namespace {
 
 namespace fs = std::filesystem;
 
+// One trace line read by the JSON reader; a field that is missing or of another kind throws.
 struct Line {
-    std::map<std::string, std::string> f;
-    long num(const std::string& k) const { return std::stol(f.at(k)); }
-    bool flag(const std::string& k) const { return f.at(k) == "true"; }
+    json::Value v;
+    long num(const std::string& k) const { return v[k].asInt(); }
+    bool flag(const std::string& k) const { return v[k].asBool(); }
+    const std::string& text(const std::string& k) const { return v[k].asString(); }
     std::array<long, 3> triple(const std::string& k) const {
-        std::array<long, 3> v{};
-        std::sscanf(f.at(k).c_str(), "[%ld,%ld,%ld]", &v[0], &v[1], &v[2]);
-        return v;
+        const json::Array& a = v[k].asArray();
+        return {a.at(0).asInt(), a.at(1).asInt(), a.at(2).asInt()};
     }
 };
-
-Line parse(const std::string& text) {
-    static const std::regex field(R"re("([a-z_0-9]+)":("[^"]*"|\[[^\]]*\]|[^,}]+))re");
-    Line l;
-    for (std::sregex_iterator it(text.begin(), text.end(), field), end; it != end; ++it) {
-        std::string v = (*it)[2];
-        if (v.front() == '"') v = v.substr(1, v.size() - 2);
-        l.f[(*it)[1]] = v;
-    }
-    return l;
-}
 
 long wrap(long s) {
     return (s + 13) % 14 + 1;
@@ -61,7 +50,7 @@ TEST(TraceInvariants, EveryGameAgreesWithItsOutcome) {
     long games = 0, previous_chain = 0;
     bool previous_kakuhen = false;
     while (std::getline(in, text)) {
-        const Line l = parse(text);
+        const Line l{json::parse(text)};
         ++games;
         const auto first = l.triple("first");
         const auto stop = l.triple("stop");
@@ -109,10 +98,10 @@ TEST(TraceInvariants, EveryGameAgreesWithItsOutcome) {
             }
             char code[8];
             std::snprintf(code, sizeof code, "%02ld:", kind);
-            ASSERT_EQ(l.f.at("code").substr(0, 3), code);
-            ASSERT_EQ(l.f.at("code").size(), 6u);
+            ASSERT_EQ(l.text("code").substr(0, 3), code);
+            ASSERT_EQ(l.text("code").size(), 6u);
         }
-        const std::string label = l.f.at("mode_label");
+        const std::string& label = l.text("mode_label");
         if (l.flag("kakuhen")) {
             ASSERT_EQ(label, "確変中!!");
         } else if (l.flag("jitan")) {
@@ -122,7 +111,7 @@ TEST(TraceInvariants, EveryGameAgreesWithItsOutcome) {
         }
         const long frames = l.num("frames");
         ASSERT_GE(frames, 378);  // the reels alone take 378 frames
-        ASSERT_GE(std::stod(l.f.at("virtual_ms")), 2.0 * double(frames) + 130.0);
+        ASSERT_GE(l.v["virtual_ms"].asNumber(), 2.0 * double(frames) + 130.0);
         previous_chain = l.num("chain");
         previous_kakuhen = l.flag("kakuhen");
     }
