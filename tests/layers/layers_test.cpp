@@ -22,6 +22,7 @@ struct Layer {
 
 // The most specific folder wins: analysis/bridge is the helper program, below the launcher that
 // speaks its protocol; the two front ends are peers.
+// clang-format off
 constexpr Layer kLayers[] = {
     {"platform", 0},
     {"machine", 1},
@@ -38,6 +39,7 @@ constexpr Layer kLayers[] = {
     {"frontends/qt", 10},
     {"app", 11},
 };
+// clang-format on
 
 // The layer of a path relative to the source root ("machine/machine.h", "app/main.cpp").
 const Layer* layerOf(const std::string& path) {
