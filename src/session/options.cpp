@@ -10,7 +10,7 @@ namespace {
 
 const Option* findNamed(const CommandLine& line, std::string_view name) {
     for (const Option& o : line.options) {
-        if (!o.name.empty() && (o.name == name || (!o.alias.empty() && o.alias == name))) return &o;
+        if (!o.name.empty() && (o.name == name || o.alias == name)) return &o;
     }
     return nullptr;
 }

@@ -4,7 +4,6 @@
 // cannot disagree.
 
 #include <charconv>
-#include <concepts>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -93,14 +92,14 @@ struct ValueOf<std::optional<T>> {
 template <class Target>
 using ValueOfT = typename ValueOf<Target>::type;
 
-template <std::integral T>
+template <class T>
 bool readWhole(std::string_view text, T& value) {
     const char* end = text.data() + text.size();
     const auto res = std::from_chars(text.data(), end, value);
     return res.ec == std::errc{} && res.ptr == end;
 }
 
-template <std::integral T>
+template <class T>
 std::string wholeRangeText(T min, T max) {
     return "a whole number from " + std::to_string(min) + " to " + std::to_string(max);
 }
@@ -112,12 +111,10 @@ Option switchOption(std::string name, std::string help, bool& to);
 
 // A whole number in [min, max] into `to`, an integer or an optional one. Text beyond the digits,
 // a sign where the type has none, or a number past the type's own limits is not a value.
-template <class Target>
-requires std::integral<options_detail::ValueOfT<Target>> Option
-wholeOption(std::string name, std::string value_name, std::string help, Target& to,
-            std::type_identity_t<options_detail::ValueOfT<Target>> min,
-            std::type_identity_t<options_detail::ValueOfT<Target>> max) {
-    using T = options_detail::ValueOfT<Target>;
+template <class Target, class T = options_detail::ValueOfT<Target>>
+Option wholeOption(std::string name, std::string value_name, std::string help, Target& to,
+                   std::type_identity_t<T> min, std::type_identity_t<T> max) {
+    static_assert(std::is_integral_v<T>, "a whole number goes into an integer");
     Option o;
     o.name = std::move(name);
     o.kind = ValueKind::Whole;

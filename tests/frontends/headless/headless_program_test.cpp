@@ -170,14 +170,6 @@ TEST(HeadlessCommandLine, EveryOptionReachesTheBatch) {
     EXPECT_TRUE(o.quiet);
     EXPECT_EQ(shared.frame_ms, 0.25);
     EXPECT_EQ(shared.argument, "8");
-
-    BatchOptions defaults;
-    SharedOptions none;
-    EXPECT_EQ(
-        readCommandLine(headlessCommandLine(defaults, none), std::vector<std::string>{}).fault, "");
-    EXPECT_FALSE(defaults.seed);
-    EXPECT_EQ(defaults.games, 1000U);
-    EXPECT_EQ(defaults.frame_ms, kDefaultFrameMs);
 }
 
 }  // namespace
