@@ -10,6 +10,10 @@
 
 namespace rl00 {
 
+// The animation frame period, in ms, of a program that was told no other: the window's pace
+// and the headless runner's virtual frame both start from it.
+inline constexpr double kDefaultFrameMs = 2.0;
+
 // Thrown by a Display that unwinds instead of exiting (tests, headless runs). It does not
 // derive from RuntimeError or std::exception, so no error handler of the logic catches it.
 struct ProgramEnd {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/display.h"
+
 namespace rl00 {
 
 struct BatchOptions {
@@ -16,7 +18,7 @@ struct BatchOptions {
     std::string ini_file;               // another configuration file instead
     std::string trace_file;
     std::string stats_file;
-    double frame_ms = 2.0;
+    double frame_ms = kDefaultFrameMs;
     bool quiet = false;
     bool progress = false;  // progress lines on the error stream
     std::string argument;   // the program's own argument: "1", "7", "8"

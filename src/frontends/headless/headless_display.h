@@ -79,7 +79,7 @@ class HeadlessDisplay : public Display {
     void runPass();
     static void runDue(std::vector<Scripted>& list, std::uint64_t count);
 
-    double frame_ms_ = 2.0;
+    double frame_ms_ = kDefaultFrameMs;
     double elapsed_ms_ = 0.0;
     std::time_t start_time_;
     std::uint64_t frames_ = 0;

@@ -13,7 +13,7 @@ class MainWindow;
 
 class QtDisplay final : public Display {
   public:
-    static constexpr double kDefaultFrameMs = 2.0;
+    static constexpr double kDefaultFrameMs = rl00::kDefaultFrameMs;
     static constexpr double kMinFrameMs = 0.5;
     static constexpr double kMaxFrameMs = 20.0;
 

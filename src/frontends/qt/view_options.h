@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/display.h"
+
 class QMenu;
 class QAction;
 
@@ -18,7 +20,7 @@ class QtDisplay;
 
 struct ViewChoice {
     int zoom = 0;  // 1..4; 0 = not chosen yet
-    double frame_ms = 2.0;
+    double frame_ms = kDefaultFrameMs;
     bool no_delay = false;
 };
 

@@ -6,8 +6,8 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
-#include <cstdio>
-#include <cstring>
+#include <iostream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -24,88 +24,8 @@ namespace rl00 {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: rl00 [options] [1|7|8]\n"
-    "Plays the machine by itself in a window.\n"
-    "  1                    start in probability-variation mode\n"
-    "  7                    every game is a hit (test mode)\n"
-    "  8                    lottery values from the test table (test mode)\n"
-    "  --zoom N             show the window N times larger (1..4; remembered from the menu)\n"
-    "  --frame-ms X         animation frame period in ms (0.5..20, default 2)\n"
-    "  --no-delay           animate as fast as possible\n"
-    "  --end-after-games N  press the end button after N completed games\n"
-    "  --end-after-ms T     press the end button T ms after the window is shown\n"
-    "  --measure            measure frame pacing, pauses, idle passes and memory, then end\n"
-    "  -h, --help           show this text\n"
-    "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.\n";
-
 // Milliseconds after showing the window at which the idle loop starts even without activation.
 constexpr int kFallbackStartMs = 500;
-
-struct Options {
-    int zoom = 0;
-    double frame_ms = 0.0;
-    bool no_delay = false;
-    long end_after_games = 0;
-    int end_after_ms = 0;
-    bool measure = false;
-    bool help = false;
-    std::string error;
-    std::string command;
-};
-
-// Reads the options; `args` without the program name and without Qt's own options.
-Options parseOptions(const std::vector<std::string>& args) {
-    Options o;
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](const char* name) -> std::string {
-            const std::string prefix = std::string(name) + "=";
-            if (a.rfind(prefix, 0) == 0) return a.substr(prefix.size());
-            if (a == name && i + 1 < args.size()) return args[++i];
-            o.error = std::string(name) + " needs a value";
-            return {};
-        };
-        auto is = [&](const char* name) {
-            return a == name || a.rfind(std::string(name) + "=", 0) == 0;
-        };
-        try {
-            if (a == "-h" || a == "--help") {
-                o.help = true;
-            } else if (is("--zoom")) {
-                o.zoom = std::stoi(value("--zoom"));
-                if (o.zoom < kMinZoom || o.zoom > kMaxZoom) o.error = "--zoom takes 1 to 4";
-            } else if (is("--frame-ms")) {
-                o.frame_ms = std::stod(value("--frame-ms"));
-                if (o.frame_ms < QtDisplay::kMinFrameMs || o.frame_ms > QtDisplay::kMaxFrameMs) {
-                    o.error = "--frame-ms takes 0.5 to 20";
-                }
-            } else if (a == "--no-delay") {
-                o.no_delay = true;
-            } else if (is("--end-after-games")) {
-                o.end_after_games = std::stol(value("--end-after-games"));
-                if (o.end_after_games < 1) o.error = "--end-after-games takes a count above 0";
-            } else if (is("--end-after-ms")) {
-                o.end_after_ms = std::stoi(value("--end-after-ms"));
-                if (o.end_after_ms < 1) o.error = "--end-after-ms takes a time above 0";
-            } else if (a == "--measure") {
-                o.measure = true;
-            } else if (a.rfind("--", 0) == 0) {
-                o.error = "unknown option " + a;
-            } else {
-                positional.push_back(a);
-            }
-        } catch (const std::exception&) {
-            o.error = "not a number after " + a;
-        }
-        if (!o.error.empty()) break;
-    }
-    // The machine sees its command line as one string, as the old runtime gave it.
-    for (const std::string& p : positional)
-        o.command += (o.command.empty() ? "" : " ") + p;
-    return o;
-}
 
 std::vector<std::string> argsOf(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
@@ -126,6 +46,36 @@ int probeZoom(int argc, char** argv) {
 
 }  // namespace
 
+CommandLine windowCommandLine(WindowOptions& o) {
+    CommandLine line;
+    line.program = "rl00";
+    line.summary = "Plays the machine by itself in a window.";
+    const FramePeriodRange frame{
+        QtDisplay::kMinFrameMs, QtDisplay::kMaxFrameMs,
+        "animation frame period in ms (" + numberText(QtDisplay::kMinFrameMs) + ".." +
+            numberText(QtDisplay::kMaxFrameMs) + ", default " + numberText(kDefaultFrameMs) + ")"};
+    line.options = withSharedOptions(
+        o.shared, frame,
+        {
+            wholeOption("--zoom", "N",
+                        "show the window N times larger (" + std::to_string(kMinZoom) + ".." +
+                            std::to_string(kMaxZoom) + "; remembered from the menu)",
+                        o.zoom, kMinZoom, kMaxZoom),
+            switchOption("--no-delay", "animate as fast as possible", o.no_delay),
+            wholeOption("--end-after-games", "N", "press the end button after N completed games",
+                        o.end_after_games, 1, std::numeric_limits<long>::max()),
+            wholeOption("--end-after-ms", "T",
+                        "press the end button T ms after the window is shown", o.end_after_ms, 1,
+                        std::numeric_limits<int>::max()),
+            switchOption("--measure",
+                         "measure frame pacing, pauses, idle passes and memory, then end",
+                         o.measure),
+        });
+    line.footer =
+        "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.";
+    return line;
+}
+
 void installFontSubstitutes() {
     QFont::insertSubstitution(QUtf8StringView(kLabelFont).toString(), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QUtf8StringView(kDefaultFont).toString(),
@@ -134,17 +84,19 @@ void installFontSubstitutes() {
 
 int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     // Only --zoom matters before the application exists; the rest is read afterwards, when Qt
-    // has taken its own options (-platform, ...) out of the arguments.
-    const Options early = parseOptions(argsOf(argc, argv));
-    if (early.help && early.error.empty()) {  // also where no display can be opened
-        std::fputs(kUsage, stdout);
-        return 0;
+    // has taken its own options (-platform, ...) out of the arguments. Until then those pass for
+    // foreign ones, but --help and a bad value of our own options are answered at once, also
+    // where no display can be opened.
+    WindowOptions early;
+    const CommandLine early_line = windowCommandLine(early);
+    const Reading early_reading = readCommandLine(early_line, argsOf(argc, argv), Foreign::Skip);
+    if (const auto code = answerReading(early_line, early_reading, std::cout, std::cerr)) {
+        return *code;
     }
     ViewChoice choice = loadViewChoice();
-    const int zoom = early.zoom != 0                      ? early.zoom
-                     : choice.zoom != 0                   ? choice.zoom
-                     : early.help || !early.error.empty() ? 1
-                                                          : probeZoom(argc, argv);
+    const int zoom = early.zoom != 0    ? early.zoom
+                     : choice.zoom != 0 ? choice.zoom
+                                        : probeZoom(argc, argv);
     qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
 
     QApplication app(argc, argv);
@@ -152,16 +104,12 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     std::vector<std::string> args;
     for (const QString& a : QCoreApplication::arguments().mid(1))
         args.push_back(a.toStdString());
-    const Options o = parseOptions(args);
-    if (o.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
+    WindowOptions o;
+    const CommandLine line = windowCommandLine(o);
+    if (const auto code = answerReading(line, readCommandLine(line, args), std::cout, std::cerr)) {
+        return *code;
     }
-    if (!o.error.empty()) {
-        std::fprintf(stderr, "rl00: %s\n%s", o.error.c_str(), kUsage);
-        return 2;
-    }
-    if (o.frame_ms > 0) choice.frame_ms = o.frame_ms;
+    if (o.shared.frame_ms) choice.frame_ms = *o.shared.frame_ms;
     if (o.no_delay) choice.no_delay = true;
 
     installFontSubstitutes();
@@ -184,8 +132,8 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     if (o.measure) window.setIdleEntry([&] { runPacingProbe(m, display); });
     display.attach(&window);
 
-    if (o.command.empty()) FORM_CENTER(m, window, QString());
-    loadMachine(m, QCoreApplication::applicationDirPath().toStdString(), o.command);
+    if (o.shared.argument.empty()) FORM_CENTER(m, window, QString());
+    loadMachine(m, QCoreApplication::applicationDirPath().toStdString(), o.shared.argument);
     window.syncFromScene(0.0);
     window.show();
     window.activateWindow();  // a bare X server activates nothing unless asked

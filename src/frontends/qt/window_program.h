@@ -4,11 +4,26 @@
 
 #include <functional>
 
+#include "session/options.h"
+
 class QWidget;
 
 namespace rl00 {
 
 struct Machine;
+
+// What the window program reads from its command line beyond the shared options.
+struct WindowOptions {
+    SharedOptions shared;
+    int zoom = 0;  // 0: not given
+    bool no_delay = false;
+    long end_after_games = 0;  // 0: never
+    int end_after_ms = 0;      // 0: never
+    bool measure = false;
+};
+
+// The window program's command line, reading into `o`.
+CommandLine windowCommandLine(WindowOptions& o);
 
 // What Cmd_Excel starts: a launch for this machine, with the main window as its owner.
 using AnalysisLauncher = std::function<void(Machine&, QWidget&)>;
