@@ -117,7 +117,7 @@ ModeChances modeChances(Int16 mode) {
     out.near_miss = fraction(c.near_miss);
     out.far_miss = fraction(c.far_miss);
     out.paired_miss = fraction(c.paired_miss);
-    out.miss = fraction(c.miss);
+    out.plain_miss = fraction(c.miss);
     out.kakuhen_hit = fraction(c.kakuhen_hit);
     out.normal_hit = fraction(c.hit - c.kakuhen_hit);
     out.re_lottery = fraction(c.re_lottery);

@@ -36,7 +36,7 @@ struct ModeChances {
     Chance near_miss;
     Chance far_miss;
     Chance paired_miss;
-    Chance miss;
+    Chance plain_miss;
     Chance kakuhen_hit;
     Chance normal_hit;
     Chance re_lottery;
