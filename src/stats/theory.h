@@ -3,7 +3,7 @@
 // mode process as a Markov chain over the states a game can be played in, with its long-run
 // shares, chains of hits, droughts between hits and the reliability of each presentation.
 // Per-mode chances are exact fractions; everything built on the chain is long double inside and
-// double outside. Computed once, in well under a millisecond; no I/O.
+// double outside. Computed once, in about a millisecond; no I/O.
 
 #include <array>
 #include <cstdint>
