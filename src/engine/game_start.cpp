@@ -16,8 +16,6 @@ namespace rl00 {
 
 namespace {
 
-constexpr Int32 kJitanGames = 100;
-
 // The command-line test modes overwrite the lottery value of this game.
 void applyTestMode(Machine& m) {
     const std::string_view arg = commandArgument(m.command);

@@ -1,9 +1,14 @@
 #pragma once
 // The game cycle: one game from the lottery value to the re-armed timer.
 
+#include "platform/vb_types.h"
+
 namespace rl00 {
 
 struct Machine;
+
+// The games of the time-shortening period that a normal hit ending kakuhen starts.
+inline constexpr Int32 kJitanGames = 100;
 
 // Plays one game. Run by the Tim_Start tick and the Com_Start click (through onStartRequest).
 void GAME_START(Machine& m);

@@ -12,8 +12,6 @@ namespace rl00 {
 
 namespace {
 
-constexpr Int16 kPreviewOdds = 16;
-constexpr Int16 kRevealOdds = 4;  // m: which hits are shown with the re-lottery
 constexpr Int16 kReLotteryDraw = 10;
 
 // Provisional symbols of the re-lottery, [row][column]: the row is the symbol counter (odd
@@ -87,8 +85,8 @@ void drawNearMiss(Machine& m, Int16 v, Int16& rich_res, Flag& rich, Flag& yokoku
     Flag kakuhen = kFalse;
     std::string text;
     ATARI_ZUG_GET(m.G_iZugCnt, symbol, kakuhen, text);
-    if ((v == 16 || v == 32) && isKakuhenSymbol(symbol)) {
-        if (m.rnd.upTo(2) == 1) yokoku2 = kTrue;
+    if (isPreview2Value(v) && isKakuhenSymbol(symbol)) {
+        if (m.rnd.upTo(kPreview2Odds) == 1) yokoku2 = kTrue;
     }
 }
 
@@ -142,16 +140,14 @@ bool decideHit(Machine& m, Int16 v, Int16& rich_res, Flag& rich, Flag& saichusen
     m.G_sZugaraKari = m.G_sZugaraHit;
 
     Int16 first = hit;
-    if (mark == kTrue) {
+    const bool kakuhen_symbol = mark == kTrue;
+    if (kakuhen_symbol) {
         // Only the machine's own hit value teases with preview 2; the kakuhen-mode extra hits
         // never do.
-        if (isHitValue(v) && m.rnd.upTo(2) == 1) yokoku2 = kTrue;
+        if (isPreview2Value(v) && m.rnd.upTo(kPreview2Odds) == 1) yokoku2 = kTrue;
         kakuhen_flag = kTrue;
-        if (reveal <= 3) {
-            saichusen = kTrue;
-            first = reLotterySymbol(m.G_iZugCnt, mark, m.rnd.upTo(kReLotteryDraw));
-        }
-    } else if (reveal == 1) {
+    }
+    if (reveal <= reLotteryReveals(kakuhen_symbol)) {
         saichusen = kTrue;
         first = reLotterySymbol(m.G_iZugCnt, mark, m.rnd.upTo(kReLotteryDraw));
     }
@@ -177,7 +173,7 @@ Flag STOP_SEL(Machine& m, Int16& P_iLottery, Int16& P_iMode, Int16& P_iRichRes, 
         P_bYokoku2 = kFalse;
         P_iOshiDir = 0;
 
-        if (m.rnd.upTo(kPreviewOdds) == 1) P_bYokoku1 = kTrue;
+        if (m.rnd.upTo(kPreview1Odds) == 1) P_bYokoku1 = kTrue;
 
         const Int16 v = P_iLottery;
         const LotteryClass cls = lotteryClass(v, P_iMode);

@@ -36,6 +36,23 @@ constexpr bool isKakuhenHitValue(Int16 v) {
     return v >= 17 && v <= 57 && v % 8 == 1;
 }
 
+// The values that tease preview 2 when the symbol counter points at a kakuhen symbol: the hit
+// value and two of the near-miss values.
+constexpr bool isPreview2Value(Int16 v) {
+    return isHitValue(v) || v == 16 || v == 32;
+}
+
+// STOP_SEL's draws of "random 1..n": preview 1 shows on a 1 of kPreview1Odds, a teased preview 2
+// on a 1 of kPreview2Odds, and a hit is shown with the re-lottery when its draw of 1..kRevealOdds
+// is at most reLotteryReveals of its kakuhen mark.
+inline constexpr Int16 kPreview1Odds = 16;
+inline constexpr Int16 kPreview2Odds = 2;
+inline constexpr Int16 kRevealOdds = 4;
+// A kakuhen hit is the one worth the show: three reveals in four, against one for a normal hit.
+constexpr Int16 reLotteryReveals(bool kakuhen_symbol) {
+    return kakuhen_symbol ? 3 : 1;
+}
+
 // The class of lottery value v in mode `mode` (modes other than 1 and 2 read as normal).
 LotteryClass lotteryClass(Int16 v, Int16 mode);
 
