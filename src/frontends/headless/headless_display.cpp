@@ -27,6 +27,7 @@ void HeadlessDisplay::runDue(std::vector<Scripted>& list, std::uint64_t count) {
 void HeadlessDisplay::runPass() {
     ++passes_;
     if (!at_pass_.empty()) runDue(at_pass_, passes_);
+    if (elapsed_ms_ >= next_time_) runTimed();
     for (auto& action : every_pass_)
         action();
 }
@@ -43,8 +44,27 @@ void HeadlessDisplay::endFrame() {
     runPass();
 }
 
+void HeadlessDisplay::runTimed() {
+    std::vector<Action> due;
+    next_time_ = kNever;
+    for (auto it = at_time_.begin(); it != at_time_.end();) {
+        if (it->first <= elapsed_ms_) {
+            due.push_back(std::move(it->second));
+            it = at_time_.erase(it);
+        } else {
+            next_time_ = std::min(next_time_, it->first);
+            ++it;
+        }
+    }
+    for (auto& action : due)
+        action();
+}
+
 void HeadlessDisplay::sleepMs(Int32 ms) {
-    if (ms > 0) elapsed_ms_ += ms;
+    if (ms > 0) {
+        elapsed_ms_ += ms;
+        whole_ms_ += static_cast<std::uint64_t>(ms);
+    }
     if (on_sleep_) on_sleep_(ms);
 }
 
@@ -80,6 +100,11 @@ void HeadlessDisplay::quit(int exit_code) {
 
 void HeadlessDisplay::atPass(std::uint64_t pass, Action action) {
     at_pass_.push_back({pass, std::move(action)});
+}
+
+void HeadlessDisplay::atTime(double ms, Action action) {
+    at_time_.emplace_back(ms, std::move(action));
+    next_time_ = std::min(next_time_, ms);
 }
 
 void HeadlessDisplay::atFrame(std::uint64_t frame, Action action) {

@@ -8,7 +8,9 @@
 #include <deque>
 #include <functional>
 #include <iosfwd>
+#include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/display.h"
@@ -43,6 +45,13 @@ class HeadlessDisplay : public Display {
     double framePeriodMs() const { return frame_ms_; }
     double elapsedMs() const { return elapsed_ms_; }
     void advanceMs(double ms) { elapsed_ms_ += ms; }
+    // Whole milliseconds that passed besides the frames (sleeps and advanceWholeMs), counted
+    // exactly, so that a run's virtual time can be summed over machines without rounding.
+    std::uint64_t wholeMs() const { return whole_ms_; }
+    void advanceWholeMs(std::uint64_t ms) {
+        whole_ms_ += ms;
+        elapsed_ms_ += static_cast<double>(ms);
+    }
 
     // --- scripted events (run inside event processing) ---
     // Runs `action` in the pass of event processing numbered `pass` (1-based, counting every
@@ -50,6 +59,8 @@ class HeadlessDisplay : public Display {
     void atPass(std::uint64_t pass, Action action);
     // Runs `action` in the event processing that ends frame number `frame` (1-based).
     void atFrame(std::uint64_t frame, Action action);
+    // Runs `action` in the first pass of event processing at or after virtual time `ms`.
+    void atTime(double ms, Action action);
     // Runs `action` in every pass of event processing.
     void onEveryPass(Action action) { every_pass_.push_back(std::move(action)); }
     // Observers for tests and traces.
@@ -77,15 +88,21 @@ class HeadlessDisplay : public Display {
         Action action;
     };
     void runPass();
+    void runTimed();
     static void runDue(std::vector<Scripted>& list, std::uint64_t count);
+
+    static constexpr double kNever = std::numeric_limits<double>::infinity();
 
     double frame_ms_ = kDefaultFrameMs;
     double elapsed_ms_ = 0.0;
+    std::uint64_t whole_ms_ = 0;
     std::time_t start_time_;
     std::uint64_t frames_ = 0;
     std::uint64_t passes_ = 0;
     std::vector<Scripted> at_pass_;
     std::vector<Scripted> at_frame_;
+    std::vector<std::pair<double, Action>> at_time_;
+    double next_time_ = kNever;
     std::vector<Action> every_pass_;
     std::function<void(Repaint)> on_repaint_;
     Action on_frame_;
