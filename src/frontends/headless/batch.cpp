@@ -1,82 +1,123 @@
 #include "frontends/headless/batch.h"
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <ostream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "engine/rand_loop.h"
-#include "frontends/headless/game_record.h"
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <ostream>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #include "frontends/headless/headless_display.h"
-#include "frontends/headless/run_stats.h"
+#include "frontends/headless/machine_run.h"
+#include "frontends/headless/ordered_output.h"
+#include "frontends/headless/output_file.h"
+#include "frontends/headless/progress.h"
+#include "frontends/headless/stats_file.h"
+#include "frontends/headless/stats_table.h"
 #include "io/ini_read.h"
+#include "io/run_log.h"
 #include "machine/machine.h"
-#include "session/controller.h"
 
 namespace rl00 {
 
 namespace {
 
-// Catches what no state keeps after the game: the outcome as the selection set it.
-class RecordingObserver : public GameObserver {
-  public:
-    explicit RecordingObserver(GameRecord& record) : record_(record) {}
-    void outcomeDecided(const Machine& m) override {
-        record_.lottery = m.G_iLottery;
-        record_.zugcnt = m.G_iZugCnt;
-        record_.oshidir = m.G_iOshiDir;
-        for (int r = 1; r <= 3; ++r) {
-            record_.first[static_cast<std::size_t>(r - 1)] = m.G_iNowZug[r];
-            record_.stop[static_cast<std::size_t>(r - 1)] = m.G_iStopZug[r];
-        }
+std::string reasonOf(int error_number) {
+    return std::error_code(error_number, std::generic_category()).message();
+}
+
+bool isNullDevice(const struct stat& st) {
+    struct stat null {};
+    return S_ISCHR(st.st_mode) && ::stat("/dev/null", &null) == 0 && st.st_rdev == null.st_rdev;
+}
+
+// The settings every machine of the run starts with, read once: the named file, or RL00.INI
+// beside the program as the window reads it.
+Settings runSettings(const BatchOptions& o) {
+    HeadlessDisplay display;
+    Machine probe(display, 0);
+    if (o.ini_file) {
+        readSettingsFile(*o.ini_file, probe);
+    } else {
+        probe.G_sAppPath = o.program_dir;
+        INI_READ(probe);
     }
+    return probe;
+}
 
-  private:
-    GameRecord& record_;
+unsigned threadsFor(const BatchOptions& o, std::uint64_t machines) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned wanted = o.jobs != 0 ? o.jobs : cores;
+    return static_cast<unsigned>(std::min<std::uint64_t>(wanted, machines));
+}
+
+// What the machines' threads hand to the thread that watches them.
+struct Shared {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::uint64_t machines_done = 0;
+    RunStats total;
+    std::vector<MachineSummary> summaries;
+    std::string reports;  // not yet printed
 };
-
-void completeRecord(GameRecord& r, const Machine& m) {
-    r.hit = m.G_bOoatari == kTrue;
-    r.reach = m.G_iRichRes;
-    r.kind = m.G_iRichSyu;
-    r.code = m.G_sRichCode;
-    r.preview = m.G_sYokoku;
-    r.yokoku1 = m.G_bYokoku1 == kTrue;
-    r.yokoku2 = m.G_bYokoku2 == kTrue;
-    r.kakuhen = m.G_bKakuhen == kTrue;
-    r.relottery = m.G_bSaiChusen == kTrue;
-    r.overshoot = r.relottery && m.G_bSaiChusenUp == kTrue;
-    r.chain = m.G_iRenchan;
-    r.jitan = m.G_bJitan == kTrue;
-    r.mode_label = m.scene.Lbl_SyriMode.caption;
-}
-
-bool openOutput(std::ofstream& file, const std::string& path, std::ostream& err) {
-    if (path.empty()) return true;
-    file.open(path, std::ios::binary | std::ios::trunc);
-    if (!file) err << "rl00-headless: cannot write " << path << "\n";
-    return static_cast<bool>(file);
-}
-
-// A configuration file named on the command line must be there: silently playing on without it
-// would run with no log directory and lose every record.
-bool checkIniFile(const std::string& path, std::ostream& err) {
-    if (path.empty()) return true;
-    std::error_code ec;
-    const bool readable =
-        std::filesystem::is_regular_file(path, ec) && std::ifstream(path, std::ios::binary).good();
-    if (!readable) err << "rl00-headless: cannot read the configuration file " << path << "\n";
-    return readable;
-}
 
 }  // namespace
 
+std::optional<std::string> iniFileFault(const std::string& path) {
+    const std::string name = "the configuration file " + path;
+    if (path.empty()) return std::string("the configuration file's name is empty");
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return "cannot read " + name + ": " + reasonOf(errno);
+    if (S_ISDIR(st.st_mode)) return name + " is a directory";
+    if (isNullDevice(st)) return std::nullopt;
+    if (!S_ISREG(st.st_mode)) return name + " is not a regular file";
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxIniBytes)
+        return name + " is larger than " + std::to_string(kMaxIniBytes >> 20) + " MiB";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "cannot read " + name + ": " + reasonOf(errno);
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    const int read_error = got < bytes.size() ? errno : 0;
+    ::close(fd);
+    if (read_error != 0) return "cannot read " + name + ": " + reasonOf(read_error);
+    // Shift-JIS and UTF-8 text never hold a NUL byte; UTF-16 text and binaries do.
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
+        bytes.find('\0') != std::string::npos)
+        return name + " is not text in Shift-JIS or UTF-8 (UTF-16, or not text at all)";
+    return std::nullopt;
+}
+
 int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
-    if (!checkIniFile(o.ini_file, err)) return 2;
-    std::ofstream trace;
-    std::ofstream stats_file;
-    if (!openOutput(trace, o.trace_file, err) || !openOutput(stats_file, o.stats_file, err))
+    if (o.ini_file) {
+        if (const auto fault = iniFileFault(*o.ini_file)) {
+            err << "rl00-headless: " << *fault << "\n";
+            return 2;
+        }
+    }
+    OutputFile trace;
+    WholeFile stats_file;
+    if (!o.trace_file.empty() && !trace.open(o.trace_file)) {
+        err << "rl00-headless: cannot write " << trace.error() << "\n";
         return 2;
+    }
+    if (!o.stats_file.empty() && !stats_file.prepare(o.stats_file)) {
+        err << "rl00-headless: cannot write " << stats_file.error() << "\n";
+        return 2;
+    }
 
     const std::uint64_t seed = o.seed ? *o.seed : clockSeed();
     // A seed taken from the clock is the only way to repeat the run: say it even when quiet.
@@ -86,65 +127,103 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
         err << "rl00-headless: seed " << seed << "\n";
     }
 
-    HeadlessDisplay display;
-    display.setFramePeriodMs(o.frame_ms);
-    display.echoMessagesTo(&err);
-    Machine m(display, seed);
-    Random idle_rng(seed ^ 0x5DEECE66DULL);
-    RunStats stats;
-    GameRecord record;
-    RecordingObserver observer(record);
-    int exit_code = 0;
+    const MachineRange range = shardMachines(o.shard, o.machines);
+    MachineSetup setup{seed,           o.games,    o.program_dir,  o.argument,
+                       runSettings(o), o.frame_ms, o.end_after_ms, o.machines > 1};
+    OrderedOutput output(range, trace.isOpen() ? &trace : nullptr, runLogFile(setup.settings),
+                         standardLogWarnings());
+    Shared shared;
+    for (std::uint64_t k = range.first; k < range.end; ++k)
+        shared.summaries.push_back(MachineSummary{.machine = k});
+    std::atomic<std::uint64_t> next_machine{range.first};
+    std::atomic<std::uint64_t> games_done{0};
+    bool internal_fault = false;
 
-    const auto started = std::chrono::steady_clock::now();
-    auto last_progress = started;
-    try {
-        loadMachine(m, o.program_dir, o.argument, seed);
-        if (!o.ini_file.empty()) {
-            static_cast<Settings&>(m) = Settings{};
-            readSettingsFile(o.ini_file, m);
+    auto play = [&] {
+        for (std::uint64_t k = next_machine++; k < range.end; k = next_machine++) {
+            OrderedOutput::Sinks sinks = output.begin(k);
+            std::string report;
+            try {
+                const MachineResult r =
+                    playMachine(setup, k, sinks.trace, sinks.log_name_suffix, games_done);
+                const std::lock_guard<std::mutex> lock(shared.mutex);
+                shared.total.merge(r.stats.counts());
+                shared.summaries[k - range.first] = r.stats.summary();
+                report = r.report;
+            } catch (const std::exception& e) {
+                report =
+                    "rl00-headless: machine " + std::to_string(k) + " failed: " + e.what() + "\n";
+                const std::lock_guard<std::mutex> lock(shared.mutex);
+                internal_fault = true;
+            }
+            output.end(std::move(sinks));
+            const std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.reports += report;
+            ++shared.machines_done;
+            shared.changed.notify_all();
         }
-        m.observer = &observer;
-        idleStep(m);  // the loop publishes its first step before any event is processed
-        for (std::uint64_t g = 1; g <= o.games; ++g) {
-            // The free-running counter's passes between two games: uniform over one whole
-            // cycle, as a game starting at an arbitrary moment sees lottery value and symbol.
-            advanceIdle(m, idle_rng.nextBits() % kIdleCyclePasses);
-            // The games follow each other at Tim_Start's ticks.
-            display.advanceMs(m.scene.Tim_Start.interval_ms);
-            record = GameRecord{};
-            record.game = g;
-            record.mode = m.G_iSyriMode;
-            const std::uint64_t frames_before = display.frames();
-            const double ms_before = display.elapsedMs();
-            onStartRequest(m);
-            completeRecord(record, m);
-            record.frames = display.frames() - frames_before;
-            record.virtual_ms = display.elapsedMs() - ms_before;
-            stats.add(record);
-            if (trace.is_open()) trace << toJsonLine(record);
-            if (o.progress && (g & 1023) == 0) {
-                const auto now = std::chrono::steady_clock::now();
-                if (now - last_progress > std::chrono::milliseconds(500)) {
-                    last_progress = now;
-                    err << "\rgame " << g << " / " << o.games << std::flush;
-                }
+    };
+
+    const auto started = ProgressLine::Clock::now();
+    ProgressLine progress(err, started);
+    std::vector<std::thread> threads;
+    const unsigned thread_count = threadsFor(o, range.size());
+    for (unsigned t = 0; t < thread_count; ++t)
+        threads.emplace_back(play);
+    {
+        std::unique_lock<std::mutex> lock(shared.mutex);
+        for (;;) {
+            shared.changed.wait_for(lock, ProgressLine::kInterval, [&] {
+                return shared.machines_done == range.size() || !shared.reports.empty();
+            });
+            if (!shared.reports.empty()) {
+                progress.clear();
+                err << std::exchange(shared.reports, {}) << std::flush;
+            }
+            if (shared.machines_done == range.size()) break;
+            if (o.progress) {
+                progress.update(ProgressLine::Clock::now(),
+                                {games_done.load(), o.games * range.size(), shared.machines_done,
+                                 range.size(), 0.0});
             }
         }
-    } catch (const ProgramEnd& end) {
-        exit_code = end.exit_code;
-        err << "rl00-headless: the machine ended itself (exit code " << exit_code << ") after "
-            << stats.games() << " completed games\n";
     }
-    if (o.progress) err << "\r" << std::string(40, ' ') << "\r" << std::flush;
-
+    for (std::thread& t : threads)
+        t.join();
+    progress.clear();
     const double wall_s =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (stats_file.is_open()) stats_file << stats.json(m, display.elapsedMs());
+        std::chrono::duration<double>(ProgressLine::Clock::now() - started).count();
+
+    int exit_code = internal_fault ? 1 : 0;
+    for (const MachineSummary& m : shared.summaries) {
+        if (exit_code == 0) exit_code = m.exit_code;
+    }
+    const std::string trace_error = trace.close() ? output.traceError() : trace.error();
+    if (!trace_error.empty()) {
+        err << "rl00-headless: cannot write " << trace_error << "\n";
+        exit_code = 1;
+    }
+
+    StatsDocument d;
+    d.run.seed = seed;
+    d.run.argument = std::string(commandArgument(o.argument));
+    d.run.frame_ms = o.frame_ms;
+    d.run.games_per_machine = o.games;
+    d.run.machines = o.machines;
+    d.run.end_after_ms = o.end_after_ms;
+    d.shard = o.shard;
+    d.machines = std::move(shared.summaries);
+    d.counts = std::move(shared.total);
+    if (!o.stats_file.empty() && !stats_file.commit(statsFileText(d))) {
+        err << "rl00-headless: cannot write " << stats_file.error() << "\n";
+        exit_code = 1;
+    }
     if (!o.quiet) {
-        out << stats.table(m, display.elapsedMs());
+        out << statsTable(d);
         out << "\nwall time " << wall_s << " s, "
-            << (wall_s > 0 ? double(stats.games()) / wall_s : 0.0) << " games/s\n";
+            << (wall_s > 0 ? double(d.counts.games()) / wall_s : 0.0) << " games/s";
+        if (thread_count > 1) out << " on " << thread_count << " threads";
+        out << "\n";
     }
     return exit_code;
 }

@@ -1,32 +1,43 @@
 #pragma once
 // The headless runner: plays games with the very same GAME_START as the window, on the
-// headless Display and its virtual clock.
+// headless Display and its virtual clock, on one machine or on many at once.
 
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
 
+#include "frontends/headless/shard.h"
 #include "platform/display.h"
 
 namespace rl00 {
 
 struct BatchOptions {
-    std::uint64_t games = 1000;
-    std::optional<std::uint64_t> seed;  // from the clock when missing
-    std::string program_dir;            // where RL00.INI is looked for
-    std::string ini_file;               // another configuration file instead
+    std::uint64_t games = 1000;  // per machine
+    std::uint64_t machines = 1;
+    unsigned jobs = 0;  // threads; 0: one per core
+    Shard shard;
+    std::optional<std::uint64_t> seed;    // from the clock when missing
+    std::string program_dir;              // where RL00.INI is looked for
+    std::optional<std::string> ini_file;  // another configuration file instead
     std::string trace_file;
     std::string stats_file;
     double frame_ms = kDefaultFrameMs;
+    std::optional<std::uint64_t> end_after_ms;  // the end button, at this virtual time
     bool quiet = false;
-    bool progress = false;  // progress lines on the error stream
+    bool progress = false;  // a progress line on the error stream
     std::string argument;   // the program's own argument: "1", "7", "8"
 };
 
-// Plays the games and writes trace, statistics and the readable table (to `out` unless quiet).
-// Returns the exit code: 0 after all games, 1 when a kind-4 message ended the machine, 2 when the
-// configuration file cannot be read or an output file cannot be written (nothing is played).
+// Why a configuration file named on the command line cannot be read as one, or nothing when it
+// can. /dev/null is the way to say "no settings".
+std::optional<std::string> iniFileFault(const std::string& path);
+
+// Plays the games of the shard's machines and writes trace, run log, statistics file and the
+// readable table (to `out` unless quiet). Returns the exit code: 0 after all games or an end
+// request; 1 when a machine ended itself with an error or an output file could not be written
+// (one line on `err` each); 2 when the configuration file cannot be read or an output file
+// cannot be created (nothing is played).
 int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace rl00

@@ -1,5 +1,7 @@
 #include "frontends/headless/game_record.h"
 
+#include <optional>
+
 #include "platform/json.h"
 
 namespace rl00 {
@@ -13,13 +15,12 @@ void writeSymbols(json::Writer& w, const std::array<Int16, 3>& symbols) {
     w.endArray();
 }
 
-}  // namespace
-
-std::string toJsonLine(const GameRecord& r) {
+std::string line(const GameRecord& r, std::optional<std::uint64_t> machine) {
     std::string out;
-    out.reserve(420);
+    out.reserve(440);
     json::Writer w(out);
     w.beginObject();
+    if (machine) w.key("machine").integer(*machine);
     w.key("game").integer(r.game);
     w.key("lottery").integer(r.lottery);
     w.key("zugcnt").integer(r.zugcnt);
@@ -47,6 +48,16 @@ std::string toJsonLine(const GameRecord& r) {
     w.endObject();
     out += '\n';
     return out;
+}
+
+}  // namespace
+
+std::string toJsonLine(const GameRecord& r) {
+    return line(r, std::nullopt);
+}
+
+std::string toJsonLine(const GameRecord& r, std::uint64_t machine) {
+    return line(r, machine);
 }
 
 }  // namespace rl00

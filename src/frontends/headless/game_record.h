@@ -34,9 +34,12 @@ struct GameRecord {
     std::string mode_label;
     std::uint64_t frames = 0;
     double virtual_ms = 0.0;
+    Int16 mode_after = 0;  // G_iSyriMode after the game: the mode of the next one (not traced)
 };
 
-// One JSON object on one line, keys in a fixed order.
+// One JSON object on one line, keys in a fixed order. A run of several machines names the
+// machine first; a run of one writes no machine, as the runner always has.
 std::string toJsonLine(const GameRecord& r);
+std::string toJsonLine(const GameRecord& r, std::uint64_t machine);
 
 }  // namespace rl00

@@ -2,11 +2,15 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "frontends/headless/merge.h"
 
 namespace rl00 {
 
@@ -21,6 +25,43 @@ std::string programDir(const char* argv0) {
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) exe = std::filesystem::absolute(argv0, ec);
     return exe.parent_path().string();
+}
+
+// Far more machines than a run has any use for; each keeps a line in memory and in the
+// statistics file.
+constexpr std::uint64_t kMaxMachines = 1'000'000;
+constexpr unsigned kMaxJobs = 1024;
+
+Option shardOption(Shard& to) {
+    Option o;
+    o.name = "--shard";
+    o.kind = ValueKind::Text;
+    o.value_name = "K/S";
+    o.takes = "K/S, shard K of S with 0 <= K < S";
+    o.help =
+        "play only shard K of S (0 <= K < S): machines K*M/S up to (K+1)*M/S,\n"
+        "for rl00-headless merge to put together (default 0/1, all)";
+    o.store = [&to](std::string_view text) {
+        const auto shard = parseShard(text);
+        if (shard) to = *shard;
+        return shard.has_value();
+    };
+    return o;
+}
+
+// Unlike a missing --ini, an empty name is a name, and a fault.
+Option iniOption(std::optional<std::string>& to) {
+    Option o;
+    o.name = "--ini";
+    o.kind = ValueKind::Text;
+    o.value_name = "FILE";
+    o.takes = "a file";
+    o.help = "configuration file (default: RL00.INI beside the program; /dev/null: none)";
+    o.store = [&to](std::string_view text) {
+        to = std::string(text);
+        return true;
+    };
+    return o;
 }
 
 }  // namespace
@@ -38,32 +79,50 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
         shared, frame,
         {
             wholeOption("--games", "N",
-                        "games to play (default " + std::to_string(BatchOptions{}.games) + ")",
+                        "games to play on each machine (default " +
+                            std::to_string(BatchOptions{}.games) + ")",
                         o.games, 0, kMaxCount),
+            wholeOption("--machines", "M",
+                        "machines, each from power-on (default 1); statistics add up over them",
+                        o.machines, 1, kMaxMachines),
+            wholeOption("--jobs", "J", "threads that play the machines (default: one per core)",
+                        o.jobs, 1, kMaxJobs),
+            shardOption(o.shard),
             wholeOption("--seed", "S",
                         "seed of the random generator (default: from the clock, printed)", o.seed,
                         0, kMaxCount),
-            textOption("--ini", "FILE", "a file",
-                       "configuration file (default: RL00.INI beside the program)", o.ini_file),
+            iniOption(o.ini_file),
             textOption("--trace", "FILE", "a file", "one JSON object per completed game",
                        o.trace_file),
             textOption("--stats", "FILE", "a file", "the run's statistics as JSON", o.stats_file),
+            wholeOption("--end-after-ms", "T",
+                        "press the end button at virtual time T ms of each machine", o.end_after_ms,
+                        1, kMaxCount),
             switchOption("--quiet", "no table on standard output", o.quiet),
         });
+    line.footer =
+        "rl00-headless merge FILE... [--stats OUT] puts the statistics of shards together\n"
+        "(rl00-headless merge --help).";
     return line;
 }
 
 int runHeadlessProgram(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    // A file size limit would kill the runner in the middle of a write, without a word and
+    // without its statistics; ignored, the write fails as a write, and is reported as one.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args.front() == "merge")
+        return runMerge(std::span<const std::string>(args).subspan(1), out, err);
+
     BatchOptions o;
     SharedOptions shared;
     const CommandLine line = headlessCommandLine(o, shared);
-    const std::vector<std::string> args(argv + 1, argv + argc);
     if (const auto code = answerReading(line, readCommandLine(line, args), out, err)) return *code;
 
     o.program_dir = programDir(argv[0]);
     o.argument = shared.argument;
     o.frame_ms = shared.frame_ms.value_or(o.frame_ms);
-    // Progress lines only where someone watches them: on the terminal of the error stream.
+    // A progress line only where someone watches it: on the terminal of the error stream.
     o.progress = !o.quiet && err.rdbuf() == std::cerr.rdbuf() && isatty(STDERR_FILENO);
     return runBatch(o, out, err);
 }

@@ -1,157 +1,186 @@
 #include "frontends/headless/run_stats.h"
 
-#include <cmath>
-#include <cstdio>
+#include <algorithm>
 
-#include "engine/rich_sel.h"
 #include "machine/machine.h"
-#include "platform/json.h"
 
 namespace rl00 {
 
-namespace {
+const std::array<const char*, kPanelCounters> kPanelNames = {
+    "G_lRevCnt",   "G_lOoatariCnt", "G_lOoatariT", "G_lOoatariK", "G_lYokoku1N",
+    "G_lYokoku2N", "G_lYokoku1A",   "G_lYokoku2A", "G_lRichCnt"};
 
-constexpr double kZ = 1.959963984540054;  // two-sided 95 %
-constexpr const char* kModeNames[3] = {"normal", "kakuhen", "jitan"};
-constexpr double kModeHitRate[3] = {1.0 / 367, 7.0 / 367, 1.0 / 367};
-
-// printf into a string as long as the text, so that no line of the table is ever cut.
-std::string format(const char* fmt, auto... args) {
-    const int length = std::snprintf(nullptr, 0, fmt, args...);
-    if (length <= 0) return {};
-    std::string out(static_cast<std::size_t>(length), '\0');
-    std::snprintf(out.data(), out.size() + 1, fmt, args...);
-    return out;
+void Histogram::add(std::uint64_t value) {
+    if (value < bins_.size()) {
+        ++bins_[value];
+    } else {
+        ++over_count_;
+        over_sum_ += value;
+    }
 }
 
-struct PanelCounter {
-    const char* name;
-    Int32 value;
-};
-
-std::array<PanelCounter, 9> panelCounters(const Machine& m) {
-    return {{{"G_lRevCnt", m.G_lRevCnt},
-             {"G_lOoatariCnt", m.G_lOoatariCnt},
-             {"G_lOoatariT", m.G_lOoatariT},
-             {"G_lOoatariK", m.G_lOoatariK},
-             {"G_lYokoku1N", m.G_lYokoku1N},
-             {"G_lYokoku2N", m.G_lYokoku2N},
-             {"G_lYokoku1A", m.G_lYokoku1A},
-             {"G_lYokoku2A", m.G_lYokoku2A},
-             {"G_lRichCnt", m.G_lRichCnt}}};
+void Histogram::merge(const Histogram& other) {
+    if (other.bins_.size() > bins_.size()) bins_.resize(other.bins_.size(), 0);
+    for (std::size_t v = 0; v < other.bins_.size(); ++v)
+        bins_[v] += other.bins_[v];
+    over_count_ += other.over_count_;
+    over_sum_ += other.over_sum_;
 }
 
-std::string codeOf(int kind) {
-    return std::string(richCode(static_cast<Int16>(kind)));
+std::uint64_t Histogram::total() const {
+    std::uint64_t n = over_count_;
+    for (const std::uint64_t c : bins_)
+        n += c;
+    return n;
 }
 
-}  // namespace
+long double Histogram::sum() const {
+    long double s = static_cast<long double>(over_sum_);
+    for (std::size_t v = 0; v < bins_.size(); ++v)
+        s += static_cast<long double>(v) * static_cast<long double>(bins_[v]);
+    return s;
+}
 
-Interval wilson95(const Proportion& p) {
-    if (p.trials == 0) return {0.0, 1.0};
-    const double n = double(p.trials);
-    const double phat = p.share();
-    const double z2 = kZ * kZ;
-    const double denom = 1.0 + z2 / n;
-    const double centre = (phat + z2 / (2 * n)) / denom;
-    const double half = kZ * std::sqrt(phat * (1 - phat) / n + z2 / (4 * n * n)) / denom;
-    return {std::max(0.0, centre - half), std::min(1.0, centre + half)};
+std::uint64_t Histogram::atLeast(std::uint64_t n) const {
+    std::uint64_t k = over_count_;
+    for (std::size_t v = std::min<std::size_t>(n, bins_.size()); v < bins_.size(); ++v)
+        k += bins_[v];
+    return k;
+}
+
+bool Histogram::assign(const std::vector<std::uint64_t>& bins, std::uint64_t over_count,
+                       std::uint64_t over_sum) {
+    if (bins.size() > bins_.size()) return false;
+    // Every value beyond the bound is at least bound + 1; a sum below that cannot be one.
+    const std::uint64_t least = bins_.size();
+    if (over_count != 0 && over_sum / over_count < least) return false;
+    if (over_count == 0 && over_sum != 0) return false;
+    std::fill(bins_.begin(), bins_.end(), 0);
+    std::copy(bins.begin(), bins.end(), bins_.begin());
+    over_count_ = over_count;
+    over_sum_ = over_sum;
+    return true;
+}
+
+std::vector<std::uint64_t> Histogram::trimmedBins() const {
+    auto end = bins_.end();
+    while (end != bins_.begin() && *(end - 1) == 0)
+        --end;
+    return {bins_.begin(), end};
+}
+
+void PanelSums::add(const Machine& m) {
+    const std::array<Int32, kPanelCounters> values = {m.G_lRevCnt,   m.G_lOoatariCnt, m.G_lOoatariT,
+                                                      m.G_lOoatariK, m.G_lYokoku1N,   m.G_lYokoku2N,
+                                                      m.G_lYokoku1A, m.G_lYokoku2A,   m.G_lRichCnt};
+    for (std::size_t i = 0; i < values.size(); ++i)
+        counters[i] += values[i];
+    for (int k = 1; k <= kReachKinds; ++k) {
+        auto& row = reaches[static_cast<std::size_t>(k)];
+        row[0] += m.G_lRichDoha[k];
+        row[1] += m.G_lRichOshi[k];
+        row[2] += m.G_lRichAtari[k];
+        row[3] += m.G_lRichTotal[k];
+    }
+}
+
+void PanelSums::merge(const PanelSums& other) {
+    for (std::size_t i = 0; i < counters.size(); ++i)
+        counters[i] += other.counters[i];
+    for (std::size_t k = 0; k < reaches.size(); ++k) {
+        for (std::size_t i = 0; i < 4; ++i)
+            reaches[k][i] += other.reaches[k][i];
+    }
 }
 
 void RunStats::add(const GameRecord& r) {
     ++games_;
+    if (r.hit) ++hits_;
+    if (r.hit && r.kakuhen) ++kakuhen_hits_;
     Proportion& mode = by_mode_[static_cast<std::size_t>(r.mode)];
     ++mode.trials;
     if (r.hit) ++mode.hits;
-    if (r.reach >= 1 && r.reach <= 3 && r.kind >= 1 && r.kind <= 10) {
-        const auto k = static_cast<std::size_t>(r.kind);
-        ++by_kind_[k].trials;
-        if (r.reach == 3) ++by_kind_[k].hits;
-        ++by_kind_result_[k][static_cast<std::size_t>(r.reach)];
+    if (r.reach >= 1 && r.reach <= 3 && r.kind >= 1 && r.kind <= kReachKinds)
+        ++by_kind_result_[static_cast<std::size_t>(r.kind)][static_cast<std::size_t>(r.reach)];
+    const int preview = r.preview == "1" ? 1 : r.preview == "2" ? 2 : 0;
+    if (preview != 0) {
+        Proportion& p = previews_[static_cast<std::size_t>(preview)];
+        ++p.trials;
+        if (r.hit) ++p.hits;
     }
+}
+
+void RunStats::merge(const RunStats& other) {
+    games_ += other.games_;
+    hits_ += other.hits_;
+    kakuhen_hits_ += other.kakuhen_hits_;
+    for (std::size_t k = 0; k < by_kind_result_.size(); ++k) {
+        for (std::size_t res = 0; res < 4; ++res)
+            by_kind_result_[k][res] += other.by_kind_result_[k][res];
+    }
+    for (std::size_t i = 0; i < by_mode_.size(); ++i) {
+        by_mode_[i].hits += other.by_mode_[i].hits;
+        by_mode_[i].trials += other.by_mode_[i].trials;
+    }
+    for (std::size_t i = 0; i < previews_.size(); ++i) {
+        previews_[i].hits += other.previews_[i].hits;
+        previews_[i].trials += other.previews_[i].trials;
+    }
+    chains.merge(other.chains);
+    gaps.merge(other.gaps);
+    gaps_from_normal.merge(other.gaps_from_normal);
+    panel.merge(other.panel);
+    frames += other.frames;
+    whole_ms += other.whole_ms;
+}
+
+Proportion RunStats::reachKind(int kind) const {
+    const auto& row = by_kind_result_[static_cast<std::size_t>(kind)];
+    return {row[3], row[1] + row[2] + row[3]};
 }
 
 std::uint64_t RunStats::reachResult(int kind, int result) const {
     return by_kind_result_[static_cast<std::size_t>(kind)][static_cast<std::size_t>(result)];
 }
 
-std::string RunStats::table(const Machine& m, double virtual_ms) const {
-    std::string out = format("games played: %llu   virtual time: %.3f s\n\n",
-                             static_cast<unsigned long long>(games_), virtual_ms / 1000.0);
-    out += "statistics panel\n";
-    for (const auto& c : panelCounters(m))
-        out += format("  %-14s %10d\n", c.name, c.value);
-    out += "\nreach kind   far  near   hit  total(panel)  hit share  95% interval\n";
-    for (int k = 1; k <= 10; ++k) {
-        const Proportion& p = reachKind(k);
-        const Interval ci = wilson95(p);
-        out += format("  %-7s %6llu %5llu %5llu %12d   %8.4f  [%.4f, %.4f]\n", codeOf(k).c_str(),
-                      static_cast<unsigned long long>(reachResult(k, 1)),
-                      static_cast<unsigned long long>(reachResult(k, 2)),
-                      static_cast<unsigned long long>(reachResult(k, 3)), m.G_lRichTotal[k],
-                      p.share(), ci.low, ci.high);
-    }
-    out += "\nmode      games      hits   hit rate  95% interval        expected\n";
-    for (int i = 0; i < 3; ++i) {
-        const Proportion& p = mode(i);
-        const Interval ci = wilson95(p);
-        out += format("  %-7s %9llu %7llu   %.6f  [%.6f, %.6f]  %.6f\n", kModeNames[i],
-                      static_cast<unsigned long long>(p.trials),
-                      static_cast<unsigned long long>(p.hits), p.share(), ci.low, ci.high,
-                      kModeHitRate[i]);
-    }
-    return out;
+double RunStats::virtualMs(double frame_ms) const {
+    return static_cast<double>(frames) * frame_ms + static_cast<double>(whole_ms);
 }
 
-std::string RunStats::json(const Machine& m, double virtual_ms) const {
-    std::string out;
-    json::Writer w(out, json::Layout::Pretty);
-    w.beginObject(json::Span::LinePerItem);
-    w.key("games").integer(games_);
-    w.key("virtual_ms").fixed(virtual_ms, 3);
-    w.key("panel").beginObject();
-    for (const auto& c : panelCounters(m))
-        w.key(c.name).integer(c.value);
-    w.endObject();
-    w.key("reach_kinds").beginArray(json::Span::LinePerItem);
-    for (int k = 1; k <= 10; ++k) {
-        const Proportion& p = reachKind(k);
-        const Interval ci = wilson95(p);
-        w.beginObject();
-        w.key("kind").integer(k);
-        w.key("code").string(codeOf(k));
-        w.key("far").integer(reachResult(k, 1));
-        w.key("near").integer(reachResult(k, 2));
-        w.key("hit").integer(reachResult(k, 3));
-        w.key("panel_doha").integer(m.G_lRichDoha[k]);
-        w.key("panel_oshi").integer(m.G_lRichOshi[k]);
-        w.key("panel_atari").integer(m.G_lRichAtari[k]);
-        w.key("panel_total").integer(m.G_lRichTotal[k]);
-        w.key("hit_share").fixed(p.share(), 6);
-        w.key("ci_low").fixed(ci.low, 6);
-        w.key("ci_high").fixed(ci.high, 6);
-        w.endObject();
+void MachineStats::add(const GameRecord& r) {
+    counts_.add(r);
+    if (since_hit_ == 0) gap_from_normal_ = r.mode == kModeNormal;
+    ++since_hit_;
+    if (r.hit) {
+        if (hit_seen_) counts_.gaps.add(since_hit_);
+        if (gap_from_normal_) counts_.gaps_from_normal.add(since_hit_);
+        hit_seen_ = true;
+        since_hit_ = 0;
+        summary_.longest_drought = std::max(summary_.longest_drought, drought_);
+        drought_ = 0;
+        // A hit that starts a chain ends the one before it, if the machine never went back to
+        // normal mode in between (a normal hit at the last game of the time-shortening period).
+        if (r.chain == 1 && open_chain_ > 0) counts_.chains.add(std::uint64_t(open_chain_));
+        open_chain_ = r.chain;
+    } else {
+        ++drought_;
     }
-    w.endArray();
-    w.key("modes").beginArray(json::Span::LinePerItem);
-    for (int i = 0; i < 3; ++i) {
-        const Proportion& p = mode(i);
-        const Interval ci = wilson95(p);
-        w.beginObject();
-        w.key("mode").integer(i);
-        w.key("name").string(kModeNames[i]);
-        w.key("games").integer(p.trials);
-        w.key("hits").integer(p.hits);
-        w.key("hit_rate").fixed(p.share(), 8);
-        w.key("ci_low").fixed(ci.low, 8);
-        w.key("ci_high").fixed(ci.high, 8);
-        w.key("expected").fixed(kModeHitRate[i], 8);
-        w.endObject();
+    // Back in normal mode, the next hit starts a new chain: this one has ended.
+    if (open_chain_ > 0 && r.mode_after == kModeNormal) {
+        counts_.chains.add(std::uint64_t(open_chain_));
+        open_chain_ = 0;
     }
-    w.endArray();
-    w.endObject();
-    out += '\n';
-    return out;
+}
+
+void MachineStats::finish(const Machine& m, std::uint64_t frames, std::uint64_t whole_ms,
+                          int exit_code) {
+    counts_.panel.add(m);
+    counts_.frames += frames;
+    counts_.whole_ms += whole_ms;
+    summary_.games = counts_.games();
+    summary_.hits = counts_.hits();
+    summary_.longest_drought = std::max(summary_.longest_drought, drought_);
+    summary_.exit_code = exit_code;
 }
 
 }  // namespace rl00

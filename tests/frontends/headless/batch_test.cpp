@@ -11,6 +11,7 @@
 #include "frontends/headless/game_record.h"
 #include "frontends/headless/headless_display.h"
 #include "frontends/headless/run_stats.h"
+#include "frontends/headless/stats_report.h"
 #include "machine/msg_show.h"
 #include "platform/json.h"
 #include "support/test_machine.h"

@@ -1,0 +1,194 @@
+#include "frontends/headless/merge.h"
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "frontends/headless/output_file.h"
+#include "frontends/headless/stats_file.h"
+#include "frontends/headless/stats_table.h"
+#include "platform/json.h"
+
+namespace rl00 {
+
+namespace {
+
+class MergeFault {
+  public:
+    explicit MergeFault(std::string what) : what_(std::move(what)) {}
+    const std::string& what() const { return what_; }
+
+  private:
+    std::string what_;
+};
+
+struct Input {
+    std::string name;
+    StatsDocument doc;
+    MachineRange range;
+};
+
+Input readInput(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    if (!in || in.bad()) throw MergeFault("cannot read " + name);
+    try {
+        Input input{name, readStatsFile(text.str()), {}};
+        input.range = shardMachines(input.doc.shard, input.doc.run.machines);
+        return input;
+    } catch (const StatsFileError& e) {
+        throw MergeFault(name + " " + e.what());
+    }
+}
+
+std::string number(double d) {
+    return json::write(json::Value(d));
+}
+
+std::string endAfter(const std::optional<std::uint64_t>& ms) {
+    return ms ? std::to_string(*ms) + " ms" : "none";
+}
+
+// The first thing two files' runs differ in, or nothing when they are of the same run.
+std::optional<std::string> difference(const RunIdentity& a, const RunIdentity& b) {
+    auto differs = [](const char* what, const std::string& x, const std::string& y) {
+        return std::optional<std::string>(std::string(what) + " " + x + " and " + y);
+    };
+    if (a.seed != b.seed) return differs("seed", std::to_string(a.seed), std::to_string(b.seed));
+    if (a.argument != b.argument)
+        return differs("argument", "\"" + a.argument + "\"", "\"" + b.argument + "\"");
+    if (a.frame_ms != b.frame_ms)
+        return differs("frame period", number(a.frame_ms), number(b.frame_ms));
+    if (a.games_per_machine != b.games_per_machine)
+        return differs("games per machine", std::to_string(a.games_per_machine),
+                       std::to_string(b.games_per_machine));
+    if (a.machines != b.machines)
+        return differs("machines", std::to_string(a.machines), std::to_string(b.machines));
+    if (a.end_after_ms != b.end_after_ms)
+        return differs("end after", endAfter(a.end_after_ms), endAfter(b.end_after_ms));
+    return std::nullopt;
+}
+
+void checkComplete(const Input& in) {
+    for (const MachineSummary& m : in.doc.machines) {
+        if (m.games != in.doc.run.games_per_machine) {
+            throw MergeFault(in.name + " is incomplete: machine " + std::to_string(m.machine) +
+                             " played " + std::to_string(m.games) + " of " +
+                             std::to_string(in.doc.run.games_per_machine) + " games");
+        }
+    }
+}
+
+std::string machinesText(std::uint64_t first, std::uint64_t end) {
+    return end - first == 1
+               ? "machine " + std::to_string(first)
+               : "machines " + std::to_string(first) + " to " + std::to_string(end - 1);
+}
+
+// The files' machines, each exactly once, from the first to the last.
+void checkCoverage(std::vector<Input>& inputs) {
+    std::stable_sort(inputs.begin(), inputs.end(),
+                     [](const Input& a, const Input& b) { return a.range.first < b.range.first; });
+    std::uint64_t covered = 0;  // machines 0..covered - 1 are in the files seen so far
+    const Input* last = nullptr;
+    for (const Input& in : inputs) {
+        if (in.range.size() == 0) continue;
+        if (in.range.first < covered && in.name == last->name)
+            throw MergeFault(in.name + " is named twice");
+        if (in.range.first < covered) {
+            throw MergeFault(in.name + " and " + last->name + " overlap: both hold " +
+                             machinesText(in.range.first, std::min(covered, in.range.end)));
+        }
+        if (in.range.first > covered)
+            throw MergeFault(machinesText(covered, in.range.first) + " are in none of the files");
+        covered = in.range.end;
+        last = &in;
+    }
+    const std::uint64_t machines = inputs.front().doc.run.machines;
+    if (covered < machines)
+        throw MergeFault(machinesText(covered, machines) + " are in none of the files");
+}
+
+StatsDocument merged(const std::vector<Input>& inputs) {
+    StatsDocument d;
+    d.run = inputs.front().doc.run;
+    for (const Input& in : inputs) {
+        d.machines.insert(d.machines.end(), in.doc.machines.begin(), in.doc.machines.end());
+        d.counts.merge(in.doc.counts);
+    }
+    return d;
+}
+
+}  // namespace
+
+CommandLine mergeCommandLine(MergeOptions& o) {
+    CommandLine line;
+    line.program = "rl00-headless merge";
+    line.summary =
+        "Puts the statistics files (--stats) of the shards of one run together:\n"
+        "rl00-headless merge FILE... [--stats OUT]. The files must come from the same run\n"
+        "(version, seed, argument, frame period, games, machines) and hold every machine once.";
+    line.options = {
+        textOption("--stats", "FILE", "a file", "the whole run's statistics as JSON", o.stats_file),
+        switchOption("--quiet", "no table on standard output", o.quiet),
+        Option{.name = "--help",
+               .alias = "-h",
+               .kind = ValueKind::None,
+               .value_name = {},
+               .takes = {},
+               .help = "show this text",
+               .asks_for_usage = true,
+               .store = {}},
+    };
+    return line;
+}
+
+int runMerge(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    MergeOptions o;
+    const CommandLine line = mergeCommandLine(o);
+    // The shared reader takes one argument at most; the files are every other word.
+    std::vector<std::string> options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (!args[i].starts_with("-")) {
+            o.files.push_back(args[i]);
+            continue;
+        }
+        options.push_back(args[i]);
+        if (args[i] == "--stats" && i + 1 < args.size()) options.push_back(args[++i]);
+    }
+    Reading reading = readCommandLine(line, options);
+    if (reading.fault.empty() && o.files.empty()) reading.fault = "no statistics file to merge";
+    if (const auto code = answerReading(line, reading, out, err)) return *code;
+
+    std::vector<Input> inputs;
+    try {
+        for (const std::string& name : o.files)
+            inputs.push_back(readInput(name));
+        for (const Input& in : inputs) {
+            if (const auto d = difference(inputs.front().doc.run, in.doc.run))
+                throw MergeFault(inputs.front().name + " and " + in.name +
+                                 " are not of the same run: " + *d);
+            checkComplete(in);
+        }
+        checkCoverage(inputs);
+    } catch (const MergeFault& fault) {
+        err << "rl00-headless merge: " << fault.what() << "\n";
+        return 2;
+    }
+
+    const StatsDocument whole = merged(inputs);
+    if (!o.stats_file.empty()) {
+        WholeFile file;
+        if (!file.prepare(o.stats_file) || !file.commit(statsFileText(whole))) {
+            err << "rl00-headless merge: cannot write " << file.error() << "\n";
+            return 1;
+        }
+    }
+    if (!o.quiet) out << statsTable(whole);
+    return 0;
+}
+
+}  // namespace rl00

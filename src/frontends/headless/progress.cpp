@@ -1,0 +1,55 @@
+#include "frontends/headless/progress.h"
+
+#include <cmath>
+#include <ostream>
+
+#include "frontends/headless/text_format.h"
+
+namespace rl00 {
+
+namespace {
+
+// "1,234,567": a long count is read at a glance with its thousands marked.
+std::string grouped(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
+std::string duration(double seconds) {
+    const auto s = static_cast<std::uint64_t>(std::llround(seconds));
+    return format("%llu:%02llu:%02llu", static_cast<unsigned long long>(s / 3600),
+                  static_cast<unsigned long long>(s / 60 % 60),
+                  static_cast<unsigned long long>(s % 60));
+}
+
+// Back to the start of the line, and the line cleared to its end.
+constexpr const char* kRewind = "\r\033[K";
+
+}  // namespace
+
+std::string progressText(const ProgressFigures& f) {
+    std::string text = grouped(f.games_done) + " of " + grouped(f.games_total) + " games";
+    const double rate = f.seconds > 0.0 ? double(f.games_done) / f.seconds : 0.0;
+    text += "  " + grouped(static_cast<std::uint64_t>(rate)) + " games/s";
+    text += "  machines " + grouped(f.machines_done) + " of " + grouped(f.machines_total);
+    if (rate > 0.0 && f.games_done < f.games_total)
+        text += "  " + duration(double(f.games_total - f.games_done) / rate) + " left";
+    return text;
+}
+
+void ProgressLine::update(Clock::time_point now, ProgressFigures f) {
+    if (now - (drawn_ ? drawn_at_ : start_) < kInterval) return;
+    drawn_at_ = now;
+    drawn_ = true;
+    f.seconds = std::chrono::duration<double>(now - start_).count();
+    terminal_ << kRewind << progressText(f) << std::flush;
+}
+
+void ProgressLine::clear() {
+    if (drawn_) terminal_ << kRewind << std::flush;
+    drawn_ = false;
+}
+
+}  // namespace rl00
