@@ -123,14 +123,20 @@ void writeCounts(Writer& w, const RunStats& s) {
     w.endObject();
 }
 
-void writeTheory(Writer& w, const std::optional<double>& theory, double scale, bool outside) {
+// The theory's figure, and whether it lies outside the 99.99 % interval (null: not judged).
+void writeTheory(Writer& w, const Comparison& c) {
     w.key("theory");
-    if (theory) {
-        w.fixed(*theory * scale, 8);
+    if (c.theory) {
+        w.fixed(*c.theory * c.scale, 8);
     } else {
         w.null();
     }
-    w.key("outside").boolean(outside);
+    w.key("outside");
+    if (c.judged) {
+        w.boolean(c.outside());
+    } else {
+        w.null();
+    }
 }
 
 void writeSpread(Writer& w, const char* name, const Spread& s) {
@@ -166,7 +172,7 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.key("code").string(richCode(static_cast<Int16>(k)));
         w.key("hit_share").fixed(c.observed.share(), 6);
         w.key("ci_low").fixed(ci.low, 6).key("ci_high").fixed(ci.high, 6);
-        writeTheory(w, c.theory, 1.0, c.outside());
+        writeTheory(w, c);
         w.endObject();
     }
     w.endArray();
@@ -177,7 +183,7 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.beginObject().key("mode").integer(m).key("name").string(kModeNames[m]);
         w.key("hit_rate").fixed(c.observed.share(), 8);
         w.key("ci_low").fixed(ci.low, 8).key("ci_high").fixed(ci.high, 8);
-        writeTheory(w, c.theory, 1.0, c.outside());
+        writeTheory(w, c);
         w.endObject();
     }
     w.endArray();
@@ -188,7 +194,7 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.key("count").integer(c.observed.hits).key("of").integer(c.observed.trials);
         w.key("observed").fixed(c.observed.share() * c.scale, 8);
         w.key("ci_low").fixed(ci.low * c.scale, 8).key("ci_high").fixed(ci.high * c.scale, 8);
-        writeTheory(w, c.theory, c.scale, c.outside());
+        writeTheory(w, c);
         w.endObject();
     }
     w.endArray();

@@ -79,7 +79,7 @@ Interval Comparison::ci95() const {
 }
 
 bool Comparison::outside() const {
-    return theory && !wilson(observed, kZ9999).holds(*theory);
+    return judged && theory && !wilson(observed, kZ9999).holds(*theory);
 }
 
 bool theoryApplies(const std::string& argument) {
@@ -108,7 +108,9 @@ Report compare(const RunStats& s, const Theory* t) {
         const auto at = static_cast<std::size_t>(m);
         r.others.push_back({std::string("games in ") + kModeNames[m] + " mode",
                             {s.mode(m).trials, s.games()},
-                            when(t, t ? t->mode_share[at] : 0.0)});
+                            when(t, t ? t->mode_share[at] : 0.0),
+                            1.0,
+                            false});
     }
     for (int k = 1; k <= kReachKinds; ++k) {
         const auto at = static_cast<std::size_t>(k);

@@ -36,6 +36,10 @@ struct Comparison {
     Proportion observed;
     std::optional<double> theory;
     double scale = 1.0;  // 1000 for a figure per 1,000 games
+    // False where the interval says little: the games of a mode come in stretches (a chain, a
+    // time-shortening period), so a mode's share of the games varies far more than the share of
+    // independent trials would, and a mark there would be noise.
+    bool judged = true;
 
     Interval ci95() const;
     // The theory lies outside the observation's 99.99 % interval: worth a look.

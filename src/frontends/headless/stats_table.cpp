@@ -19,7 +19,7 @@ using ull = unsigned long long;
 // The theory's figure and the mark of a figure it lies far from, or a dash without a theory.
 std::string theoryColumn(const Comparison& c, const char* fmt) {
     if (!c.theory) return format("%10s", "-");
-    return format(fmt, *c.theory * c.scale) + (c.outside() ? " !" : "");
+    return format(fmt, *c.theory * c.scale) + (!c.judged ? " ~" : c.outside() ? " !" : "");
 }
 
 std::string machinesLine(const StatsDocument& d) {
@@ -70,11 +70,9 @@ std::string modeSection(const Report& r) {
 }
 
 std::string theorySection(const Report& r) {
-    // Games of one mode come in stretches, so the games are not independent trials: the
-    // intervals are narrower than they should be where a figure depends on the mode.
     std::string out =
-        "\ntheory beside observation: ! marks a theory outside the 99.99 % interval\n"
-        "(intervals take the games as independent trials; games of one mode come in stretches)\n";
+        "\ntheory beside observation: ! marks a theory outside the 99.99 % Wilson interval\n"
+        "(~: not judged; the games of a mode come in stretches, not as independent trials)\n";
     out += format("  %-42s %9s %10s  %10s  %-24s  %10s\n", "figure", "count", "of", "observed",
                   "95% interval", "theory");
     for (const Comparison& c : r.others) {
