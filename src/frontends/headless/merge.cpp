@@ -1,6 +1,7 @@
 #include "frontends/headless/merge.h"
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -9,7 +10,6 @@
 #include "frontends/headless/output_file.h"
 #include "frontends/headless/stats_file.h"
 #include "frontends/headless/stats_table.h"
-#include "platform/json.h"
 
 namespace rl00 {
 
@@ -44,8 +44,11 @@ Input readInput(const std::string& name) {
     }
 }
 
+// A number as short as it can be written and still read back the same: "2", "0.5".
 std::string number(double d) {
-    return json::write(json::Value(d));
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, d).ptr;
+    return std::string(text, end);
 }
 
 std::string endAfter(const std::optional<std::uint64_t>& ms) {
@@ -88,6 +91,11 @@ std::string machinesText(std::uint64_t first, std::uint64_t end) {
                : "machines " + std::to_string(first) + " to " + std::to_string(end - 1);
 }
 
+MergeFault missing(std::uint64_t first, std::uint64_t end) {
+    return MergeFault(machinesText(first, end) + (end - first == 1 ? " is" : " are") +
+                      " in none of the files");
+}
+
 // The files' machines, each exactly once, from the first to the last.
 void checkCoverage(std::vector<Input>& inputs) {
     std::stable_sort(inputs.begin(), inputs.end(),
@@ -102,14 +110,12 @@ void checkCoverage(std::vector<Input>& inputs) {
             throw MergeFault(in.name + " and " + last->name + " overlap: both hold " +
                              machinesText(in.range.first, std::min(covered, in.range.end)));
         }
-        if (in.range.first > covered)
-            throw MergeFault(machinesText(covered, in.range.first) + " are in none of the files");
+        if (in.range.first > covered) throw missing(covered, in.range.first);
         covered = in.range.end;
         last = &in;
     }
     const std::uint64_t machines = inputs.front().doc.run.machines;
-    if (covered < machines)
-        throw MergeFault(machinesText(covered, machines) + " are in none of the files");
+    if (covered < machines) throw missing(covered, machines);
 }
 
 StatsDocument merged(const std::vector<Input>& inputs) {
