@@ -11,6 +11,7 @@ RL00_PACKAGES=(
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth
     libreoffice-calc libreoffice-dev
+    parallel
 )
 
 log() { printf '== %s\n' "$*"; }

@@ -1,0 +1,93 @@
+// The end button pressed at any moment of a game, from outside: the real runner with
+// --end-after-ms at hundreds of virtual times across a few games where every game is a hit.
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/json.h"
+#include "runner_support.h"
+
+namespace rl00 {
+namespace {
+
+using test::linesOf;
+using test::slurp;
+using test::TempDir;
+
+constexpr int kGames = 3;
+constexpr double kTickMs = 1000.0;  // Tim_Start's interval before every game
+
+TEST(EndAfterMs, AnyMomentEndsTheRunQuietlyWithOneRecordPerCompletedHit) {
+    TempDir dir("rl00_end_after");
+    const std::string log_dir = dir / "log";
+    const std::string ini = dir.ini("log.ini", log_dir);
+    const std::string log = log_dir + "/RL00.LOG";
+    auto run = [&](const std::string& seed, std::vector<std::string> more) {
+        test::fs::remove_all(log_dir);
+        std::vector<std::string> args = {"--games",
+                                         std::to_string(kGames),
+                                         "--seed",
+                                         seed,
+                                         "--quiet",
+                                         "--ini",
+                                         ini,
+                                         "--stats",
+                                         dir / "stats.json",
+                                         "--trace",
+                                         dir / "trace.jsonl",
+                                         "7"};
+        args.insert(args.end(), more.begin(), more.end());
+        return test::runRunner(dir, args);
+    };
+    // When each game of each seed starts and ends on the virtual clock, from a run to the end.
+    std::map<std::string, std::vector<std::pair<double, double>>> games_of;
+    for (int s = 0; s < 7; ++s) {
+        const std::string seed = std::to_string(100 + s);
+        ASSERT_EQ(run(seed, {}).exit_code, 0);
+        double clock = 0.0;
+        for (const std::string& line : linesOf(slurp(dir / "trace.jsonl"))) {
+            const double start = clock + kTickMs;
+            clock = start + json::parse(line)["virtual_ms"].asNumber();
+            games_of[seed].emplace_back(start, clock);
+        }
+        ASSERT_EQ(games_of[seed].size(), std::size_t(kGames));
+    }
+
+    // 300 moments 97 ms apart run from before the first game to past the last.
+    std::size_t inside_a_game = 0, after_all = 0;
+    for (int i = 0; i < 300; ++i) {
+        const std::string seed = std::to_string(100 + i % 7);
+        const double t = 1 + 97.0 * i;
+        const test::Outcome r = run(seed, {"--end-after-ms", std::to_string(1 + 97 * i)});
+        SCOPED_TRACE("seed " + seed + ", --end-after-ms " + std::to_string(1 + 97 * i));
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        ASSERT_EQ(r.err, "");
+        ASSERT_EQ(r.out, "");
+        const json::Value stats = json::parse(slurp(dir / "stats.json"));
+        const auto games = stats["counts"]["games"].asInt();
+        EXPECT_EQ(stats["counts"]["hits"].asInt(), games);  // every game a hit
+        EXPECT_EQ(static_cast<std::int64_t>(linesOf(slurp(dir / "trace.jsonl")).size()), games);
+        EXPECT_EQ(static_cast<std::int64_t>(linesOf(slurp(log)).size()), games);
+        EXPECT_EQ(stats["complete"].asBool(), games == kGames);
+
+        // Every game that ended before the press is complete; one the press fell in may still
+        // see its end (a press in its last pause); none after it starts.
+        std::int64_t ended_before = 0;
+        bool in_game = false;
+        for (const auto& [start, end] : games_of[seed]) {
+            ended_before += end < t;
+            in_game = in_game || (start < t && t <= end);
+        }
+        EXPECT_GE(games, ended_before);
+        EXPECT_LE(games, ended_before + (in_game ? 1 : 0));
+        inside_a_game += in_game;
+        after_all += ended_before == kGames;
+    }
+    // The moments must not all fall between games or after them.
+    EXPECT_GT(inside_a_game, 150u);
+    EXPECT_GT(after_all, 0u);
+}
+
+}  // namespace
+}  // namespace rl00

@@ -1,0 +1,190 @@
+// The statistics file read back, and the merge of shards' files: a merge gives byte for byte the
+// file of one run of all machines, and refuses, with one line and nothing written, whatever
+// would make it anything else.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "frontends/headless/batch.h"
+#include "frontends/headless/merge.h"
+#include "frontends/headless/stats_file.h"
+#include "runner_support.h"
+
+namespace rl00 {
+namespace {
+
+using test::slurp;
+using test::TempDir;
+
+class StatsFiles : public ::testing::Test {
+  protected:
+    // Plays a run (or a shard of it) in-process and returns its statistics file's text.
+    std::string play(const std::string& name, BatchOptions o) {
+        o.program_dir = dir_.path().string();
+        o.ini_file = dir_.ini("run.ini", dir_ / "log");
+        o.stats_file = dir_ / name;
+        o.quiet = true;
+        if (!o.seed) o.seed = 4;
+        std::ostringstream out, err;
+        EXPECT_EQ(runBatch(o, out, err), 0) << err.str();
+        return slurp(o.stats_file);
+    }
+
+    static BatchOptions shard(std::uint64_t k, std::uint64_t s, std::uint64_t machines = 5) {
+        BatchOptions o;
+        o.games = 700;
+        o.machines = machines;
+        o.shard = {k, s};
+        return o;
+    }
+
+    struct Merged {
+        int exit_code;
+        std::string err;
+    };
+    Merged merge(std::vector<std::string> args) {
+        for (std::string& a : args) {
+            if (!a.starts_with("-")) a = dir_ / a;
+        }
+        std::ostringstream out, err;
+        const int code = runMerge(args, out, err);
+        return {code, err.str()};
+    }
+
+    TempDir dir_{"rl00_stats_file"};
+};
+
+TEST_F(StatsFiles, AFileReadsBackAsTheSameTextAndOnlyAWholeUneditedFileDoes) {
+    BatchOptions o = shard(0, 1, 3);
+    o.games = 1500;
+    const std::string text = play("run.json", o);
+    const StatsDocument d = readStatsFile(text);
+    EXPECT_EQ(statsFileText(d), text);
+    EXPECT_TRUE(d.complete());
+    ASSERT_EQ(d.machines.size(), 3u);
+    ASSERT_GT(d.counts.hits(), 0u);
+
+    // Cut anywhere, even just before its last line end, it is refused.
+    for (std::size_t size = 0; size < text.size(); size += size < text.size() - 200 ? 53 : 1) {
+        EXPECT_THROW(readStatsFile(text.substr(0, size)), StatsFileError) << size;
+    }
+
+    const std::string version(programVersion());
+    const std::string counted = "\"games\": " + std::to_string(d.counts.games()) + ",\n";
+    const std::string more = "\"games\": " + std::to_string(d.counts.games() + 1) + ",\n";
+    struct Edit {
+        std::string from, to, said;
+    };
+    const Edit edits[] = {
+        {"\"program_version\": \"" + version, "\"program_version\": \"0.0.9",
+         "comes from rl00-headless 0.0.9"},
+        {"\"format_version\": 2", "\"format_version\": 3", "another format"},
+        {"\"complete\": true", "\"complete\": false", "completeness mark"},
+        {counted, more, "does not add up"},
+        {"{\"machine\": 1,", "{\"machine\": 2,", "where machine 1 belongs"},
+        {"\"first_machine\": 0", "\"first_machine\": 1", "other machines"},
+        {"\"index\": 0", "\"index\": 1", "no shard"},
+        {"\"over_count\": 0, \"over_sum\": 0", "\"over_count\": 1, \"over_sum\": 3", "histogram"},
+        {"\"virtual_ms\": ", "\"virtual_ms\": 1", "differs from what rl00-headless writes"},
+        {"\"seed\": 4", "\"seed\": -4", "not a whole number"},
+        {"\"run\": {", "\"run\": {\"seed\": 4, ", "cut short or not JSON"},  // a key twice
+    };
+    for (const Edit& e : edits) {
+        std::string edited = text;
+        const auto at = edited.find(e.from);
+        ASSERT_NE(at, std::string::npos) << e.from;
+        edited.replace(at, e.from.size(), e.to);
+        try {
+            readStatsFile(edited);
+            ADD_FAILURE() << "not refused: " << e.to;
+        } catch (const StatsFileError& err) {
+            EXPECT_NE(std::string(err.what()).find(e.said), std::string::npos)
+                << err.what() << " for " << e.to;
+        }
+    }
+}
+
+TEST_F(StatsFiles, MergedShardsAreByteForByteTheRunOfAllMachines) {
+    const std::string whole = play("whole.json", shard(0, 1));
+    for (std::uint64_t k = 0; k < 3; ++k)
+        play("three" + std::to_string(k) + ".json", shard(k, 3));
+    // Seven shards of five machines: two of them hold none.
+    for (std::uint64_t k = 0; k < 7; ++k)
+        play("seven" + std::to_string(k) + ".json", shard(k, 7));
+
+    const Merged three =
+        merge({"three2.json", "three0.json", "--quiet", "three1.json", "--stats", "merged3.json"});
+    ASSERT_EQ(three.exit_code, 0) << three.err;
+    EXPECT_EQ(slurp(dir_ / "merged3.json"), whole);
+
+    std::vector<std::string> sevens = {"--stats", "merged7.json", "--quiet"};
+    for (std::uint64_t k = 0; k < 7; ++k)
+        sevens.push_back("seven" + std::to_string(k) + ".json");
+    ASSERT_EQ(merge(sevens).exit_code, 0);
+    EXPECT_EQ(slurp(dir_ / "merged7.json"), whole);
+
+    // Shards of different partitions fit together as long as every machine is there once.
+    const std::string half = play("half0.json", shard(0, 2));  // machines 0 and 1
+    ASSERT_FALSE(half.empty());
+    ASSERT_EQ(merge({"half0.json", "seven3.json", "seven4.json", "seven5.json", "seven6.json",
+                     "--stats", "mixed.json", "--quiet"})
+                  .exit_code,
+              0);
+    EXPECT_EQ(slurp(dir_ / "mixed.json"), whole);
+}
+
+TEST_F(StatsFiles, AMergeThatCannotGiveTheWholeRunSaysWhyInOneLineAndWritesNothing) {
+    for (std::uint64_t k = 0; k < 3; ++k)
+        play("s" + std::to_string(k) + ".json", shard(k, 3));
+    BatchOptions other_seed = shard(2, 3);
+    other_seed.seed = 5;
+    play("seed5.json", other_seed);
+    BatchOptions other_frame = shard(2, 3);
+    other_frame.frame_ms = 0.5;
+    play("frame.json", other_frame);
+    play("more.json", shard(2, 3, 6));
+    play("half.json", shard(0, 2));
+    for (std::uint64_t k = 0; k < 3; ++k) {
+        BatchOptions ended = shard(k, 3);
+        ended.end_after_ms = 60'000;
+        play("ended" + std::to_string(k) + ".json", ended);
+    }
+    std::ofstream(dir_ / "cut.json") << slurp(dir_ / "s2.json").substr(0, 900);
+
+    struct Case {
+        std::vector<std::string> files;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"s0.json", "s1.json"}, "machines 3 to 4 are in none of the files"},
+        {{"s0.json", "s2.json"}, "machines 1 to 2 are in none of the files"},
+        {{"s1.json", "s2.json"}, "machine 0 is in none of the files"},
+        {{"s0.json", "s1.json", "s2.json", "s1.json"}, "s1.json is named twice"},
+        {{"half.json", "s1.json", "s2.json"}, "overlap: both hold machine 1"},
+        {{"s0.json", "s1.json", "seed5.json"}, "not of the same run: seed 4 and 5"},
+        {{"s0.json", "s1.json", "frame.json"}, "not of the same run: frame period 2 and 0.5"},
+        {{"s0.json", "s1.json", "more.json"}, "not of the same run: machines 5 and 6"},
+        {{"s0.json", "s1.json", "ended2.json"}, "not of the same run: end after none and"},
+        {{"ended0.json", "ended1.json", "ended2.json"}, "ended0.json is incomplete: machine 0"},
+        {{"s0.json", "s1.json", "cut.json"}, "cut.json is cut short or not JSON"},
+        {{"s0.json", "s1.json", "absent.json"}, "cannot read"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.files;
+        args.insert(args.end(), {"--stats", "out.json"});
+        const Merged m = merge(args);
+        EXPECT_EQ(m.exit_code, 2) << c.said;
+        EXPECT_TRUE(m.err.starts_with("rl00-headless merge: ")) << m.err;
+        EXPECT_EQ(std::count(m.err.begin(), m.err.end(), '\n'), 1) << m.err;
+        EXPECT_NE(m.err.find(c.said), std::string::npos) << m.err;
+        EXPECT_FALSE(test::fs::exists(dir_ / "out.json")) << c.said;
+    }
+    const Merged nothing = merge({"--quiet"});
+    EXPECT_EQ(nothing.exit_code, 2);
+    EXPECT_NE(nothing.err.find("no statistics file to merge"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rl00
