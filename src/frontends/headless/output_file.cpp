@@ -108,19 +108,19 @@ WholeFile::~WholeFile() {
     abandon();
 }
 
-bool WholeFile::fail(const std::string& where, int error_number) {
-    if (error_.empty()) error_ = where + ": " + reasonOf(error_number);
+bool WholeFile::fail(int error_number) {
+    if (error_.empty()) error_ = shown_ + ": " + reasonOf(error_number);
     abandon();
     return false;
 }
 
 bool WholeFile::prepare(const std::string& path) {
-    target_ = path;
+    target_ = shown_ = path;
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        return fd_ >= 0 || fail(path, errno);
+        return fd_ >= 0 || fail(errno);
     }
     // A link is followed, so that the file it names is replaced rather than the link.
     std::error_code ec;
@@ -131,7 +131,7 @@ bool WholeFile::prepare(const std::string& path) {
     if (fd_ < 0) {
         const int error = errno;
         temporary_.clear();
-        return fail(path, error);
+        return fail(error);
     }
     // The file gets the mode a newly created file gets, or keeps the one it had.
     mode_t mode = st.st_mode & 07777;
@@ -140,20 +140,20 @@ bool WholeFile::prepare(const std::string& path) {
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(fd_, mode) != 0) return fail(temporary_, errno);
+    if (::fchmod(fd_, mode) != 0) return fail(errno);
     return true;
 }
 
 bool WholeFile::commit(std::string_view content) {
     if (fd_ < 0) return false;
     std::size_t done = 0;
-    if (const int error = writeAll(fd_, content, done)) return fail(target_, error);
-    if (!temporary_.empty() && ::fsync(fd_) != 0) return fail(target_, errno);
+    if (const int error = writeAll(fd_, content, done)) return fail(error);
+    if (!temporary_.empty() && ::fsync(fd_) != 0) return fail(errno);
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) return fail(target_, errno);
+    if (::close(fd) != 0) return fail(errno);
     if (!temporary_.empty()) {
-        if (::rename(temporary_.c_str(), target_.c_str()) != 0) return fail(target_, errno);
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) return fail(errno);
         temporary_.clear();
     }
     return true;

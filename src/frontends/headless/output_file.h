@@ -69,10 +69,11 @@ class WholeFile {
     const std::string& error() const { return error_; }
 
   private:
-    bool fail(const std::string& where, int error_number);
+    bool fail(int error_number);
 
     int fd_ = -1;
-    std::string target_;
+    std::string shown_;   // the file as it was named
+    std::string target_;  // the file a link names
     std::string temporary_;  // empty when written in place
     std::string error_;
 };
