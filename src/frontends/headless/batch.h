@@ -20,6 +20,7 @@ struct BatchOptions {
     std::string stats_file;
     double frame_ms = kDefaultFrameMs;
     bool quiet = false;
+    bool every_frame = false;  // step every frame instead of the motion cache
     bool progress = false;  // progress lines on the error stream
     std::string argument;   // the program's own argument: "1", "7", "8"
 };
