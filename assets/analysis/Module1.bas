@@ -3,13 +3,14 @@ REM The launcher writes the log directory into E3 of the sheet "データ" and r
 REM Every run log in that directory is imported into "データ" (one row per hit, the 27 fields
 REM of a record in 27 columns) and summed up on "集計". A run log is a file whose lines are all
 REM 114-character records with an eight-digit date in columns 97-104; other files are skipped.
+REM A record met twice (a backup copy of a log beside the log) is counted once.
 REM The outcome goes into E4 of "データ": "OK ..." or "NG ..."; the spreadsheet helper reads
 REM it, so a failure is always reported. Every error is trapped: an untrapped one would
 REM open a dialog that nobody may be there to answer.
 REM Basic costs about a microsecond a statement, which made a record by record analysis take
 REM minutes for 100,000 hits; so the office does the work on whole ranges: its text import
-REM splits the records into fields, a copy moves them into "データ", and its functions count
-REM them. Basic touches whole files, not records.
+REM splits the records into fields, a copy or its filter (which drops repeated rows) moves them
+REM into "データ", and its functions count them. Basic touches whole files, not records.
 Option Explicit
 
 Private Const FIELDS = 27
@@ -36,6 +37,8 @@ Private Const COL_PREVIEW1 = "U"
 Private Const COL_PREVIEW2 = "V"
 Private Const COL_PREV_KAKUHEN = "W"
 Private Const COL_CHAIN = "X"
+Private Const COL_DATE = "Z"
+Private Const COL_TIME = "AA"
 ' Where the hits of the ten kinds begin among the counts.
 Private Const KIND_HITS = 26
 
@@ -47,8 +50,8 @@ Private gMatching As Variant
 
 Sub VB_OpenMain()
     Dim oDoc As Object, oData As Object, oSum As Object
-    Dim sStep As String, sDir As String, sUrl As String, sText As String
-    Dim nFiles As Long, nRecs As Long, aCounts As Variant
+    Dim sStep As String, sDir As String, sUrl As String, sText As String, sDone As String
+    Dim nFiles As Long, nRecs As Long, nAll As Long, aCounts As Variant
     Dim bLocked As Boolean, bBulk As Boolean
 
     On Error GoTo Failed
@@ -85,7 +88,7 @@ Sub VB_OpenMain()
     BeginBulk(oDoc)
     bBulk = True
     sStep = "データ取り込み"
-    nRecs = ImportRecords(oDoc, oData, sText)
+    nRecs = ImportRecords(oDoc, oData, sText, nAll)
     sText = ""
     sStep = "集計"
     aCounts = Counts(oDoc, nRecs)
@@ -96,7 +99,9 @@ Sub VB_OpenMain()
     oDoc.unlockControllers()
     bLocked = False
 
-    SetStatus(oData, "OK " & nRecs & " 件 (" & nFiles & " ファイル)")
+    sDone = "OK " & nRecs & " 件 (" & nFiles & " ファイル"
+    If nAll > nRecs Then sDone = sDone & "、重複 " & (nAll - nRecs) & " 件を除外"
+    SetStatus(oData, sDone & ")")
     Exit Sub
 
 Failed:
@@ -245,11 +250,11 @@ Private Function ParsedRecords(sText As String) As Object
     ParsedRecords = StarDesktop.loadComponentFromURL("private:stream", "_blank", 0, aProps())
 End Function
 
-' Replaces the rows of "データ" with the records of sText; returns how many there were. The
-' parsed records stay on the scratch sheet gScratch for the summary to calculate beside them.
-Private Function ImportRecords(oDoc As Object, oData As Object, sText As String) As Long
+' Replaces the rows of "データ" with the records of sText, each record once; returns how many
+' rows that made, and in nAll how many records there were. The parsed records stay on the
+' scratch sheet gScratch for the summary to calculate beside them.
+Private Function ImportRecords(oDoc As Object, oData As Object, sText As String, nAll As Long) As Long
     Dim oCursor As Object, nLast As Long, oSheets As Object, oScratch As Object, nAt As Long
-    Dim nAll As Long
     Dim oRows As Object, oTarget As New com.sun.star.table.CellAddress
 
     oCursor = oData.createCursor()
@@ -274,11 +279,52 @@ Private Function ImportRecords(oDoc As Object, oData As Object, sText As String)
     oTarget.Sheet = oData.getRangeAddress().Sheet
     oTarget.Column = 0
     oTarget.Row = FIRST_DATA_ROW
-    oData.copyRange(oTarget, oRows.getRangeAddress())
-    ImportRecords = nAll
+    If CanRepeat(oScratch, nAll) Then
+        ImportRecords = CopyEachOnce(oData, oRows, oTarget, nAll)
+    Else
+        oData.copyRange(oTarget, oRows.getRangeAddress())
+        ImportRecords = nAll
+    End If
 End Function
 
-' Rows nFrom to nTo (1-based) of a column, on the sheet named by sSheet ("$'name'.").
+' Whether two records may be the same. A record carries the date and time of its hit, and the
+' records of a run log follow each other in time: where every record is later than the one
+' before, no two are alike, and the costlier filter is not needed.
+Private Function CanRepeat(oScratch As Object, ByVal nAll As Long) As Boolean
+    Dim oCell As Object, sDate As String, sDateBefore As String
+    If nAll < 2 Then
+        CanRepeat = False
+        Exit Function
+    End If
+    ' The formula stands on the scratch sheet itself: its references need no sheet name.
+    sDate = Span("", COL_DATE, 2, nAll)
+    sDateBefore = Span("", COL_DATE, 1, nAll - 1)
+    oCell = oScratch.getCellByPosition(FIELDS + 1, 0)
+    oCell.setFormula("=SUMPRODUCT((" & sDate & "<" & sDateBefore & ")+(" & sDate & "=" & sDateBefore & _
+                     ")*(" & Span("", COL_TIME, 2, nAll) & "<=" & Span("", COL_TIME, 1, nAll - 1) & "))")
+    CanRepeat = (oCell.getValue() <> 0)
+    oCell.setString("")
+End Function
+
+' Copies the rows to oTarget with every repeated row left out; returns how many were copied.
+Private Function CopyEachOnce(oData As Object, oRows As Object, oTarget As Object, ByVal nAll As Long) As Long
+    Dim oFilter As Object, aNone() As New com.sun.star.sheet.TableFilterField2
+    Dim oFunctions As Object
+    oFilter = oRows.createFilterDescriptor(True)
+    oFilter.setFilterFields2(aNone())
+    oFilter.ContainsHeader = False
+    oFilter.SkipDuplicates = True
+    oFilter.IsCaseSensitive = True
+    oFilter.CopyOutputData = True
+    oFilter.OutputPosition = oTarget
+    oRows.filter(oFilter)
+    ' Every record has its date.
+    oFunctions = createUnoService("com.sun.star.sheet.FunctionAccess")
+    CopyEachOnce = oFunctions.callFunction("COUNTA", Array(oData.getCellRangeByPosition(25, FIRST_DATA_ROW, 25, FIRST_DATA_ROW + nAll - 1)))
+End Function
+
+' Rows nFrom to nTo (1-based) of a column, on the sheet named by sSheet ("$'name'.", or "" for
+' the sheet of the formula).
 Private Function Span(ByVal sSheet As String, ByVal sColumn As String, ByVal nFrom As Long, ByVal nTo As Long) As String
     Span = sSheet & sColumn & "$" & nFrom & ":" & sColumn & "$" & nTo
 End Function

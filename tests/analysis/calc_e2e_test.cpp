@@ -248,6 +248,13 @@ class CalcEndToEnd : public testing::Test {
         reliability(37, e.pre_hits[2], e.pre_games[2]);
     }
 
+    // Launches and expects no message.
+    void launchQuietly() {
+        const std::size_t before = t_.display.messages().size();
+        launch();
+        ASSERT_EQ(t_.display.messages().size(), before) << t_.display.messages().back().text;
+    }
+
     TestMachine t_;
     AnalysisSession session_;
     fs::path dir_;
@@ -276,6 +283,27 @@ TEST_F(CalcEndToEnd, TheSummaryOfKnownRecordsMatchesAnIndependentCount) {
     EXPECT_EQ(std::get<std::string>(Book::value(b.data, "I406")), last_code);
     EXPECT_TRUE(std::holds_alternative<std::monostate>(Book::value(b.data, "A407")));
     expectSummaryOf(b, hits, 2);
+}
+
+TEST_F(CalcEndToEnd, ARecordMetTwiceIsCountedOnceAndTheStatusSaysSo) {
+    const std::vector<GameState> hits = knownHits(60);
+    writeLog(dir_ / "log" / "RL00LOG.TXT", hits, 0, hits.size());
+    // A backup copy made five hits ago, and two records copied into a file of their own.
+    writeLog(dir_ / "log" / "RL00LOG_backup.TXT", hits, 0, 55);
+    writeLog(dir_ / "log" / "RL00LOG_copy.TXT", hits, 10, 12);
+
+    launchQuietly();
+    Book b(dir_ / "ATARI.ods");
+    EXPECT_EQ(b.status(), "OK 60 件 (3 ファイル、重複 57 件を除外)");
+    EXPECT_EQ(std::get<double>(Book::value(b.data, "A66")), hits[59].G_lRevCnt);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Book::value(b.data, "A67")));
+    expectSummaryOf(b, hits, 3);
+
+    // Analysed again, the rows of the first analysis are replaced, not added to.
+    fs::remove(dir_ / "log" / "RL00LOG_backup.TXT");
+    launchQuietly();
+    EXPECT_EQ(b.status(), "OK 60 件 (2 ファイル、重複 2 件を除外)");
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Book::value(b.data, "A67")));
 }
 
 TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
