@@ -4,8 +4,9 @@ REM Every run log in that directory is imported into "データ" (one row per hi
 REM of a record in 27 columns) and summed up on "集計". A run log is a file whose lines are all
 REM 114-character records with an eight-digit date in columns 97-104; other files are skipped.
 REM A record met twice (a backup copy of a log beside the log) is counted once.
-REM The outcome goes into E4 of "データ": "OK ..." or "NG ..."; the spreadsheet helper reads
-REM it, so a failure is always reported. Every error is trapped: an untrapped one would
+REM The outcome goes into E4 of "データ": "OK ..." when the logs were analysed, "NA ..." when
+REM there was nothing to analyse, "NG ..." when the analysis failed. The spreadsheet helper
+REM reads it, so a failure is always reported. Every error is trapped: an untrapped one would
 REM open a dialog that nobody may be there to answer.
 REM Basic costs about a microsecond a statement, which made a record by record analysis take
 REM minutes for 100,000 hits; so the office does the work on whole ranges: its text import
@@ -45,13 +46,15 @@ Private Const KIND_HITS = 26
 ' What a failure must undo: the hidden document of the text import and the scratch sheet.
 Private gParsed As Object
 Private gScratch As String
+Private gSkipped() As String
+Private gSkipCount As Long
 ' The workbook's own choice of regular expressions and wildcards while the counts override it.
 Private gMatching As Variant
 
 Sub VB_OpenMain()
     Dim oDoc As Object, oData As Object, oSum As Object
     Dim sStep As String, sDir As String, sUrl As String, sText As String, sDone As String
-    Dim nFiles As Long, nRecs As Long, nAll As Long, aCounts As Variant
+    Dim nFiles As Long, nFound As Long, nRecs As Long, nAll As Long, aCounts As Variant
     Dim bLocked As Boolean, bBulk As Boolean
 
     On Error GoTo Failed
@@ -77,9 +80,14 @@ Sub VB_OpenMain()
     End If
 
     sStep = "ログ読み込み"
-    sText = ReadRunLogs(sUrl, nFiles)
+    sText = ReadRunLogs(sUrl, nFound, nFiles)
+    If nFound = 0 Then
+        SetStatus(oData, "NA ログのフォルダにファイルがありません: " & sDir)
+        Exit Sub
+    End If
     If nFiles = 0 Then
-        SetStatus(oData, "NG ログが見つかりません: " & sDir)
+        SetStatus(oData, "NA ログのフォルダに打ち込みログがありません: " & sDir & _
+                         " (読み飛ばしたファイル: " & SkippedNames() & ")")
         Exit Sub
     End If
 
@@ -140,18 +148,28 @@ Private Sub RemoveScratch(oDoc As Object)
 End Sub
 
 ' The text of every run log of the directory, in the order of the file names, one record a
-' line; nFiles counts the run logs.
-Private Function ReadRunLogs(ByVal sUrl As String, nFiles As Long) As String
-    Dim aNames As Variant, sText As String, sAll As String, i As Long
+' line. nFound counts the files, nFiles the run logs among them; the other files are kept in
+' gSkipped.
+Private Function ReadRunLogs(ByVal sUrl As String, nFound As Long, nFiles As Long) As String
+    Dim aNames As Variant, sName As String, sText As String, sAll As String, i As Long
+    Dim bEmpty As Boolean
     Dim oNotRecord As Object, oRecord As Object, oSfa As Object, sEnd As String
     oSfa = createUnoService("com.sun.star.ucb.SimpleFileAccess")
     oNotRecord = Searcher(NOT_A_RECORD)
     oRecord = Searcher(A_RECORD)
     aNames = SortedFileNames(sUrl)
+    nFound = UBound(aNames) + 1
+    ReDim gSkipped(nFound) As String
+    gSkipCount = 0
     nFiles = 0
-    For i = 0 To UBound(aNames)
-        sText = ReadRunLog(oSfa, sUrl & "/" & aNames(i), oNotRecord, oRecord)
-        If sText <> "" Then
+    For i = 0 To nFound - 1
+        sName = aNames(i)
+        sText = ReadRunLog(oSfa, sUrl & "/" & sName, oNotRecord, oRecord, bEmpty)
+        If sText = "" Then
+            If bEmpty Then sName = sName & " (空)"
+            gSkipped(gSkipCount) = sName
+            gSkipCount = gSkipCount + 1
+        Else
             sAll = sAll & sText
             nFiles = nFiles + 1
         End If
@@ -170,12 +188,13 @@ Private Function ReadRunLogs(ByVal sUrl As String, nFiles As Long) As String
     ReadRunLogs = sAll
 End Function
 
-' The text of one file with a line end after its last line, or "" when it is not a run log.
-' A file is judged by its first line before the rest is read, so that a large file of another
-' kind costs little.
-Private Function ReadRunLog(oSfa As Object, ByVal sFileUrl As String, oNotRecord As Object, oRecord As Object) As String
+' The text of one file with a line end after its last line, or "" when it is not a run log;
+' bEmpty tells a file without any line but empty ones. A file is judged by its first line
+' before the rest is read, so that a large file of another kind costs little.
+Private Function ReadRunLog(oSfa As Object, ByVal sFileUrl As String, oNotRecord As Object, oRecord As Object, bEmpty As Boolean) As String
     Dim oIn As Object, oText As Object, sText As String
     ReadRunLog = ""
+    bEmpty = False
     oIn = oSfa.openFileRead(sFileUrl)
     oText = createUnoService("com.sun.star.io.TextInputStream")
     oText.setInputStream(oIn)
@@ -183,7 +202,9 @@ Private Function ReadRunLog(oSfa As Object, ByVal sFileUrl As String, oNotRecord
     If Not oText.isEOF() Then sText = oText.readLine() & Chr(10)
     If Not Found(oNotRecord, sText) And Not oText.isEOF() Then sText = sText & oText.readString(Array(), False)
     oIn.closeInput()
-    If Found(oNotRecord, sText) Or Not Found(oRecord, sText) Then Exit Function
+    If Found(oNotRecord, sText) Then Exit Function
+    bEmpty = Not Found(oRecord, sText)
+    If bEmpty Then Exit Function
     If Right(sText, 1) <> Chr(10) Then sText = sText & Chr(10)
     ReadRunLog = sText
 End Function
@@ -227,6 +248,20 @@ Private Function SortedFileNames(ByVal sUrl As String) As Variant
         ReDim Preserve aNames(n - 1) As String
         SortedFileNames = aNames
     End If
+End Function
+
+' The first few skipped files by name, the rest by their number.
+Private Function SkippedNames() As String
+    Dim s As String, i As Long
+    For i = 0 To gSkipCount - 1
+        If i = NAMED_SKIPS Then
+            s = s & " ほか " & (gSkipCount - NAMED_SKIPS) & " 件"
+            Exit For
+        End If
+        If i > 0 Then s = s & ", "
+        s = s & gSkipped(i)
+    Next i
+    SkippedNames = s
 End Function
 
 ' The records of sText split into their fields by the office's text import, in a hidden

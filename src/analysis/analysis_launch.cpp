@@ -47,6 +47,8 @@ std::string failureMessage(const AutomationError& e, const std::string& path) {
             return withDetail(text::kNoMacro, path);
         case AutomationFailure::MacroFailed:
             return withDetail(text::kMacroFailed, e.detail());
+        case AutomationFailure::NothingToDo:
+            return withDetail(text::kNothingToAnalyse, e.detail());
         case AutomationFailure::ServerGone:
             return text::kServerGone;
         case AutomationFailure::Abandoned:
@@ -143,12 +145,14 @@ void launchAnalysis(Machine& m, AnalysisSession& session, LaunchPorts& ports) {
 
     std::string path;
     std::string failure;
+    Int16 kind = msg::kWarning;
     try {
         runSteps(m, session, ports, path);
     } catch (const LaunchRefused& refused) {
         failure = refused.message;
     } catch (const AutomationError& e) {
         if (e.failure() != AutomationFailure::Abandoned) failure = failureMessage(e, path);
+        if (e.failure() == AutomationFailure::NothingToDo) kind = msg::kMessage;
     } catch (const RuntimeError& e) {
         failure = otherFailure(e);
     }
@@ -158,7 +162,6 @@ void launchAnalysis(Machine& m, AnalysisSession& session, LaunchPorts& ports) {
     ports.window.unload();
     if (!failure.empty()) {
         std::string message = failure;
-        Int16 kind = msg::kWarning;
         MSG_SHOW(m, "", message, kind);
     }
     ports.window.focusMainWindow();

@@ -32,6 +32,8 @@ inline constexpr const char* kWorkbookFailed = "分析用ブックを開けま�
 inline constexpr const char* kNoSheet = "分析用ブックにシート「データ」がありません。";
 inline constexpr const char* kNoMacro = "分析用ブックにマクロ「VB_OpenMain」がありません。";
 inline constexpr const char* kMacroFailed = "マクロ「VB_OpenMain」の実行中にエラーが発生しました。";
+// Told as information: an empty log folder is a normal state, not a failure.
+inline constexpr const char* kNothingToAnalyse = "分析するログがありません。";
 inline constexpr const char* kServerGone =
     "表計算ソフトとの接続が途中で切れました。\nもう一度「分析」を押してください。";
 inline constexpr const char* kOtherFailure = "分析の起動中にエラーが発生しました。";

@@ -45,6 +45,7 @@ enum class AutomationFailure {
     NoSheet,         // a sheet named in the call does not exist
     NoMacro,         // the macro does not exist
     MacroFailed,     // the macro ran and reported a failure
+    NothingToDo,     // the macro ran and found nothing to work on: not an error
     ServerGone,      // the server went away in the middle of the work
     Abandoned,       // the program is ending; the work was given up without a word
     Other,           // any other refused call

@@ -33,6 +33,7 @@ AutomationFailure failureOf(const std::string& reason) {
     if (reason == wire::kNoSheet) return AutomationFailure::NoSheet;
     if (reason == wire::kNoMacro) return AutomationFailure::NoMacro;
     if (reason == wire::kMacroFailed) return AutomationFailure::MacroFailed;
+    if (reason == wire::kNothingToAnalyse) return AutomationFailure::NothingToDo;
     if (reason == wire::kServerGone) return AutomationFailure::ServerGone;
     return AutomationFailure::Other;
 }

@@ -248,6 +248,14 @@ class CalcEndToEnd : public testing::Test {
         reliability(37, e.pre_hits[2], e.pre_games[2]);
     }
 
+    // Launches and returns the one message the launch showed.
+    ShownMessage launchTold() {
+        const std::size_t before = t_.display.messages().size();
+        launch();
+        EXPECT_EQ(t_.display.messages().size(), before + 1);
+        return t_.display.messages().size() > before ? t_.display.messages().back()
+                                                     : ShownMessage{};
+    }
     // Launches and expects no message.
     void launchQuietly() {
         const std::size_t before = t_.display.messages().size();
@@ -306,6 +314,32 @@ TEST_F(CalcEndToEnd, ARecordMetTwiceIsCountedOnceAndTheStatusSaysSo) {
     EXPECT_TRUE(std::holds_alternative<std::monostate>(Book::value(b.data, "A67")));
 }
 
+TEST_F(CalcEndToEnd, NothingToAnalyseIsToldAsInformationAndSaysWhy) {
+    // An empty log folder.
+    {
+        const ShownMessage shown = launchTold();
+        EXPECT_EQ(shown.style & mb::kIconInformation, mb::kIconInformation) << shown.style;
+        EXPECT_TRUE(shown.text.starts_with(analysis_text::kNothingToAnalyse)) << shown.text;
+        EXPECT_NE(shown.text.find("ファイルがありません"), std::string::npos) << shown.text;
+        EXPECT_NE(shown.text.find(t_.m.G_sLogPath), std::string::npos) << shown.text;
+    }
+
+    // Files, none of them a run log: they are named, a few of them.
+    std::ofstream(dir_ / "log" / "a_memo.txt") << "not a run log\r\n";
+    std::ofstream(dir_ / "log" / "b_wide.txt") << std::string(114, 'x') << "\r\n";
+    std::ofstream(dir_ / "log" / "c_empty.txt");
+    std::ofstream(dir_ / "log" / "d.csv") << "1,2,3\n";
+    std::ofstream(dir_ / "log" / "e.dat") << std::string(200, '7') << "\n";
+    const ShownMessage shown = launchTold();
+    EXPECT_EQ(shown.style & mb::kIconInformation, mb::kIconInformation) << shown.style;
+    EXPECT_TRUE(shown.text.starts_with(analysis_text::kNothingToAnalyse)) << shown.text;
+    EXPECT_EQ(shown.text.find(analysis_text::kMacroFailed), std::string::npos) << shown.text;
+    EXPECT_NE(shown.text.find("打ち込みログがありません"), std::string::npos) << shown.text;
+    EXPECT_NE(shown.text.find("a_memo.txt, b_wide.txt, c_empty.txt (空) ほか 2 件"),
+              std::string::npos)
+        << shown.text;
+}
+
 TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
     writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
     const fs::path module = dir_ / "Other.bas";
@@ -340,14 +374,13 @@ TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
     EXPECT_TRUE(t_.display.messages()[2].text.starts_with(analysis_text::kNoServer))
         << t_.display.messages()[2].text;
 
-    // An empty log directory: the macro reports it, and so does the launch.
-    t_.m.G_sExcelBook = "ATARI.ods";
-    t_.m.G_sLogPath = (dir_ / "empty").string();
-    fs::create_directories(dir_ / "empty");
+    // A log folder that does not exist is the macro's failure.
+    t_.m.G_sLogPath = (dir_ / "gone").string();
     launch();
     ASSERT_EQ(t_.display.messages().size(), 4u);
     EXPECT_TRUE(t_.display.messages()[3].text.starts_with(analysis_text::kMacroFailed));
-    EXPECT_NE(t_.display.messages()[3].text.find("ログが見つかりません"), std::string::npos);
+    EXPECT_NE(t_.display.messages()[3].text.find("ログのフォルダが見つかりません"),
+              std::string::npos);
 }
 
 }  // namespace
