@@ -372,7 +372,14 @@ Private Sub PutValue(oSheet As Object, ByVal sCell As String, ByVal dValue As Do
     oSheet.getCellRangeByName(sCell).Value = dValue
 End Sub
 
+Private Function Clamped(ByVal d As Double) As Double
+    If d < 0 Then d = 0
+    If d > 1 Then d = 1
+    Clamped = d
+End Function
+
 ' Reliability x / n with its 95 % Wilson score interval on row nRow (1-based) of columns B-F.
+' The bounds are shares: rounding must not carry them below 0 or above 1.
 Private Sub PutReliability(oSum As Object, ByVal nRow As Long, ByVal x As Double, ByVal n As Double)
     Dim ph As Double, d As Double, c As Double, h As Double
     PutValue(oSum, "E" & nRow, x)
@@ -383,8 +390,8 @@ Private Sub PutReliability(oSum As Object, ByVal nRow As Long, ByVal x As Double
     c = (ph + Z95 * Z95 / (2 * n)) / d
     h = Z95 * Sqr(ph * (1 - ph) / n + Z95 * Z95 / (4 * n * n)) / d
     PutValue(oSum, "B" & nRow, ph)
-    PutValue(oSum, "C" & nRow, c - h)
-    PutValue(oSum, "D" & nRow, c + h)
+    PutValue(oSum, "C" & nRow, Clamped(c - h))
+    PutValue(oSum, "D" & nRow, Clamped(c + h))
 End Sub
 
 ' The counts of the summary, calculated by the office over the rows of "データ" in one column
@@ -563,9 +570,25 @@ Private Sub Summarise(oDoc As Object, oSum As Object, c As Variant, ByVal nRecs 
     PutText(oSum, "A36", "予告1(ガセ)") : PutReliability(oSum, 36, c(at), c(at + 1))
     PutText(oSum, "A37", "予告2(本物)") : PutReliability(oSum, 37, c(at + 2), c(at + 3))
 
+    ' Shares read as percentages; counts expected by the probability and averages as decimals.
+    Formatted(oDoc, oSum, "C4:C6", "0.0%")
+    Formatted(oDoc, oSum, "B26:D37", "0.0%")
+    Formatted(oDoc, oSum, "B8", "0.00")
+    Formatted(oDoc, oSum, "C13:C23", "0.0")
+
     AddChart(oSum, "GamesChart", "A12:C23", 16000, 500, "当りまでのゲーム数")
     AddChart(oSum, "ReliabilityChart", "A25:B35", 16000, 8000, "リーチ別の信頼度")
     AddChart(oSum, "ChainChart", "E12:F22", 16000, 15500, "連荘の長さ")
+End Sub
+
+Private Sub Formatted(oDoc As Object, oSheet As Object, ByVal sRange As String, ByVal sFormat As String)
+    Dim oFormats As Object, nKey As Long, aLocale As New com.sun.star.lang.Locale
+    aLocale.Language = "en"
+    aLocale.Country = "US"
+    oFormats = oDoc.getNumberFormats()
+    nKey = oFormats.queryKey(sFormat, aLocale, False)
+    If nKey < 0 Then nKey = oFormats.addNew(sFormat, aLocale)
+    oSheet.getCellRangeByName(sRange).NumberFormat = nKey
 End Sub
 
 Private Sub AddChart(oSheet As Object, ByVal sName As String, ByVal sRange As String, ByVal nX As Long, ByVal nY As Long, ByVal sTitle As String)

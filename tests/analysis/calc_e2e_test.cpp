@@ -132,7 +132,14 @@ Wilson wilson(double x, double n) {
     const double p = x / n, d = 1 + z * z / n;
     const double c = (p + z * z / (2 * n)) / d;
     const double h = z * std::sqrt(p * (1 - p) / n + z * z / (4 * n * n)) / d;
-    return {c - h, c + h};
+    return {std::clamp(c - h, 0.0, 1.0), std::clamp(c + h, 0.0, 1.0)};
+}
+
+// A share as the summary shows it: a percentage with one decimal.
+std::string percent(double share) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f%%", share * 100);
+    return text;
 }
 
 class CalcEndToEnd : public testing::Test {
@@ -239,8 +246,10 @@ class CalcEndToEnd : public testing::Test {
             EXPECT_EQ(b.number("F" + r), n) << r;
             EXPECT_NEAR(b.number("B" + r), x / n, 1e-12) << r;
             const Wilson w = wilson(x, n);
-            EXPECT_NEAR(b.number("C" + r), w.lo, 1e-12) << r;
-            EXPECT_NEAR(b.number("D" + r), w.hi, 1e-12) << r;
+            const double lo = b.number("C" + r), hi = b.number("D" + r);
+            EXPECT_NEAR(lo, w.lo, 1e-12) << r;
+            EXPECT_NEAR(hi, w.hi, 1e-12) << r;
+            EXPECT_TRUE(lo >= 0 && hi <= 1) << r << ": " << lo << " .. " << hi;
         };
         for (int k = 1; k <= 10; ++k)
             reliability(25 + k, e.kind_hits[k], e.kind_reaches[k]);
@@ -291,6 +300,38 @@ TEST_F(CalcEndToEnd, TheSummaryOfKnownRecordsMatchesAnIndependentCount) {
     EXPECT_EQ(std::get<std::string>(Book::value(b.data, "I406")), last_code);
     EXPECT_TRUE(std::holds_alternative<std::monostate>(Book::value(b.data, "A407")));
     expectSummaryOf(b, hits, 2);
+
+    // Shares read as percentages with one decimal.
+    const Expected e(hits);
+    EXPECT_EQ(Book::text(b.summary, "C4"), percent((e.hits - e.kakuhen) / e.hits));
+    EXPECT_EQ(Book::text(b.summary, "C6"), percent(e.relottery / e.hits));
+    EXPECT_EQ(Book::text(b.summary, "B26"), percent(e.kind_hits[1] / e.kind_reaches[1]));
+    EXPECT_EQ(Book::text(b.summary, "D26"), percent(wilson(e.kind_hits[1], e.kind_reaches[1]).hi));
+}
+
+TEST_F(CalcEndToEnd, CertaintyBoundsStayBetweenNoneAndAll) {
+    // 13 hits, all of the normal reach, and 19 flash reaches without a hit: sizes at which the
+    // interval's arithmetic in the workbook rounds to just above 1 and just below 0.
+    std::vector<GameState> hits(13);
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        hits[i].G_lRevCnt = 100 + static_cast<Int32>(i);
+        hits[i].G_lRichAtari[1] = 1;
+        hits[i].G_sRichCode = kCodes[0];
+        hits[i].G_lRichOshi[10] = i == 0 ? 7 : 1;
+        hits[i].G_iRenchan = 1;
+    }
+    writeLog(dir_ / "log" / "RL00LOG.TXT", hits, 0, hits.size());
+
+    launchQuietly();
+    Book b(dir_ / "ATARI.ods");
+    ASSERT_EQ(b.number("E26"), 13);
+    ASSERT_EQ(b.number("F26"), 13);
+    EXPECT_LE(b.number("D26"), 1.0);
+    EXPECT_EQ(Book::text(b.summary, "D26"), "100.0%");
+    ASSERT_EQ(b.number("E35"), 0);
+    ASSERT_EQ(b.number("F35"), 19);
+    EXPECT_GE(b.number("C35"), 0.0);
+    EXPECT_EQ(Book::text(b.summary, "C35"), "0.0%");
 }
 
 TEST_F(CalcEndToEnd, ARecordMetTwiceIsCountedOnceAndTheStatusSaysSo) {
