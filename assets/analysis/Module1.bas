@@ -576,9 +576,10 @@ Private Sub Summarise(oDoc As Object, oSum As Object, c As Variant, ByVal nRecs 
     Formatted(oDoc, oSum, "B8", "0.00")
     Formatted(oDoc, oSum, "C13:C23", "0.0")
 
-    AddChart(oSum, "GamesChart", "A12:C23", 16000, 500, "当りまでのゲーム数")
-    AddChart(oSum, "ReliabilityChart", "A25:B35", 16000, 8000, "リーチ別の信頼度")
-    AddChart(oSum, "ChainChart", "E12:F22", 16000, 15500, "連荘の長さ")
+    ' Right of column G, whose reach codes they covered: it ends at 17.7 cm.
+    AddChart(oSum, "GamesChart", "A12:C23", 18500, 500, "当りまでのゲーム数")
+    AddChart(oSum, "ReliabilityChart", "A25:B35", 18500, 8000, "リーチ別の信頼度")
+    AddChart(oSum, "ChainChart", "E12:F22", 18500, 15500, "連荘の長さ")
 End Sub
 
 Private Sub Formatted(oDoc As Object, oSheet As Object, ByVal sRange As String, ByVal sFormat As String)
