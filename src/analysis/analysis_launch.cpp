@@ -33,7 +33,9 @@ std::string otherFailure(const RuntimeError& e) {
     return withDetail(text::kOtherFailure, std::to_string(e.number()) + " :" + e.description());
 }
 
-std::string failureMessage(const AutomationError& e, const std::string& path) {
+std::string failureMessage(const AutomationError& e, const std::string& workbook) {
+    // Shown with "/" alone: the path joins the settings with "\", and they may hold "/" too.
+    const std::string path = toNativePath(workbook);
     switch (e.failure()) {
         case AutomationFailure::NoServer:
             return withDetail(text::kNoServer, e.detail());
