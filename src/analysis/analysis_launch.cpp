@@ -43,6 +43,8 @@ std::string failureMessage(const AutomationError& e, const std::string& workbook
             return withDetail(text::kNoWorkbook, path);
         case AutomationFailure::DocumentFailed:
             return withDetail(withDetail(text::kWorkbookFailed, path), e.detail());
+        case AutomationFailure::DocumentLocked:
+            return withDetail(withDetail(text::kWorkbookLocked, path), e.detail());
         case AutomationFailure::NoSheet:
             return withDetail(text::kNoSheet, path);
         case AutomationFailure::NoMacro:

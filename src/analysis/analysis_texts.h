@@ -29,6 +29,9 @@ inline constexpr const char* kNoWorkbook =
     "分析用ブックが見つかりません。\n"
     "RL00.INI の [EXCELパス] と [EXCEL01] を確かめてください。";
 inline constexpr const char* kWorkbookFailed = "分析用ブックを開けませんでした。";
+inline constexpr const char* kWorkbookLocked =
+    "分析用ブックがほかのプログラムで開かれています。\n"
+    "そのプログラムでブックを閉じてから、もう一度「分析」を押してください。";
 inline constexpr const char* kNoSheet = "分析用ブックにシート「データ」がありません。";
 inline constexpr const char* kNoMacro = "分析用ブックにマクロ「VB_OpenMain」がありません。";
 inline constexpr const char* kMacroFailed = "マクロ「VB_OpenMain」の実行中にエラーが発生しました。";

@@ -1,17 +1,22 @@
 // The analysis launch against a real (headless) LibreOffice: run logs of known records are
 // analysed by the workbook's macro, and the summary read back from the open workbook must
-// equal what is computed here from the same records. Skipped when no office is installed.
+// equal what is computed here from the same records; locks of other offices are met as a
+// user's machine has them. Skipped when no office is installed.
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 #include "analysis/analysis_texts.h"
 #include "analysis/bridge_client.h"
@@ -425,6 +430,80 @@ TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
     EXPECT_TRUE(t_.display.messages()[3].text.starts_with(analysis_text::kMacroFailed));
     EXPECT_NE(t_.display.messages()[3].text.find("ログのフォルダが見つかりません"),
               std::string::npos);
+}
+
+// The user's own office, with its default profile under `home`, holding `document` open.
+class UsersOffice {
+  public:
+    UsersOffice(const fs::path& home, const fs::path& document) {
+        fs::create_directories(home);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::setenv("HOME", home.c_str(), 1);
+            ::unsetenv("XDG_CONFIG_HOME");
+            ::execl(sofficePath().c_str(), "soffice", "--headless", "--norestore", document.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~UsersOffice() { kill(); }
+    UsersOffice(const UsersOffice&) = delete;
+    UsersOffice& operator=(const UsersOffice&) = delete;
+
+    // Ends it as a crash would, leaving its lock behind: its office process first, then the
+    // starter we forked, which ends with it.
+    void kill() {
+        if (pid_ <= 0) return;
+        for (const pid_t office : children())
+            ::kill(office, SIGKILL);
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+  private:
+    std::vector<pid_t> children() const {
+        std::vector<pid_t> found;
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            const std::string name = entry.path().filename();
+            if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+            std::ifstream stat(entry.path() / "stat");
+            std::string line;
+            std::getline(stat, line);
+            const std::size_t close = line.rfind(')');
+            if (close == std::string::npos) continue;
+            char state = 0;
+            int parent = 0;
+            if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2 &&
+                parent == pid_)
+                found.push_back(std::stoi(name));
+        }
+        return found;
+    }
+    pid_t pid_ = -1;
+};
+
+TEST_F(CalcEndToEnd, AWorkbookOpenElsewhereIsRefusedUntilItsOfficeIsGone) {
+    writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
+    const fs::path lock = dir_ / ".~lock.ATARI.ods#";
+    UsersOffice users(dir_ / "home", dir_ / "ATARI.ods");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    while (!fs::exists(lock) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(fs::exists(lock)) << "the user's office did not open the workbook";
+
+    const ShownMessage shown = launchTold();
+    EXPECT_TRUE(shown.text.starts_with(analysis_text::kWorkbookLocked)) << shown.text;
+    EXPECT_NE(shown.text.find((dir_ / "ATARI.ods").string()), std::string::npos) << shown.text;
+    EXPECT_EQ(shown.text.find('\\'), std::string::npos) << shown.text;
+    EXPECT_TRUE(fs::exists(lock)) << "the lock of a living office was removed";
+
+    // The user's office dies and leaves its lock: nobody holds the workbook any more.
+    users.kill();
+    ASSERT_TRUE(fs::exists(lock));
+    launchQuietly();
+    Book b(dir_ / "ATARI.ods");
+    EXPECT_EQ(b.status(), "OK 3 件 (1 ファイル)");
 }
 
 }  // namespace

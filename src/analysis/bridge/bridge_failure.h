@@ -11,6 +11,7 @@ namespace reason {
 inline constexpr const char* kNoServer = "no-server";
 inline constexpr const char* kNoDocument = "no-document";
 inline constexpr const char* kDocumentFailed = "document-failed";
+inline constexpr const char* kDocumentLocked = "document-locked";
 inline constexpr const char* kNoSheet = "no-sheet";
 inline constexpr const char* kNoMacro = "no-macro";
 inline constexpr const char* kMacroFailed = "macro-failed";

@@ -26,13 +26,13 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "analysis/bridge/bridge_failure.h"
+#include "analysis/bridge/document_lock.h"
 
 namespace rl00::bridge {
 
@@ -50,6 +50,9 @@ rtl::OUString fromUtf8(const std::string& s) {
 }
 
 namespace {
+
+// The old runtime's "Permission denied": what opening a file that another program holds gave.
+constexpr int kLockedNumber = 70;
 
 std::string environment(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
@@ -234,17 +237,14 @@ void Office::quit() {
     desktop_.clear();
 }
 
-void Office::removeStaleLock(const std::string& path, const std::string& url) {
-    const std::size_t slash = path.rfind('/');
-    const std::string lock = path.substr(0, slash + 1) + ".~lock." + path.substr(slash + 1) + "#";
-    std::ifstream in(lock);
-    if (!in) return;
-    const std::string owner((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // Only our own office writes our profile into a lock; the document is not open in it (the
-    // caller looked), so the lock is left over from an office that ended without cleaning up.
-    const std::string profile_url = fileUrl(options_.profile_dir);
-    if (!profile_url.empty() && owner.find(profile_url) != std::string::npos && !url.empty())
-        ::unlink(lock.c_str());
+void Office::checkLock(const std::string& path) {
+    const std::optional<LockOwner> owner = readLock(path);
+    if (!owner) return;
+    if (!lockIsStale(*owner, path, fileUrl(options_.profile_dir)))
+        throw BridgeFailure{reason::kDocumentLocked, kLockedNumber,
+                            "使用中: " + describeOwner(*owner)};
+    // Should the lock stay, the office asks about it while loading, and that is told as well.
+    ::unlink(lockFilePath(path).c_str());
 }
 
 uno::Reference<frame::XModel> Office::open(const std::string& path) {
@@ -260,7 +260,7 @@ uno::Reference<frame::XModel> Office::open(const std::string& path) {
         uno::Reference<frame::XModel> model(documents->nextElement(), uno::UNO_QUERY);
         if (model.is() && model->getURL() == wanted) return model;
     }
-    removeStaleLock(path, url);
+    checkLock(path);
 
     rtl::Reference<AbortingHandler> handler(new AbortingHandler);
     uno::Sequence<beans::PropertyValue> props(3);
@@ -281,6 +281,14 @@ uno::Reference<frame::XModel> Office::open(const std::string& path) {
         why = toUtf8(e.Message);
     }
     const std::string asked = handler->asked();
+    if (asked == "com.sun.star.document.LockedDocumentRequest" ||
+        asked == "com.sun.star.document.OwnLockOnDocumentRequest") {
+        // Another office took the document after we looked at its lock, or a lock we took
+        // for stale could not be removed.
+        const std::optional<LockOwner> owner = readLock(path);
+        throw BridgeFailure{reason::kDocumentLocked, kLockedNumber,
+                            owner ? "使用中: " + describeOwner(*owner) : ""};
+    }
     if (!asked.empty()) why = why.empty() ? asked : why + " (" + asked + ")";
     throw BridgeFailure{reason::kDocumentFailed, 1004, why};
 }

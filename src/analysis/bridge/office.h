@@ -37,14 +37,15 @@ class Office {
     // Ends the office, with every document in it.
     void quit();
 
-    // The document at `path` (a file system path), loaded or found among the open ones.
-    // Throws BridgeFailure.
+    // The document at `path` (a file system path), loaded or found among the open ones. A
+    // lock left by an office that no longer runs is removed; a document another office has
+    // open is refused. Throws BridgeFailure.
     uno::Reference<frame::XModel> open(const std::string& path);
 
   private:
     bool tryAttach();
     void start();
-    void removeStaleLock(const std::string& path, const std::string& url);
+    void checkLock(const std::string& path);
 
     OfficeOptions options_;
     uno::Reference<uno::XComponentContext> local_;
