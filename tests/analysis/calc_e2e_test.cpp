@@ -1,9 +1,12 @@
 // The analysis launch against a real (headless) LibreOffice: run logs of known records are
 // analysed by the workbook's macro, and the summary read back from the open workbook must
-// equal what is computed here from the same records; locks of other offices are met as a
-// user's machine has them. Skipped when no office is installed.
+// equal what is computed here from the same records; locks of other offices and the office's
+// pipe are met as a user's machine has them. Skipped when no office is installed.
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,9 +19,11 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <thread>
 
 #include "analysis/analysis_texts.h"
+#include "analysis/bridge/office_pipe.h"
 #include "analysis/bridge_client.h"
 #include "analysis/recording_automation.h"
 #include "shell/run_log.h"
@@ -147,6 +152,85 @@ std::string percent(double share) {
     return text;
 }
 
+// A Unix socket listening at `path`, as an office or a squatter has one.
+class ListeningSocket {
+  public:
+    explicit ListeningSocket(const std::string& path) : path_(path) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+        ::unlink(path.c_str());
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(fd_, 4) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~ListeningSocket() {
+        if (fd_ >= 0) ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+    ListeningSocket(const ListeningSocket&) = delete;
+    ListeningSocket& operator=(const ListeningSocket&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+    // Whether anybody has connected since it began to listen.
+    bool wasConnected() const {
+        const int peer = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (peer < 0) return false;
+        ::close(peer);
+        return true;
+    }
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+std::string fileText(const fs::path& file) {
+    std::ifstream in(file);
+    std::string text;
+    std::getline(in, text);
+    return text;
+}
+
+mode_t modeOf(const fs::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
+}
+
+TEST(OfficePipe, OnlyASocketOfTheUserThatNobodyElseMayUseIsConnectedTo) {
+    const fs::path dir =
+        fs::path(RL00_BUILD_DIR) / "analysis-e2e" / ("pipe-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "s").string();
+    const uid_t me = ::getuid();
+
+    EXPECT_EQ(bridge::checkPipeSocket(path, me), bridge::PipeSocket::Missing);
+    {
+        const ListeningSocket socket(path);
+        ASSERT_TRUE(socket.ok());
+        ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+        EXPECT_EQ(bridge::checkPipeSocket(path, me), bridge::PipeSocket::Ours);
+        // The same socket seen by another user is not theirs to connect to.
+        EXPECT_EQ(bridge::checkPipeSocket(path, me + 1), bridge::PipeSocket::Foreign);
+        ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+        EXPECT_EQ(bridge::checkPipeSocket(path, me), bridge::PipeSocket::Open);
+    }
+    // A file in the socket's place is somebody's trap, whoever owns it.
+    std::ofstream(path) << "";
+    EXPECT_EQ(bridge::checkPipeSocket(path, me), bridge::PipeSocket::Foreign);
+    fs::remove_all(dir);
+
+    const std::regex random_name("rl00_[0-9a-f]{32}");
+    const std::string first = bridge::randomPipeName();
+    const std::string second = bridge::randomPipeName();
+    EXPECT_TRUE(std::regex_match(first, random_name)) << first;
+    EXPECT_TRUE(std::regex_match(second, random_name)) << second;
+    EXPECT_NE(first, second);
+}
+
 class CalcEndToEnd : public testing::Test {
   protected:
     // Test processes may run side by side: each has an office of its own.
@@ -164,12 +248,23 @@ class CalcEndToEnd : public testing::Test {
         std::error_code ignored;
         fs::remove_all(profile(), ignored);
     }
+    // The socket of the pipe our office was last started on.
+    static std::string officeSocket() {
+        return bridge::pipeSocketPath(fileText(profile() / "rl00-pipe"), ::getuid());
+    }
+    // Ends our office, if it runs, and waits until it has let go of its profile.
     static void quitOffice() {
-        BridgeAutomation server(defaultBridgePath(), [] { return true; });
-        try {
-            server.CreateObject(analysis_text::kServerClass)->call("Quit");
-        } catch (const AutomationError&) {
+        if (!fs::exists(officeSocket())) return;
+        {
+            BridgeAutomation server(defaultBridgePath(), [] { return true; });
+            try {
+                server.CreateObject(analysis_text::kServerClass)->call("Quit");
+            } catch (const AutomationError&) {
+            }
         }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (fs::exists(officeSocket()) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 
     void SetUp() override {
@@ -504,6 +599,42 @@ TEST_F(CalcEndToEnd, AWorkbookOpenElsewhereIsRefusedUntilItsOfficeIsGone) {
     launchQuietly();
     Book b(dir_ / "ATARI.ods");
     EXPECT_EQ(b.status(), "OK 3 件 (1 ファイル)");
+}
+
+TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
+    writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
+    // Started under a umask of 000, the office still keeps its profile and pipes to the user.
+    quitOffice();
+    const mode_t umask_was = ::umask(0);
+    launch();
+    ::umask(umask_was);
+    ASSERT_TRUE(t_.display.messages().empty()) << t_.display.messages()[0].text;
+    EXPECT_EQ(modeOf(profile()) & 0777, 0700u);
+    EXPECT_EQ(modeOf(profile() / ".lock") & 077, 0u) << "the office's own files are open to all";
+    const fs::path name_file = profile() / "rl00-pipe";
+    EXPECT_EQ(modeOf(name_file) & 0777, 0600u);
+    const std::string first = fileText(name_file);
+    ASSERT_TRUE(std::regex_match(first, std::regex("rl00_[0-9a-f]{32}"))) << first;
+    const std::string socket = bridge::pipeSocketPath(first, ::getuid());
+    EXPECT_TRUE(S_ISSOCK(modeOf(socket))) << socket;
+    EXPECT_EQ(modeOf(socket) & 077, 0u) << std::oct << modeOf(socket);
+
+    if (::geteuid() != 0) GTEST_SKIP() << "making a socket of another user takes root";
+    // Another user takes the name the office had while it is not running: it is never
+    // connected to, and the next office gets a name of its own.
+    quitOffice();
+    const std::string squatted = bridge::randomPipeName();
+    std::ofstream(name_file) << squatted << "\n";
+    const ListeningSocket trap(bridge::pipeSocketPath(squatted, ::getuid()));
+    ASSERT_TRUE(trap.ok());
+    ASSERT_EQ(::chown(bridge::pipeSocketPath(squatted, ::getuid()).c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(bridge::pipeSocketPath(squatted, ::getuid()).c_str(), 0777), 0);
+
+    launchQuietly();
+    EXPECT_FALSE(trap.wasConnected());
+    const std::string next = fileText(name_file);
+    EXPECT_NE(next, squatted);
+    EXPECT_NE(next, first);
 }
 
 }  // namespace
