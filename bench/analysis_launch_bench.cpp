@@ -16,6 +16,7 @@
 #include "analysis/analysis_texts.h"
 #include "analysis/bridge_client.h"
 #include "engine/machine.h"
+#include "engine/rich_sel.h"
 #include "headless/headless_display.h"
 #include "shell/run_log.h"
 
@@ -39,8 +40,8 @@ class QuietWaitWindow : public WaitWindow {
     Machine& m_;
 };
 
-// Every record is different (its time stamp alone tells it apart), so none of them is taken
-// for a copy of another.
+// Records as the machine writes them, with its reach codes; every record is different (its
+// time stamp alone tells it apart), so none of them is taken for a copy of another.
 void writeRecords(const fs::path& file, int count) {
     std::ofstream out(file, std::ios::binary);
     for (int i = 0; i < count; ++i) {
@@ -50,7 +51,7 @@ void writeRecords(const fs::path& file, int count) {
         const int kind = 1 + i % 10;
         g.G_lRichAtari[kind] = 1;
         g.G_lRichOshi[1 + (i + 3) % 10] = 2;
-        g.G_sRichCode = "0" + std::to_string(kind) + ":Nm ";
+        g.G_sRichCode = std::string(richCode(static_cast<Int16>(kind)));
         g.G_bKakuhen = toFlag(i % 2 == 0);
         g.G_bKakuhenPrev = toFlag(i % 3 == 0);
         g.G_sZugaraHit = g.G_sZugaraKari = std::to_string(1 + i % 14);
