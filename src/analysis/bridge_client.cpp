@@ -30,9 +30,11 @@ AutomationFailure failureOf(const std::string& reason) {
     if (reason == wire::kNoServer) return AutomationFailure::NoServer;
     if (reason == wire::kNoDocument) return AutomationFailure::NoDocument;
     if (reason == wire::kDocumentFailed) return AutomationFailure::DocumentFailed;
+    if (reason == wire::kDocumentLocked) return AutomationFailure::DocumentLocked;
     if (reason == wire::kNoSheet) return AutomationFailure::NoSheet;
     if (reason == wire::kNoMacro) return AutomationFailure::NoMacro;
     if (reason == wire::kMacroFailed) return AutomationFailure::MacroFailed;
+    if (reason == wire::kNothingToAnalyse) return AutomationFailure::NothingToDo;
     if (reason == wire::kServerGone) return AutomationFailure::ServerGone;
     return AutomationFailure::Other;
 }
