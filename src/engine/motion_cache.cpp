@@ -18,15 +18,41 @@ bool isSymbol(Int16 s) {
     return s >= 1 && s <= kSymbols;
 }
 
-// The input of a presentation as a hashable key: its kind and stop symbol, then the values of
-// the slots it reads; a re-lottery adds the hit symbols and the overshoot flag.
-struct PresentationKey {
+// Outcomes are stored as seen from symbol 1 and turned to the symbols of each game when they
+// are applied: the reels and the reach runs treat every symbol of the strip alike.
+Int16 fromOne(Int16 s, Int16 origin) {
+    const int d = s - origin;
+    return static_cast<Int16>((d < 0 ? d + kSymbols : d) + 1);
+}
+
+// A stored outcome (its writes as seen from symbol 1, and the same resolved for the machine at
+// each of the 14 turns), or the mark that an input's outcome failed its check.
+struct Stored {
+    std::optional<MotionEffect> effect;
+    std::array<std::optional<CompiledEffect>, kSymbols> compiled{};
+    const Machine* compiled_for = nullptr;
+
+    // The outcome turned by `shift` places for machine m, resolved once.
+    const CompiledEffect& at(Machine& m, const SlotTable& t, int shift) {
+        if (compiled_for != &m) {
+            compiled = {};
+            compiled_for = &m;
+        }
+        auto& c = compiled[static_cast<std::size_t>(shift)];
+        if (!c) c = effect->rotated(shift).compile(t);
+        return *c;
+    }
+};
+
+// The input of a presentation as seen from its reach symbol: kind, stop symbol and the values
+// of the slots it reads; a re-lottery adds the hit symbols and the overshoot flag.
+struct InputKey {
     std::array<Int16, 20> v{};
-    bool operator==(const PresentationKey&) const = default;
+    bool operator==(const InputKey&) const = default;
 };
 
 struct KeyHash {
-    std::size_t operator()(const PresentationKey& k) const {
+    std::size_t operator()(const InputKey& k) const {
         std::uint64_t h = 1469598103934665603ULL;
         for (const Int16 x : k.v) {
             h ^= static_cast<std::uint16_t>(x);
@@ -36,16 +62,11 @@ struct KeyHash {
     }
 };
 
-// The slots a presentation reads besides its kind and stop symbol.
+// The slots a presentation reads besides its kind and stop symbol, in the order of InputKey.
 constexpr std::array<int, 14> kPresentationSlots = {
     slot::kNow,      slot::kNow + 1,  slot::kNow + 2,  slot::kOshiDir, slot::kModori,
     slot::kStep,     slot::kStep + 1, slot::kStep + 2, slot::kPass,    slot::kPass + 1,
     slot::kPass + 2, slot::kMove,     slot::kMove + 1, slot::kMove + 2};
-
-// A stored outcome, or the mark that an input's outcome failed its check.
-struct Stored {
-    std::optional<MotionEffect> effect;
-};
 
 }  // namespace
 
@@ -65,59 +86,67 @@ struct MotionCache::Impl {
     // The centre stop of a game without reach was accounted with the spin.
     bool centre_accounted = false;
 
-    // Per reel and (old, start, first) symbols; the centre also by whether it stops.
-    static constexpr std::size_t kSpinEntries = 3 * kSymbols * kSymbols * kSymbols * 2;
+    // Per reel, seen from its start symbol: the symbol it stood on and the one it stops on
+    // first; the centre also by whether it stops in the spin.
+    static constexpr std::size_t kSpinEntries = 3 * kSymbols * kSymbols * 2;
     std::vector<std::optional<Stored>> spin = std::vector<std::optional<Stored>>(kSpinEntries);
     std::array<std::optional<Display::MotionTime>, 2> spin_time;
 
-    std::unordered_map<PresentationKey, Stored, KeyHash> presentations;
-    std::unordered_map<PresentationKey, Stored, KeyHash> re_lotteries;
+    std::unordered_map<InputKey, Stored, KeyHash> presentations;
+    std::unordered_map<InputKey, Stored, KeyHash> re_lotteries;
     struct LastPresentation {
         Presentation play = nullptr;
-        PresentationKey key;
-        Int16 stop = 0;
+        InputKey key;  // as seen from the reach symbol
+        Int16 origin;  // the reach symbol
     };
     std::optional<LastPresentation> last;
 
-    static std::size_t spinIndex(int r, Int16 old_s, Int16 start_s, Int16 first, bool stops) {
+    static std::size_t spinIndex(int r, Int16 old_s, Int16 first, bool stops) {
         std::size_t i = static_cast<std::size_t>(r - 1);
         i = i * kSymbols + static_cast<std::size_t>(old_s - 1);
-        i = i * kSymbols + static_cast<std::size_t>(start_s - 1);
         i = i * kSymbols + static_cast<std::size_t>(first - 1);
         return i * 2 + (r == 2 && stops ? 1 : 0);
+    }
+    std::optional<Stored>& spinEntry(int r, const Machine& m, bool stops) {
+        return spin[spinIndex(r, fromOne(old[r], start[r]), fromOne(m.G_iNowZug[r], start[r]),
+                              stops)];
     }
 
     void recordSpin(Machine& m, bool stops);
     bool playSpinFromStore(Machine& m, bool stops);
-    static PresentationKey presentationKey(const Machine& m, Int16 kind, Int16 stop);
-    static MotionInput presentationInput(const PresentationKey& k);
+    static MotionInput presentationInput(const InputKey& k);
 };
 
 void MotionCache::Impl::recordSpin(Machine& m, bool stops) {
+    // Each reel is played from symbol 1, with its own symbols turned to match.
+    ReelArray16 s{};
+    ReelArray16 o{};
     MotionInput input;
-    for (int r = 1; r <= 3; ++r) {
-        input.emplace_back(slot::kNow + r - 1, m.G_iNowZug[r]);
-        input.emplace_back(slot::kStart + r - 1, m.G_iStartZug[r]);
+    for (Int16 r = 1; r <= 3; ++r) {
+        s[r] = 1;
+        o[r] = fromOne(old[r], start[r]);
+        input.emplace_back(slot::kNow + r - 1, fromOne(m.G_iNowZug[r], start[r]));
+        input.emplace_back(slot::kStart + r - 1, 1);
     }
-    const ReelArray16 s = start;
-    const ReelArray16 o = old;
-    std::optional<MotionEffect> e = recordMotion(m, input, [](Machine&) {}, [&](Machine& x) {
-        REEL_RUN(x, s, o);
-        rl00::spinToRightStop(x);
-        if (stops) rl00::centreStop(x);
-    });
+    std::optional<MotionEffect> e = recordMotion(
+        m, input, [](Machine&) {},
+        [&](Machine& x) {
+            REEL_RUN(x, s, o);
+            rl00::spinToRightStop(x);
+            if (stops) rl00::centreStop(x);
+        });
     ++counts.recorded;
     // The reels move each on their own, for the same time whatever their symbols: what reel r
     // does depends on its own symbols only, so one played spin serves every game that shares
     // one reel's symbols with it. A spin that shows otherwise is refused.
     auto& time = spin_time[stops ? 1 : 0];
-    bool sound = e && e->ofReel(0).empty() && (!time || *time == e->time);
+    bool sound = e && e->ofReel(0).empty() && e->rotatable() && (!time || *time == e->time);
     for (int r = 1; r <= 3 && sound; ++r) {
-        const auto& known = spin[spinIndex(r, o[r], s[r], m.G_iNowZug[r], stops)];
+        const auto& known = spinEntry(r, m, stops);
         if (known && known->effect && !(*known->effect == e->ofReel(r))) sound = false;
     }
     for (int r = 1; r <= 3; ++r) {
-        auto& entry = spin[spinIndex(r, o[r], s[r], m.G_iNowZug[r], stops)];
+        auto& entry = spinEntry(r, m, stops);
         if (!sound) {
             entry = Stored{};
         } else if (!entry) {
@@ -132,36 +161,24 @@ void MotionCache::Impl::recordSpin(Machine& m, bool stops) {
 }
 
 bool MotionCache::Impl::playSpinFromStore(Machine& m, bool stops) {
+    std::array<std::optional<Stored>*, 3> entries{};
     for (int r = 1; r <= 3; ++r) {
         if (!isSymbol(old[r]) || !isSymbol(start[r]) || !isSymbol(m.G_iNowZug[r])) return false;
+        entries[static_cast<std::size_t>(r - 1)] = &spinEntry(r, m, stops);
     }
-    const auto entry = [&](int r) -> const std::optional<Stored>& {
-        return spin[spinIndex(r, old[r], start[r], m.G_iNowZug[r], stops)];
-    };
-    if (!entry(1) || !entry(2) || !entry(3)) recordSpin(m, stops);
-    std::array<const MotionEffect*, 3> parts{};
-    for (int r = 1; r <= 3; ++r) {
-        if (!entry(r) || !entry(r)->effect) return false;
-        parts[static_cast<std::size_t>(r - 1)] = &*entry(r)->effect;
+    if (!*entries[0] || !*entries[1] || !*entries[2]) recordSpin(m, stops);
+    for (const auto* entry : entries) {
+        if (!*entry || !(*entry)->effect) return false;
     }
     const auto& time = spin_time[stops ? 1 : 0];
     if (!time || !m.display.skipMotion(*time)) return false;
     const SlotTable& t = slotsOf(m);
-    for (const MotionEffect* part : parts)
-        part->apply(t);
+    for (int r = 1; r <= 3; ++r)
+        (*entries[static_cast<std::size_t>(r - 1)])->at(m, t, start[r] - 1).apply(m);
     return true;
 }
 
-PresentationKey MotionCache::Impl::presentationKey(const Machine& m, Int16 kind, Int16 stop) {
-    PresentationKey k;
-    k.v = {kind,         stop,         m.G_iNowZug[1], m.G_iNowZug[2], m.G_iNowZug[3],
-           m.G_iOshiDir, m.G_bModori,  m.G_iStep[1],   m.G_iStep[2],   m.G_iStep[3],
-           m.G_bPass[1], m.G_bPass[2], m.G_bPass[3],   m.G_bMove[1],   m.G_bMove[2],
-           m.G_bMove[3], 0,            0,              0,              0};
-    return k;
-}
-
-MotionInput MotionCache::Impl::presentationInput(const PresentationKey& k) {
+MotionInput MotionCache::Impl::presentationInput(const InputKey& k) {
     MotionInput input;
     for (std::size_t i = 0; i < kPresentationSlots.size(); ++i)
         input.emplace_back(kPresentationSlots[i], k.v[i + 2]);
@@ -209,25 +226,53 @@ void MotionCache::centreStop(Machine& m) {
 
 void MotionCache::presentation(Machine& m, Presentation play, Int16 kind, Int16& S, Int16& R) {
     Impl& d = *impl_;
-    const PresentationKey key = Impl::presentationKey(m, kind, S);
-    d.last = Impl::LastPresentation{play, key, S};
-    auto it = d.presentations.find(key);
-    if (it == d.presentations.end() && &R == &m.G_iNowZug[1]) {
-        const Int16 stop = S;
-        std::optional<MotionEffect> e =
-            recordMotion(m, Impl::presentationInput(key), [](Machine&) {}, [&](Machine& x) {
-                Int16 s = stop;
-                play(x, s, x.G_iNowZug[1]);
-            });
-        ++d.counts.recorded;
-        if (!e) ++d.counts.refused;
-        it = d.presentations.emplace(key, Stored{std::move(e)}).first;
-    }
-    if (it != d.presentations.end() && it->second.effect &&
-        m.display.skipMotion(it->second.effect->time)) {
-        it->second.effect->apply(d.slotsOf(m));
-        ++d.counts.accounted;
-        return;
+    d.last.reset();
+    const Int16 origin = m.G_iNowZug[1];
+    const bool symbols = isSymbol(S) && isSymbol(origin) && isSymbol(m.G_iNowZug[2]) &&
+                         isSymbol(m.G_iNowZug[3]) && &R == &m.G_iNowZug[1];
+    if (symbols) {
+        InputKey key;
+        key.v = {kind,
+                 fromOne(S, origin),
+                 1,
+                 fromOne(m.G_iNowZug[2], origin),
+                 fromOne(m.G_iNowZug[3], origin),
+                 m.G_iOshiDir,
+                 m.G_bModori,
+                 m.G_iStep[1],
+                 m.G_iStep[2],
+                 m.G_iStep[3],
+                 m.G_bPass[1],
+                 m.G_bPass[2],
+                 m.G_bPass[3],
+                 m.G_bMove[1],
+                 m.G_bMove[2],
+                 m.G_bMove[3],
+                 0,
+                 0,
+                 0,
+                 0};
+        d.last = Impl::LastPresentation{play, key, origin};
+        auto it = d.presentations.find(key);
+        if (it == d.presentations.end()) {
+            const Int16 stop = key.v[1];
+            std::optional<MotionEffect> e = recordMotion(
+                m, Impl::presentationInput(key), [](Machine&) {},
+                [&](Machine& x) {
+                    Int16 s = stop;
+                    play(x, s, x.G_iNowZug[1]);
+                });
+            ++d.counts.recorded;
+            if (e && !e->rotatable()) e.reset();
+            if (!e) ++d.counts.refused;
+            it = d.presentations.emplace(key, Stored{std::move(e)}).first;
+        }
+        Stored& stored = it->second;
+        if (stored.effect && m.display.skipMotion(stored.effect->time)) {
+            stored.at(m, d.slotsOf(m), origin - 1).apply(m);
+            ++d.counts.accounted;
+            return;
+        }
     }
     ++d.counts.stepped;
     play(m, S, R);
@@ -235,41 +280,44 @@ void MotionCache::presentation(Machine& m, Presentation play, Int16 kind, Int16&
 
 void MotionCache::reLotterySteps(Machine& m) {
     Impl& d = *impl_;
-    if (!d.last) {
-        ++d.counts.stepped;
-        rl00::reLotterySteps(m);
-        return;
-    }
-    // The steps start where the presentation left the reels: its input, and what the re-lottery
-    // adds to it (the hit symbol, the overshoot), say everything they read.
-    const Impl::LastPresentation last = *d.last;
-    PresentationKey key = last.key;
-    key.v[16] = m.G_iStopZug[1];
-    key.v[17] = m.G_iStopZug[2];
-    key.v[18] = m.G_iStopZug[3];
-    key.v[19] = m.G_bSaiChusenUp;
-    auto it = d.re_lotteries.find(key);
-    if (it == d.re_lotteries.end()) {
-        const ReelArray16 hit = m.G_iStopZug;
-        const Flag overshoot = m.G_bSaiChusenUp;
-        std::optional<MotionEffect> e = recordMotion(
-            m, Impl::presentationInput(last.key),
-            [&](Machine& x) {
-                Int16 s = last.stop;
-                last.play(x, s, x.G_iNowZug[1]);
-                spinStart(x);
-                x.G_iStopZug = hit;
-                x.G_bSaiChusenUp = overshoot;
-            },
-            [](Machine& x) { rl00::reLotterySteps(x); });
-        ++d.counts.recorded;
-        if (!e) ++d.counts.refused;
-        it = d.re_lotteries.emplace(key, Stored{std::move(e)}).first;
-    }
-    if (it->second.effect && m.display.skipMotion(it->second.effect->time)) {
-        it->second.effect->apply(d.slotsOf(m));
-        ++d.counts.accounted;
-        return;
+    const bool symbols = d.last && isSymbol(m.G_iStopZug[1]) && isSymbol(m.G_iStopZug[2]) &&
+                         isSymbol(m.G_iStopZug[3]);
+    if (symbols) {
+        // The steps start where the presentation left the reels: its input, and what the
+        // re-lottery adds to it (the hit symbols, the overshoot), say everything they read.
+        const Impl::LastPresentation last = *d.last;
+        InputKey key = last.key;
+        key.v[16] = fromOne(m.G_iStopZug[1], last.origin);
+        key.v[17] = fromOne(m.G_iStopZug[2], last.origin);
+        key.v[18] = fromOne(m.G_iStopZug[3], last.origin);
+        key.v[19] = m.G_bSaiChusenUp;
+        auto it = d.re_lotteries.find(key);
+        if (it == d.re_lotteries.end()) {
+            ReelArray16 hit{};
+            for (Int16 r = 1; r <= 3; ++r)
+                hit[r] = key.v[static_cast<std::size_t>(15 + r)];
+            const Flag overshoot = m.G_bSaiChusenUp;
+            std::optional<MotionEffect> e = recordMotion(
+                m, Impl::presentationInput(last.key),
+                [&](Machine& x) {
+                    Int16 s = last.key.v[1];
+                    last.play(x, s, x.G_iNowZug[1]);
+                    spinStart(x);
+                    x.G_iStopZug = hit;
+                    x.G_bSaiChusenUp = overshoot;
+                },
+                [](Machine& x) { rl00::reLotterySteps(x); });
+            ++d.counts.recorded;
+            if (e && !e->rotatable()) e.reset();
+            if (!e) ++d.counts.refused;
+            it = d.re_lotteries.emplace(key, Stored{std::move(e)}).first;
+        }
+        Stored& stored = it->second;
+        if (stored.effect && m.display.skipMotion(stored.effect->time)) {
+            stored.at(m, d.slotsOf(m), last.origin - 1).apply(m);
+            ++d.counts.accounted;
+            return;
+        }
     }
     ++d.counts.stepped;
     rl00::reLotterySteps(m);

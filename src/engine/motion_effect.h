@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "machine/scene.h"
+#include "machine/symbols.h"
 #include "platform/display.h"
 #include "platform/vb_types.h"
 
@@ -22,9 +23,9 @@ namespace rl00 {
 struct Machine;
 
 namespace slot {
-inline constexpr int kRows = 0;                              // G_lZugTop[1..3][1..14]
-inline constexpr int kPictures = kRows + 3 * kSymbols;       // 7 fields per picture
-inline constexpr int kPictureFields = 7;                     // left top width height image
+inline constexpr int kRows = 0;                         // G_lZugTop[1..3][1..14]
+inline constexpr int kPictures = kRows + 3 * kSymbols;  // 7 fields per picture
+inline constexpr int kPictureFields = 7;                // left top width height image
 inline constexpr int kStep = kPictures + kPictureCount * kPictureFields;  //  visible stretch
 inline constexpr int kPass = kStep + 3;
 inline constexpr int kMove = kPass + 3;
@@ -64,8 +65,31 @@ class SlotTable {
     std::array<Kind, slot::kCount> kind_{};
 };
 
-// The writes of one motion, grouped by the width of their items so that applying them is a
-// few tight loops.
+// Symbol s (1..14) moved `shift` places on along the strip.
+Int16 rotateSymbol(Int16 s, int shift);
+
+// A motion's writes resolved against one machine: runs of adjacent 32-bit items are copied in
+// one go, so that applying the spin of a reel is a handful of copies.
+class CompiledEffect {
+  public:
+    void apply(Machine& m) const;
+
+  private:
+    friend struct MotionEffect;
+    struct Run {
+        Int32* dst;
+        std::uint32_t first;  // index into values
+        std::uint32_t count;
+    };
+    std::vector<Int32> values;
+    std::vector<Run> runs;
+    std::vector<std::pair<Int16*, Int16>> i16;
+    std::vector<std::pair<bool*, bool>> flags;
+    std::optional<std::string> message;
+    std::vector<Scene::ZMove> z_moves;
+};
+
+// The writes of one motion, grouped by the width of their items.
 struct MotionEffect {
     struct Write {
         std::uint16_t slot;
@@ -77,9 +101,16 @@ struct MotionEffect {
     std::vector<Scene::ZMove> z_moves;
     Display::MotionTime time;
 
-    void apply(const SlotTable& t) const;
     // The part of the writes that belongs to reel r (1..3), or to no reel (0).
     MotionEffect ofReel(int r) const;
+    // The same motion played `shift` places further on along every strip: the reel rows and
+    // pictures of each symbol, and the symbols written, move by `shift`. The reels and the
+    // reach runs treat every symbol alike, so this is what the motion does from there.
+    MotionEffect rotated(int shift) const;
+    // True when the effect writes nothing that rotation could not follow (the image of a reel
+    // picture is its symbol's own and no motion changes it).
+    bool rotatable() const;
+    CompiledEffect compile(const SlotTable& t) const;
     bool empty() const { return i32.empty() && i16.empty() && flags.empty() && !message; }
     bool operator==(const MotionEffect&) const = default;
 };

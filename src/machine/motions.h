@@ -24,8 +24,7 @@ class Motions {
     // The centre stop of a game without reach.
     virtual void centreStop(Machine& m) = 0;
     // The presentation of reach kind `kind`.
-    virtual void presentation(Machine& m, Presentation play, Int16 kind, Int16& S,
-                              Int16& R) = 0;
+    virtual void presentation(Machine& m, Presentation play, Int16 kind, Int16& S, Int16& R) = 0;
     // The re-lottery's steps, after its draw: from the provisional symbol to the hit symbol.
     virtual void reLotterySteps(Machine& m) = 0;
 };

@@ -68,9 +68,9 @@ class Display {
     virtual LocalDateTime now() = 0;
     // The time a motion takes, counted as the frames and pauses it would have shown.
     struct MotionTime {
-        std::uint64_t frames = 0;    // animation frames
-        std::int64_t pause_ms = 0;   // milliseconds of pauses
-        std::uint64_t passes = 0;    // passes of event processing (frames, pauses and others)
+        std::uint64_t frames = 0;   // animation frames
+        std::int64_t pause_ms = 0;  // milliseconds of pauses
+        std::uint64_t passes = 0;   // passes of event processing (frames, pauses and others)
         bool operator==(const MotionTime&) const = default;
     };
     // Lets a motion's time pass without showing its frames, for runs that draw nothing. False
