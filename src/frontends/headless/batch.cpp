@@ -65,6 +65,7 @@ struct Shared {
     std::condition_variable changed;
     std::uint64_t machines_done = 0;
     RunStats total;
+    MotionCache::Counts motions;
     std::vector<MachineSummary> summaries;
     std::string reports;  // not yet printed
 };
@@ -128,8 +129,15 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     const MachineRange range = shardMachines(o.shard, o.machines);
-    MachineSetup setup{seed,           o.games,    o.program_dir,  o.argument,
-                       runSettings(o), o.frame_ms, o.end_after_ms, o.machines > 1};
+    const MachineSetup setup{.seed = seed,
+                             .games = o.games,
+                             .program_dir = o.program_dir,
+                             .argument = o.argument,
+                             .settings = runSettings(o),
+                             .frame_ms = o.frame_ms,
+                             .end_after_ms = o.end_after_ms,
+                             .machine_in_trace = o.machines > 1,
+                             .every_frame = o.every_frame};
     OrderedOutput output(range, trace.isOpen() ? &trace : nullptr, runLogFile(setup.settings),
                          standardLogWarnings());
     Shared shared;
@@ -148,6 +156,10 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                     playMachine(setup, k, sinks.trace, sinks.log_name_suffix, games_done);
                 const std::lock_guard<std::mutex> lock(shared.mutex);
                 shared.total.merge(r.stats.counts());
+                shared.motions.recorded += r.motions.recorded;
+                shared.motions.accounted += r.motions.accounted;
+                shared.motions.stepped += r.motions.stepped;
+                shared.motions.refused += r.motions.refused;
                 shared.summaries[k - range.first] = r.stats.summary();
                 report = r.report;
             } catch (const std::exception& e) {
@@ -224,6 +236,12 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
             << (wall_s > 0 ? double(d.counts.games()) / wall_s : 0.0) << " games/s";
         if (thread_count > 1) out << " on " << thread_count << " threads";
         out << "\n";
+        if (!o.every_frame) {
+            const MotionCache::Counts& c = shared.motions;
+            out << "motions: " << c.accounted << " in closed form, " << c.stepped
+                << " frame by frame, " << c.recorded << " outcomes stored, " << c.refused
+                << " refused\n";
+        }
     }
     return exit_code;
 }

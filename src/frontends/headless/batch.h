@@ -25,8 +25,9 @@ struct BatchOptions {
     double frame_ms = kDefaultFrameMs;
     std::optional<std::uint64_t> end_after_ms;  // the end button, at this virtual time
     bool quiet = false;
-    bool progress = false;  // a progress line on the error stream
-    std::string argument;   // the program's own argument: "1", "7", "8"
+    bool every_frame = false;  // step every frame instead of the motion cache
+    bool progress = false;     // a progress line on the error stream
+    std::string argument;      // the program's own argument: "1", "7", "8"
 };
 
 // Why a configuration file named on the command line cannot be read as one, or nothing when it

@@ -27,7 +27,7 @@ void HeadlessDisplay::runDue(std::vector<Scripted>& list, std::uint64_t count) {
 void HeadlessDisplay::runPass() {
     ++passes_;
     if (!at_pass_.empty()) runDue(at_pass_, passes_);
-    if (elapsed_ms_ >= next_time_) runTimed();
+    if (elapsedMs() >= next_time_) runTimed();
     for (auto& action : every_pass_)
         action();
 }
@@ -38,7 +38,6 @@ void HeadlessDisplay::processEvents() {
 
 void HeadlessDisplay::endFrame() {
     ++frames_;
-    elapsed_ms_ += frame_ms_;
     if (on_frame_) on_frame_();
     if (!at_frame_.empty()) runDue(at_frame_, frames_);
     runPass();
@@ -48,7 +47,7 @@ void HeadlessDisplay::runTimed() {
     std::vector<Action> due;
     next_time_ = kNever;
     for (auto it = at_time_.begin(); it != at_time_.end();) {
-        if (it->first <= elapsed_ms_) {
+        if (it->first <= elapsedMs()) {
             due.push_back(std::move(it->second));
             it = at_time_.erase(it);
         } else {
@@ -56,15 +55,13 @@ void HeadlessDisplay::runTimed() {
             ++it;
         }
     }
+    timed_ran_ = timed_ran_ || !due.empty();
     for (auto& action : due)
         action();
 }
 
 void HeadlessDisplay::sleepMs(Int32 ms) {
-    if (ms > 0) {
-        elapsed_ms_ += ms;
-        whole_ms_ += static_cast<std::uint64_t>(ms);
-    }
+    if (ms > 0) other_ms_ += ms;
     if (on_sleep_) on_sleep_(ms);
 }
 
@@ -88,10 +85,30 @@ Int32 HeadlessDisplay::messageBox(const std::string& text, const std::string& ti
 }
 
 LocalDateTime HeadlessDisplay::now() {
-    const std::time_t t = start_time_ + static_cast<std::time_t>(std::floor(elapsed_ms_ / 1000.0));
+    const std::time_t t = start_time_ + static_cast<std::time_t>(std::floor(elapsedMs() / 1000.0));
     std::tm tm{};
     localtime_r(&t, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+bool HeadlessDisplay::skipMotion(const MotionTime& time) {
+    // Anything that wants to see the motion's frames, pauses or passes makes it play them.
+    if (!at_pass_.empty() || !every_pass_.empty() || on_frame_ || on_sleep_ || on_repaint_)
+        return false;
+    // An action due before the motion has passed is run in one of its passes. Once one has run
+    // (an end request), the motion's own frames would react to what it did, and the motion
+    // cache does not look: every later motion is played.
+    if (timed_ran_) return false;
+    if (next_time_ <= elapsedMs() + double(time.frames) * frame_ms_ + double(time.pause_ms))
+        return false;
+    const std::uint64_t last = frames_ + time.frames;
+    for (const Scripted& s : at_frame_) {
+        if (s.at <= last) return false;
+    }
+    frames_ = last;
+    other_ms_ += double(time.pause_ms);
+    passes_ += time.passes;
+    return true;
 }
 
 void HeadlessDisplay::quit(int exit_code) {

@@ -37,21 +37,20 @@ class HeadlessDisplay : public Display {
     void beep() override {}
     Int32 messageBox(const std::string& text, const std::string& title, Int32 style) override;
     LocalDateTime now() override;
+    bool skipMotion(const MotionTime& time) override;
     // Animation frames ended so far.
     std::uint64_t frames() const { return frames_; }
 
     // --- virtual clock ---
     void setFramePeriodMs(double ms) { frame_ms_ = ms; }
     double framePeriodMs() const { return frame_ms_; }
-    double elapsedMs() const { return elapsed_ms_; }
-    void advanceMs(double ms) { elapsed_ms_ += ms; }
-    // Whole milliseconds that passed besides the frames (sleeps and advanceWholeMs), counted
-    // exactly, so that a run's virtual time can be summed over machines without rounding.
-    std::uint64_t wholeMs() const { return whole_ms_; }
-    void advanceWholeMs(std::uint64_t ms) {
-        whole_ms_ += ms;
-        elapsed_ms_ += static_cast<double>(ms);
-    }
+    // Frames are counted and multiplied out rather than added up one by one, so a motion whose
+    // frames are skipped takes exactly the time its frames would have taken.
+    double elapsedMs() const { return double(frames_) * frame_ms_ + other_ms_; }
+    void advanceMs(double ms) { other_ms_ += ms; }
+    // The milliseconds besides the frames. Every pause and timer tick is whole, so in a run this
+    // is a whole number, exact, and a run's time adds up over machines without rounding.
+    std::uint64_t wholeMs() const { return static_cast<std::uint64_t>(other_ms_); }
 
     // --- scripted events (run inside event processing) ---
     // Runs `action` in the pass of event processing numbered `pass` (1-based, counting every
@@ -94,8 +93,7 @@ class HeadlessDisplay : public Display {
     static constexpr double kNever = std::numeric_limits<double>::infinity();
 
     double frame_ms_ = kDefaultFrameMs;
-    double elapsed_ms_ = 0.0;
-    std::uint64_t whole_ms_ = 0;
+    double other_ms_ = 0.0;  // pauses and time between games
     std::time_t start_time_;
     std::uint64_t frames_ = 0;
     std::uint64_t passes_ = 0;
@@ -103,6 +101,7 @@ class HeadlessDisplay : public Display {
     std::vector<Scripted> at_frame_;
     std::vector<std::pair<double, Action>> at_time_;
     double next_time_ = kNever;
+    bool timed_ran_ = false;
     std::vector<Action> every_pass_;
     std::function<void(Repaint)> on_repaint_;
     Action on_frame_;

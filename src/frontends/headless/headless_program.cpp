@@ -99,6 +99,10 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
                         "press the end button at virtual time T ms of each machine", o.end_after_ms,
                         1, kMaxCount),
             switchOption("--quiet", "no table on standard output", o.quiet),
+            switchOption("--every-frame",
+                         "play every animation frame instead of accounting the reel and reach "
+                         "motions in closed form (same games, much slower)",
+                         o.every_frame),
         });
     line.footer =
         "rl00-headless merge FILE... [--stats OUT] puts the statistics of shards together\n"

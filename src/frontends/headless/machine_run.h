@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/motion_cache.h"
 #include "frontends/headless/run_stats.h"
 #include "machine/settings.h"
 
@@ -25,6 +26,7 @@ struct MachineSetup {
     double frame_ms = 0.0;
     std::optional<std::uint64_t> end_after_ms;
     bool machine_in_trace = false;  // name the machine on every trace line
+    bool every_frame = false;       // step every frame instead of the motion cache
 };
 
 // Machine 0 plays with the run's seed itself, so a run of one machine is the runner's run as it
@@ -34,6 +36,7 @@ std::uint64_t machineSeed(std::uint64_t run_seed, std::uint64_t machine);
 struct MachineResult {
     explicit MachineResult(std::uint64_t machine) : stats(machine) {}
     MachineStats stats;
+    MotionCache::Counts motions;
     int exit_code = 0;
     // The messages the machine showed and how it ended, for the error stream; empty after an
     // ordinary end.

@@ -72,8 +72,8 @@ class WholeFile {
     bool fail(int error_number);
 
     int fd_ = -1;
-    std::string shown_;   // the file as it was named
-    std::string target_;  // the file a link names
+    std::string shown_;      // the file as it was named
+    std::string target_;     // the file a link names
     std::string temporary_;  // empty when written in place
     std::string error_;
 };

@@ -89,5 +89,34 @@ TEST(EndAfterMs, AnyMomentEndsTheRunQuietlyWithOneRecordPerCompletedHit) {
     EXPECT_GT(after_all, 0u);
 }
 
+TEST(EndAfterMs, MotionsInClosedFormSeeThePressWhereEveryFrameWould) {
+    TempDir dir("rl00_end_after_fast");
+    for (int i = 0; i < 60; ++i) {
+        const std::string t = std::to_string(1 + 487 * i);
+        std::string seen[2];
+        for (const bool every_frame : {false, true}) {
+            std::vector<std::string> args = {"--games",
+                                             "3",
+                                             "--seed",
+                                             "101",
+                                             "--quiet",
+                                             "--ini",
+                                             "/dev/null",
+                                             "--end-after-ms",
+                                             t,
+                                             "--stats",
+                                             dir / "stats.json",
+                                             "--trace",
+                                             dir / "trace.jsonl",
+                                             "7"};
+            if (every_frame) args.push_back("--every-frame");
+            const test::Outcome r = test::runRunner(dir, args);
+            ASSERT_EQ(r.exit_code, 0) << r.err;
+            seen[every_frame] = slurp(dir / "trace.jsonl") + slurp(dir / "stats.json");
+        }
+        EXPECT_EQ(seen[0], seen[1]) << "--end-after-ms " << t;
+    }
+}
+
 }  // namespace
 }  // namespace rl00
