@@ -39,8 +39,8 @@ Option shardOption(Shard& to) {
     o.value_name = "K/S";
     o.takes = "K/S, shard K of S with 0 <= K < S";
     o.help =
-        "play only shard K of S (0 <= K < S): machines K*M/S up to (K+1)*M/S,\n"
-        "for rl00-headless merge to put together (default 0/1, all)";
+        "play only shard K of S (0 <= K < S): machines floor(K*M/S) to\n"
+        "floor((K+1)*M/S) - 1, for rl00-headless merge (default 0/1: all)";
     o.store = [&to](std::string_view text) {
         const auto shard = parseShard(text);
         if (shard) to = *shard;
