@@ -199,11 +199,11 @@ TEST_F(WindowFixture, MessageBoxTakesIconAndButtonsFromTheStyleAndAnswersInResul
     EXPECT_EQ(answer(display, "続けますか", 4 + 32, QStringLiteral("いいえ")).first, 7);
 
     auto [ok, ok_box] =
-        answer(display, "システムエラーが発生しました\r6 :Overflow", 16, QStringLiteral("OK"));
+        answer(display, "システムエラーが発生しました\r6 :オーバーフローしました。", 16, QStringLiteral("OK"));
     EXPECT_EQ(ok, 1);
     EXPECT_EQ(ok_box.icon, QMessageBox::Critical);
     EXPECT_EQ(ok_box.buttons, QStringList{QStringLiteral("OK")});
-    EXPECT_EQ(ok_box.text, QStringLiteral("システムエラーが発生しました\n6 :Overflow"));
+    EXPECT_EQ(ok_box.text, QStringLiteral("システムエラーが発生しました\n6 :オーバーフローしました。"));
 
     EXPECT_EQ(answer(display, "", 48, QStringLiteral("OK")).second.icon, QMessageBox::Warning);
     EXPECT_EQ(answer(display, "", 64, QStringLiteral("OK")).second.icon, QMessageBox::Information);
