@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "frontends/qt/fit_label.h"
 #include "frontends/qt/qt_colour.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/reel_view.h"
@@ -74,7 +75,7 @@ void MainWindow::build() {
                 w = reel_view_;
                 break;
             case ControlKind::Label: {
-                auto* label = new QLabel(fromUtf8(c.caption), this);
+                auto* label = new FitLabel(fromUtf8(c.caption), this);
                 label->setTextFormat(Qt::PlainText);
                 label->setAlignment(alignmentOf(c));
                 label->setAutoFillBackground(true);

@@ -1,6 +1,8 @@
 // The main window on Qt's offscreen platform: places, captions and colours of the controls, the
-// reel window drawn from the scene, and the modal message box. Run once per zoom (QT_SCALE_FACTOR,
-// RL00_ZOOM); the rendered window is saved as gui/window_zoom<N>.png in the build folder.
+// reel window drawn from the scene, captions that fit their labels, and the modal message box.
+// Run once per zoom (QT_SCALE_FACTOR, RL00_ZOOM); the rendered window is saved as
+// gui/window_zoom<N>.png and, with the longest reach name, gui/window_long_reach_zoom<N>.png in
+// the build folder.
 
 #include <gtest/gtest.h>
 
@@ -9,18 +11,24 @@
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <cmath>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "frontends/qt/fit_label.h"
 #include "frontends/qt/form_center.h"
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/reel_view.h"
 #include "frontends/qt/window_program.h"
 #include "machine/machine.h"
+#include "machine/texts.h"
 #include "session/window_layout.h"
 
 namespace rl00 {
@@ -137,6 +145,126 @@ TEST_F(WindowFixture, RendersCellsAndTheReelWindow) {
     EXPECT_EQ(at(after, 500 + 240, top + 290), QColor(255, 255, 255));
 }
 
+// How much of the green text colour each column of an image holds.
+std::vector<double> columnInk(const QImage& img) {
+    std::vector<double> ink(static_cast<std::size_t>(img.width()), 0.0);
+    for (int x = 0; x < img.width(); ++x) {
+        for (int y = 0; y < img.height(); ++y)
+            ink[static_cast<std::size_t>(x)] += img.pixelColor(x, y).greenF();
+    }
+    return ink;
+}
+
+double correlation(const std::vector<double>& a, const std::vector<double>& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    double ma = 0;
+    double mb = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        ma += a[i];
+        mb += b[i];
+    }
+    ma /= double(n);
+    mb /= double(n);
+    double ab = 0;
+    double aa = 0;
+    double bb = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        ab += (a[i] - ma) * (b[i] - mb);
+        aa += (a[i] - ma) * (a[i] - ma);
+        bb += (b[i] - mb) * (b[i] - mb);
+    }
+    return ab / std::sqrt(aa * bb);
+}
+
+// A label drawn as `like` draws, `width` wide.
+template <typename Label>
+void copyLook(Label& copy, const QLabel& like, int width) {
+    copy.setFont(like.font());
+    copy.setPalette(like.palette());
+    copy.setAutoFillBackground(true);
+    copy.setFrameStyle(like.frameStyle());
+    copy.setAlignment(like.alignment());
+    copy.resize(width, like.height());
+}
+
+// Every text the window can show in a label, at this zoom: the design captions, what the game
+// writes under the reels and above them, and counters up to the largest 32-bit value.
+TEST_F(WindowFixture, EveryCaptionFitsItsLabel) {
+    auto fits = [&](std::string_view name, int index, const char* caption) {
+        auto* label = static_cast<FitLabel*>(window->control(name, index));
+        label->setText(QString::fromUtf8(caption));
+        EXPECT_LE(label->drawnTextWidth(), label->textRect().width() + 1e-9)
+            << name << "(" << index << ") " << caption;
+        return label->textScale();
+    };
+    for (const ControlDesign& c : windowControls()) {
+        if (c.kind != ControlKind::Label || c.name == "Lbl_About") continue;
+        fits(c.name, c.index, std::string(c.caption).c_str());
+        if (c.border && c.name != "Lbl_Rich" && c.name != "Lbl_SyriMode") {
+            fits(c.name, c.index, "2147483647");
+            fits(c.name, c.index, "99999");
+        }
+    }
+    for (const char* t : {text::kNormal, text::kNormalReturn, text::kRightGhost, text::kRightSuper,
+                          text::kRightReturnRun, text::kRightReturn, text::kLeftGhost,
+                          text::kLeftSuper, text::kHand, text::kFlash, text::kFlashFrames})
+        fits("Lbl_Rich", 1, t);
+    // What fits keeps its look.
+    EXPECT_EQ(fits("Lbl_Rich", 1, text::kHit), 1.0);
+    EXPECT_EQ(fits("Lbl_Rich", 1, text::kMiss), 1.0);
+    EXPECT_EQ(fits("Lbl_SyriMode", -1, text::kJitanMode), 1.0);
+    EXPECT_EQ(fits("Lbl_SyriMode", -1, text::kKakuhenMode), 1.0);
+}
+
+// The fault this guards against: the end of a long reach name cut off by the label's edge.
+// The label's columns of ink must follow the whole text squeezed into the room, not its
+// beginning at full width.
+TEST_F(WindowFixture, LongCaptionsAreCondensedWholeInsteadOfCut) {
+    auto* label = static_cast<FitLabel*>(window->control("Lbl_Rich", 1));
+    for (const char* caption : {text::kRightSuper, text::kFlashFrames, text::kRightReturn}) {
+        m.scene.Lbl_Rich[1].caption = caption;
+        window->syncFromScene(0.0);
+        ASSERT_LT(label->textScale(), 1.0) << caption;
+        const QImage shown = label->grab().toImage();
+        const double dpr = shown.devicePixelRatio();
+
+        // The text at full width, in a label wide enough for it, then squeezed into the room
+        // of the real label or cut at its edge; in device pixels.
+        FitLabel wide(label->text());
+        copyLook(wide, *label, label->width() * 2);
+        ASSERT_EQ(wide.textScale(), 1.0);
+        QImage full = wide.grab().toImage();
+        full.setDevicePixelRatio(1.0);
+        const QRect room = label->textRect();
+        const int left = int(room.left() * dpr);
+        const int natural = int(std::ceil(label->drawnTextWidth() / label->textScale() * dpr));
+        QImage cut = full.copy(0, 0, shown.width(), shown.height());
+        QImage squeezed = cut;
+        {
+            QPainter p(&squeezed);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.fillRect(QRect(left, 0, shown.width() - left, shown.height()), Qt::black);
+            p.drawImage(QRect(left, 0, int(room.width() * dpr), shown.height()),
+                        full.copy(left, 0, natural, full.height()));
+        }
+        const auto squeezed_ink = columnInk(squeezed);
+        const auto cut_ink = columnInk(cut);
+
+        const auto shown_ink = columnInk(shown);
+        EXPECT_GT(correlation(shown_ink, squeezed_ink), 0.5) << caption;
+        EXPECT_LT(correlation(shown_ink, cut_ink), 0.3) << caption;
+        // The measure tells the two apart: a plain label, which cuts, follows the cut text.
+        QLabel plain(label->text());
+        copyLook(plain, *label, label->width());
+        const auto plain_ink = columnInk(plain.grab().toImage());
+        EXPECT_GT(correlation(plain_ink, cut_ink), 0.7) << caption;
+        EXPECT_LT(correlation(plain_ink, squeezed_ink), 0.3) << caption;
+    }
+    // The longest of them, for a look at the whole window.
+    window->grab().save(
+        QStringLiteral(RL00_BUILD_DIR "/gui/window_long_reach_zoom%1.png").arg(zoom()));
+}
+
 TEST_F(WindowFixture, FormCenterRecordsTheWorkingDirectoryAndCentresTheWindow) {
     m.G_sAppPath = "/elsewhere";
     FORM_CENTER(m, *window, QString());
@@ -198,12 +326,13 @@ TEST_F(WindowFixture, MessageBoxTakesIconAndButtonsFromTheStyleAndAnswersInResul
     EXPECT_TRUE(yes_box.buttons.contains(QStringLiteral("いいえ(&N)")));
     EXPECT_EQ(answer(display, "続けますか", 4 + 32, QStringLiteral("いいえ")).first, 7);
 
-    auto [ok, ok_box] =
-        answer(display, "システムエラーが発生しました\r6 :オーバーフローしました。", 16, QStringLiteral("OK"));
+    auto [ok, ok_box] = answer(display, "システムエラーが発生しました\r6 :オーバーフローしました。",
+                               16, QStringLiteral("OK"));
     EXPECT_EQ(ok, 1);
     EXPECT_EQ(ok_box.icon, QMessageBox::Critical);
     EXPECT_EQ(ok_box.buttons, QStringList{QStringLiteral("OK")});
-    EXPECT_EQ(ok_box.text, QStringLiteral("システムエラーが発生しました\n6 :オーバーフローしました。"));
+    EXPECT_EQ(ok_box.text,
+              QStringLiteral("システムエラーが発生しました\n6 :オーバーフローしました。"));
 
     EXPECT_EQ(answer(display, "", 48, QStringLiteral("OK")).second.icon, QMessageBox::Warning);
     EXPECT_EQ(answer(display, "", 64, QStringLiteral("OK")).second.icon, QMessageBox::Information);
