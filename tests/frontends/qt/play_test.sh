@@ -5,9 +5,16 @@
 #   xvfb          the same on a bare X server without a window manager
 #   end-mid-game  終了 pressed in the middle of the first game: exit 0, no record
 #   no-ini        no RL00.INI beside the program: it still plays, and writes no log
+#   menu-click    on an X server: the right-click menu closed with Escape and 終了 clicked while
+#                 the program holds its events (as in a presentation's pause): exit 0
 set -euo pipefail
 binary="$1"
 mode="$2"
+
+# The X modes drive the program with xdotool on an X server of their own.
+if [[ $mode == menu-click && ${3:-} != on-x ]]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$binary" "$mode" on-x
+fi
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -33,6 +40,33 @@ run() {
     set -e
 }
 
+# Starts the program at zoom 1 on this X server, in the background, and waits for its window.
+start_on_x() {
+    "$work/rl00" --zoom 1 "$@" >"$work/out.txt" 2>&1 &
+    pid=$!
+    wid=$(timeout 60 xdotool search --sync --onlyvisible --name 'CRフォグランタン' | head -1)
+    [[ -n $wid ]] || { echo "the window did not appear"; exit 1; }
+}
+
+# Waits up to $1 seconds for the program started by start_on_x to end; "running" if it did not.
+wait_end() {
+    local i
+    for ((i = 0; i < $1 * 10; ++i)); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"
+        wait "$pid" || true
+        status=running
+    else
+        set +e
+        wait "$pid"
+        status=$?
+        set -e
+    fi
+}
+
 log="$work/log/RL00LOG.TXT"
 case "$mode" in
     offscreen | xvfb)
@@ -55,6 +89,26 @@ case "$mode" in
         [[ $status -eq 0 ]] || { echo "exit code $status, expected 0"; exit 1; }
         [[ -z "$(ls -A "$work" | grep -v -e '^rl00$' -e '^config$' -e '^runtime$')" ]] ||
             { echo "files appeared without a configuration: $(ls "$work")"; exit 1; }
+        ;;
+    menu-click)
+        write_ini
+        start_on_x 7
+        sleep 2
+        xdotool mousemove --window "$wid" 200 120 click 3
+        for ((i = 0; i < 50; ++i)); do # until the menu is on the screen
+            (($(xdotool search --onlyvisible --pid "$pid" | wc -l) > 1)) && break
+            sleep 0.1
+        done
+        (($(xdotool search --onlyvisible --pid "$pid" | wc -l) > 1)) || { echo "no menu"; exit 1; }
+        # Stopped, the program handles no event, as during a presentation's pause of 600 ms;
+        # the X server still routes the pointer to the menu then.
+        kill -STOP "$pid"
+        xdotool key Escape
+        xdotool mousemove --window "$wid" 320 196 click 1 # 終了
+        sleep 0.2
+        kill -CONT "$pid"
+        wait_end 20
+        [[ $status == 0 ]] || { echo "after 終了: $status, expected exit code 0"; exit 1; }
         ;;
     *)
         echo "unknown mode $mode"
