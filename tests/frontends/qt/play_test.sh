@@ -7,12 +7,13 @@
 #   no-ini        no RL00.INI beside the program: it still plays, and writes no log
 #   menu-click    on an X server: the right-click menu closed with Escape and 終了 clicked while
 #                 the program holds its events (as in a presentation's pause): exit 0
+#   destroyed     on an X server: the window destroyed from outside ends the program, exit 0
 set -euo pipefail
 binary="$1"
 mode="$2"
 
 # The X modes drive the program with xdotool on an X server of their own.
-if [[ $mode == menu-click && ${3:-} != on-x ]]; then
+if [[ ($mode == menu-click || $mode == destroyed) && ${3:-} != on-x ]]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$binary" "$mode" on-x
 fi
 
@@ -109,6 +110,14 @@ case "$mode" in
         kill -CONT "$pid"
         wait_end 20
         [[ $status == 0 ]] || { echo "after 終了: $status, expected exit code 0"; exit 1; }
+        ;;
+    destroyed)
+        write_ini
+        start_on_x 7
+        sleep 2
+        xdotool windowclose "$wid"
+        wait_end 20
+        [[ $status == 0 ]] || { echo "with its window destroyed: $status, expected exit 0"; exit 1; }
         ;;
     *)
         echo "unknown mode $mode"

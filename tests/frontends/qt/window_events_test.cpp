@@ -1,5 +1,6 @@
 // The main window's handling of what the platform does to it: a click that the window system
-// routed to the right-click menu after it closed.
+// routed to the right-click menu after it closed, and the window taken away without a close
+// request.
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,19 @@ TEST_F(WindowEvents, AClickRoutedToTheClosedMenuPressesTheButtonUnderThePointer)
                       Qt::NoModifier);
         QCoreApplication::sendEvent(menu_window, &e);
     }
+    EXPECT_EQ(m.G_bEnd, kTrue);
+}
+
+TEST_F(WindowEvents, TheWindowHiddenForGoodEndsTheProgramAMinimisedOneDoesNot) {
+    window->showMinimized();
+    QCoreApplication::processEvents();
+    window->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_NE(m.G_bEnd, kTrue);
+
+    // As a platform that withdraws the window hides it.
+    window->windowHandle()->setVisible(false);
+    QCoreApplication::processEvents();
     EXPECT_EQ(m.G_bEnd, kTrue);
 }
 
