@@ -5,6 +5,7 @@
 #   xvfb          the same on a bare X server without a window manager
 #   end-mid-game  終了 pressed in the middle of the first game: exit 0, no record
 #   no-ini        no RL00.INI beside the program: it still plays, and writes no log
+#   file-limit    the log at the file-size limit: the failed write is reported, play goes on
 #   menu-click    on an X server: the right-click menu closed with Escape and 終了 clicked while
 #                 the program holds its events (as in a presentation's pause): exit 0
 #   destroyed     on an X server: the window destroyed from outside ends the program, exit 0
@@ -90,6 +91,22 @@ case "$mode" in
         [[ $status -eq 0 ]] || { echo "exit code $status, expected 0"; exit 1; }
         [[ -z "$(ls -A "$work" | grep -v -e '^rl00$' -e '^config$' -e '^runtime$')" ]] ||
             { echo "files appeared without a configuration: $(ls "$work")"; exit 1; }
+        ;;
+    file-limit)
+        write_ini
+        mkdir -p "$work/log"
+        head -c 1024 /dev/zero | tr '\0' x >"$log"
+        set +e
+        (
+            ulimit -f 1 # 1024 bytes: the log is full
+            QT_QPA_PLATFORM=offscreen XDG_CACHE_HOME="$work/cache" exec timeout 240 \
+                "$work/rl00" --no-delay --end-after-games 2 7
+        ) 2>"$work/err.txt"
+        status=$?
+        set -e
+        [[ $status -eq 0 ]] || { echo "exit code $status, expected 0"; exit 1; }
+        grep -q "RL00LOG.TXT" "$work/err.txt" || { echo "no report of the failed write"; exit 1; }
+        [[ $(wc -c <"$log") -eq 1024 ]] || { echo "the full log changed"; exit 1; }
         ;;
     menu-click)
         write_ini
