@@ -34,7 +34,9 @@ std::string otherFailure(const RuntimeError& e) {
     return withDetail(text::kOtherFailure, std::to_string(e.number()) + " :" + e.description());
 }
 
-std::string failureMessage(const AutomationError& e, const std::string& path) {
+std::string failureMessage(const AutomationError& e, const std::string& workbook) {
+    // Shown with "/" alone: the path joins the settings with "\", and they may hold "/" too.
+    const std::string path = toNativePath(workbook);
     switch (e.failure()) {
         case AutomationFailure::NoServer:
             return withDetail(text::kNoServer, e.detail());
@@ -42,12 +44,16 @@ std::string failureMessage(const AutomationError& e, const std::string& path) {
             return withDetail(text::kNoWorkbook, path);
         case AutomationFailure::DocumentFailed:
             return withDetail(withDetail(text::kWorkbookFailed, path), e.detail());
+        case AutomationFailure::DocumentLocked:
+            return withDetail(withDetail(text::kWorkbookLocked, path), e.detail());
         case AutomationFailure::NoSheet:
             return withDetail(text::kNoSheet, path);
         case AutomationFailure::NoMacro:
             return withDetail(text::kNoMacro, path);
         case AutomationFailure::MacroFailed:
             return withDetail(text::kMacroFailed, e.detail());
+        case AutomationFailure::NothingToDo:
+            return withDetail(text::kNothingToAnalyse, e.detail());
         case AutomationFailure::ServerGone:
             return text::kServerGone;
         case AutomationFailure::Abandoned:
@@ -128,12 +134,14 @@ void launchAnalysis(Machine& m, AnalysisSession& session, LaunchPorts& ports) {
 
     std::string path;
     std::string failure;
+    Int16 kind = msg::kWarning;
     try {
         runSteps(m, session, ports, path);
     } catch (const LaunchRefused& refused) {
         failure = refused.message;
     } catch (const AutomationError& e) {
         if (e.failure() != AutomationFailure::Abandoned) failure = failureMessage(e, path);
+        if (e.failure() == AutomationFailure::NothingToDo) kind = msg::kMessage;
     } catch (const RuntimeError& e) {
         failure = otherFailure(e);
     }
@@ -143,7 +151,6 @@ void launchAnalysis(Machine& m, AnalysisSession& session, LaunchPorts& ports) {
     ports.window.unload();
     if (!failure.empty()) {
         std::string message = failure;
-        Int16 kind = msg::kWarning;
         MSG_SHOW(m, "", message, kind);
     }
     ports.window.focusMainWindow();

@@ -29,9 +29,14 @@ inline constexpr const char* kNoWorkbook =
     "分析用ブックが見つかりません。\n"
     "RL00.INI の [EXCELパス] と [EXCEL01] を確かめてください。";
 inline constexpr const char* kWorkbookFailed = "分析用ブックを開けませんでした。";
+inline constexpr const char* kWorkbookLocked =
+    "分析用ブックがほかのプログラムで開かれています。\n"
+    "そのプログラムでブックを閉じてから、もう一度「分析」を押してください。";
 inline constexpr const char* kNoSheet = "分析用ブックにシート「データ」がありません。";
 inline constexpr const char* kNoMacro = "分析用ブックにマクロ「VB_OpenMain」がありません。";
 inline constexpr const char* kMacroFailed = "マクロ「VB_OpenMain」の実行中にエラーが発生しました。";
+// Told as information: an empty log folder is a normal state, not a failure.
+inline constexpr const char* kNothingToAnalyse = "分析するログがありません。";
 inline constexpr const char* kServerGone =
     "表計算ソフトとの接続が途中で切れました。\nもう一度「分析」を押してください。";
 inline constexpr const char* kOtherFailure = "分析の起動中にエラーが発生しました。";

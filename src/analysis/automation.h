@@ -41,10 +41,12 @@ class AutoObject {
 enum class AutomationFailure {
     NoServer,        // the server program (or its helper) cannot be started or reached
     NoDocument,      // the document file does not exist
-    DocumentFailed,  // the document exists but cannot be opened (locked, damaged, ...)
+    DocumentFailed,  // the document exists but cannot be opened (damaged, ...)
+    DocumentLocked,  // another program has the document open
     NoSheet,         // a sheet named in the call does not exist
     NoMacro,         // the macro does not exist
     MacroFailed,     // the macro ran and reported a failure
+    NothingToDo,     // the macro ran and found nothing to work on: not an error
     ServerGone,      // the server went away in the middle of the work
     Abandoned,       // the program is ending; the work was given up without a word
     Other,           // any other refused call

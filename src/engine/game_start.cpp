@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/motions.h"
 #include "engine/rich_sel.h"
 #include "engine/stop_sel.h"
 #include "engine/tables.h"
@@ -106,20 +107,20 @@ void countPreviewsAndReaches(Machine& m) {
 // Every label of the statistics panel, the mode text and the reel window colour.
 void updateLabels(Machine& m, Flag jitan_entry) {
     Scene& s = m.scene;
-    s.Lbl_Rev[1].caption = std::to_string(m.G_lRevCnt);
-    s.Lbl_Ooatari[1].caption = std::to_string(m.G_lOoatariCnt);
-    s.Lbl_OoatariT[1].caption = std::to_string(m.G_lOoatariT);
-    s.Lbl_OoatariK[1].caption = std::to_string(m.G_lOoatariK);
-    s.Lbl_GHYokokuN[0].caption = std::to_string(m.G_lYokoku1N);
-    s.Lbl_GHYokokuN[1].caption = std::to_string(m.G_lYokoku2N);
-    s.Lbl_GHYokokuA[0].caption = std::to_string(m.G_lYokoku1A);
-    s.Lbl_GHYokokuA[1].caption = std::to_string(m.G_lYokoku2A);
-    s.Lbl_RichPoint[1].caption = std::to_string(m.G_lRichCnt);
+    s.Lbl_Rev[1].showCount(m.G_lRevCnt);
+    s.Lbl_Ooatari[1].showCount(m.G_lOoatariCnt);
+    s.Lbl_OoatariT[1].showCount(m.G_lOoatariT);
+    s.Lbl_OoatariK[1].showCount(m.G_lOoatariK);
+    s.Lbl_GHYokokuN[0].showCount(m.G_lYokoku1N);
+    s.Lbl_GHYokokuN[1].showCount(m.G_lYokoku2N);
+    s.Lbl_GHYokokuA[0].showCount(m.G_lYokoku1A);
+    s.Lbl_GHYokokuA[1].showCount(m.G_lYokoku2A);
+    s.Lbl_RichPoint[1].showCount(m.G_lRichCnt);
     for (int k = 1; k <= kReachKinds; ++k) {
-        s.Lbl_RichSyuND[k - 1].caption = std::to_string(m.G_lRichDoha[k]);
-        s.Lbl_RichSyuNO[k - 1].caption = std::to_string(m.G_lRichOshi[k]);
-        s.Lbl_RichSyuNA[k - 1].caption = std::to_string(m.G_lRichAtari[k]);
-        s.Lbl_RichSyuA[k - 1].caption = std::to_string(m.G_lRichTotal[k]);
+        s.Lbl_RichSyuND[k - 1].showCount(m.G_lRichDoha[k]);
+        s.Lbl_RichSyuNO[k - 1].showCount(m.G_lRichOshi[k]);
+        s.Lbl_RichSyuNA[k - 1].showCount(m.G_lRichAtari[k]);
+        s.Lbl_RichSyuA[k - 1].showCount(m.G_lRichTotal[k]);
     }
 
     Label& mode = s.Lbl_SyriMode;
@@ -182,14 +183,15 @@ void GAME_START(Machine& m) {
         m.display.processEvents();
         if (m.G_bEnd == kTrue) return;
 
-        startDisplay(m);
+        Motions& motions = motionsOf(m);
+        motions.startDisplay(m);
         STOP_SEL(m, m.G_iLottery, m.G_iSyriMode, m.G_iRichRes, m.G_bRich, m.G_bOoatari,
                  m.G_bSaiChusen, m.G_bYokoku1, m.G_bYokoku2, m.G_iOshiDir, m.G_bKakuhen);
         if (m.observer) m.observer->outcomeDecided(m);
         if (m.G_bYokoku2 == kTrue || m.G_bYokoku1 == kTrue) m.scene.window_back = kBlue;
         const ReelArray16 decided = m.G_iStopZug;
 
-        spinToRightStop(m);
+        motions.spinToRightStop(m);
         if (m.G_bRich == kTrue) {
             RICH_SEL(m, m.G_iRichRes, m.G_iRichSyu);
             endIfRequested(m);
@@ -202,7 +204,7 @@ void GAME_START(Machine& m) {
             }
             if (m.G_bSaiChusen == kTrue) playReLottery(m);
         } else {
-            centreStop(m);
+            motions.centreStop(m);
         }
         endIfRequested(m);
 

@@ -19,4 +19,7 @@ void hideSprites(Machine& m);
 // The re-lottery of a hit: the reels step from the provisional symbol to the decided one.
 void playReLottery(Machine& m);
 
+// The re-lottery after its draw (G_bSaiChusenUp): the steps and pauses of the reels.
+void reLotterySteps(Machine& m);
+
 }  // namespace rl00

@@ -1,4 +1,5 @@
 #include "engine/game_start.h"
+#include "engine/motions.h"
 #include "machine/machine.h"
 #include "reels/reels.h"
 
@@ -21,7 +22,10 @@ void playReLottery(Machine& m) {
     spinStart(m);
     m.G_bSaiChusenUp = m.rnd.upTo(2) == 1 ? kTrue : kFalse;
     if (m.G_bKakuhen != kTrue) m.G_bSaiChusenUp = kFalse;
+    motionsOf(m).reLotterySteps(m);
+}
 
+void reLotterySteps(Machine& m) {
     WAIT_MS(m, 130);
     hideSprites(m);
     if (m.G_bSaiChusenUp == kTrue) {

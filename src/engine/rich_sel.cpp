@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "engine/motions.h"
 #include "engine/tables.h"
 #include "machine/msg_show.h"
 #include "reaches/reaches.h"
@@ -31,11 +32,9 @@ Int16 pick(const Range (&rows)[N], Int16 k) {
     return 0;
 }
 
-using Presentation = void (*)(Machine&, Int16&, Int16&);
-
 struct Kind {
     std::string_view code;
-    Presentation play;
+    Motions::Presentation play;
 };
 
 constexpr std::array<Kind, kReachKinds> kKindTable = {{
@@ -80,7 +79,7 @@ void RICH_SEL(Machine& m, Int16& P_iRichRes, Int16& P_iRichSyu) {
         const Int16 kind = P_iRichSyu;
         if (kind >= 1 && kind <= kReachKinds) {
             const Kind& entry = kKindTable[static_cast<std::size_t>(kind - 1)];
-            entry.play(m, t, m.G_iNowZug[1]);
+            motionsOf(m).presentation(m, entry.play, kind, t, m.G_iNowZug[1]);
             m.G_sRichCode = std::string(entry.code);
         }
     } catch (const RuntimeError& e) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "machine/game_state.h"
+#include "machine/motions.h"
 #include "machine/reel_state.h"
 #include "machine/scene.h"
 #include "machine/settings.h"
@@ -62,6 +63,8 @@ struct Machine : GameState, ReelState, Settings {
     bool game_running = false;
     bool start_requests_paused = false;
     GameObserver* observer = nullptr;
+    // Who plays the reel and reach motions; none: frame by frame.
+    Motions* motions = nullptr;
 };
 
 }  // namespace rl00

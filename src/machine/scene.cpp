@@ -25,12 +25,14 @@ void Scene::bringToFront(PictureId id) {
     auto it = std::find(z_order.begin(), z_order.end(), id);
     if (it == z_order.end()) raiseError(err::kControlArrayElement);
     std::rotate(it, it + 1, z_order.end());
+    if (z_moves != nullptr) z_moves->push_back({id, true});
 }
 
 void Scene::sendToBack(PictureId id) {
     auto it = std::find(z_order.begin(), z_order.end(), id);
     if (it == z_order.end()) raiseError(err::kControlArrayElement);
     std::rotate(z_order.begin(), it, it + 1);
+    if (z_moves != nullptr) z_moves->push_back({id, false});
 }
 
 }  // namespace rl00

@@ -6,6 +6,8 @@
 // machine's own vocabulary.
 
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,18 @@ struct Label {
     std::string caption;
     Colour fore = kBlack;
     Colour back = kBlack;
+    // The count the caption shows when it was written by showCount, else kNoCount. Whoever
+    // writes the caption another way sets it back to kNoCount.
+    static constexpr std::int64_t kNoCount = std::numeric_limits<std::int64_t>::min();
+    std::int64_t count = kNoCount;
+
+    // Shows a count. The panel's counters mostly stand still from one game to the next, so an
+    // unchanged count is not formatted again.
+    void showCount(Int32 value) {
+        if (count == value) return;
+        count = value;
+        caption = std::to_string(value);
+    }
 };
 
 template <int Lo, int Hi>
@@ -90,6 +104,15 @@ struct Scene {
 
     void bringToFront(PictureId id);
     void sendToBack(PictureId id);
+
+    // One change of the drawing order, as a motion that is stored and replayed makes it.
+    struct ZMove {
+        PictureId id;
+        bool to_front;
+        bool operator==(const ZMove&) const = default;
+    };
+    // When set, every change of the drawing order is also appended here.
+    std::vector<ZMove>* z_moves = nullptr;
 };
 
 }  // namespace rl00

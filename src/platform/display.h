@@ -3,6 +3,7 @@
 // sleeping, repaints, the beep, modal messages, the clock and the end of the program.
 // The window program implements it with Qt; tests and batch runs with a virtual clock.
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -65,6 +66,18 @@ class Display {
     virtual Int32 messageBox(const std::string& text, const std::string& title, Int32 style) = 0;
     // The current local date and time, as the run log stamps it.
     virtual LocalDateTime now() = 0;
+    // The time a motion takes, counted as the frames and pauses it would have shown.
+    struct MotionTime {
+        std::uint64_t frames = 0;   // animation frames
+        std::int64_t pause_ms = 0;  // milliseconds of pauses
+        std::uint64_t passes = 0;   // passes of event processing (frames, pauses and others)
+        bool operator==(const MotionTime&) const = default;
+    };
+    // Lets a motion's time pass without showing its frames, for runs that draw nothing. False
+    // when this display shows every frame or has something to do inside that time (a scripted
+    // event, an observer of frames or pauses); the motion must then be played frame by frame.
+    virtual bool skipMotion(const MotionTime& /*time*/) { return false; }
+
     // End the program at once. Never returns.
     [[noreturn]] void endProgram(int exit_code) {
         quit(exit_code);

@@ -224,9 +224,7 @@ void initWindowScene(Scene& s) {
     for (const ControlDesign& c : kControls) {
         if (c.kind == ControlKind::Label) {
             if (Label* l = sceneLabel(s, c.name, c.index)) {
-                l->caption = std::string(c.caption);
-                l->fore = c.fore;
-                l->back = c.back;
+                *l = Label{std::string(c.caption), c.fore, c.back};
             }
         } else if (c.kind == ControlKind::Image) {
             Picture& p = s.picture(scenePicture(c));

@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                     err::kCannotCreateObject, analysis_text::kNoServer, "詳細"},
         FailureCase{"NoWorkbook", "GetObject C:\\APP\\ANALYSIS\\ATARI.XLS",
                     AutomationFailure::NoDocument, err::kAutomationFileNotFound,
-                    analysis_text::kNoWorkbook, "C:\\APP\\ANALYSIS\\ATARI.XLS"},
+                    analysis_text::kNoWorkbook, "C:/APP/ANALYSIS/ATARI.XLS"},
         FailureCase{"LockedWorkbook", "GetObject C:\\APP\\ANALYSIS\\ATARI.XLS",
                     AutomationFailure::DocumentFailed, err::kApplicationDefined,
                     analysis_text::kWorkbookFailed, "詳細"},

@@ -23,6 +23,7 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include <algorithm>
 #include <cctype>
 
 #include "analysis/bridge/bridge_failure.h"
@@ -258,7 +259,10 @@ Result runMacro(const uno::Reference<frame::XModel>& model, const std::string& n
     if (!reports) return {};
     const std::string status = statusOf(model);
     if (status.starts_with("OK")) return {json::Value(status), nullptr};
-    if (status.starts_with("NG")) throw BridgeFailure{reason::kMacroFailed, 1004, status.substr(2)};
+    const std::string told =
+        status.substr(std::min<std::size_t>(status.find_first_not_of(' ', 2), status.size()));
+    if (status.starts_with("NG")) throw BridgeFailure{reason::kMacroFailed, 1004, told};
+    if (status.starts_with("NA")) throw BridgeFailure{reason::kNothingToAnalyse, 1004, told};
     throw BridgeFailure{reason::kMacroFailed, 1004,
                         "the macro ended without reporting its outcome"};
 }

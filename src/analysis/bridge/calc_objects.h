@@ -40,7 +40,9 @@ class BridgeObject {
 std::shared_ptr<BridgeObject> makeApplication(Session& session);
 std::shared_ptr<BridgeObject> makeWorkbook(Session& session, uno::Reference<frame::XModel> model);
 
-// The workbook's report of how its macro went: "OK ..." or "NG ...", in E4 of "データ".
+// The workbook's report of how its macro went, in E4 of "データ": "OK ..." when it analysed
+// the run logs, "NG ..." when it failed, "NA ..." when there was nothing to analyse (no file,
+// or no run log among the files), which the user is told without calling it an error.
 inline constexpr const char* kStatusSheet = "データ";
 inline constexpr const char* kStatusCell = "E4";
 

@@ -25,14 +25,17 @@
 #include <rtl/ref.hxx>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "analysis/bridge/bridge_failure.h"
+#include "analysis/bridge/document_lock.h"
+#include "analysis/bridge/office_pipe.h"
 
 namespace rl00::bridge {
 
@@ -51,20 +54,12 @@ rtl::OUString fromUtf8(const std::string& s) {
 
 namespace {
 
+// The old runtime's "Permission denied": what opening a file that another program holds gave.
+constexpr int kLockedNumber = 70;
+
 std::string environment(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? std::string(value) : fallback;
-}
-
-// A name that is the same for every helper serving the same profile, so that a helper finds
-// the office an earlier one started.
-std::string pipeNameFor(const std::string& profile_dir) {
-    std::uint64_t hash = 1469598103934665603ull;
-    for (const char c : profile_dir)
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(hash));
-    return "rl00_office_" + std::to_string(::getuid()) + "_" + buf;
 }
 
 std::string fileUrl(const std::string& path) {
@@ -79,6 +74,41 @@ void makeDirectories(const std::string& path) {
         ::mkdir(path.substr(0, at).c_str(), 0700);
         if (at == std::string::npos) break;
     }
+}
+
+[[noreturn]] void noOffice(const std::string& why) {
+    throw BridgeFailure{reason::kNoServer, 429, why};
+}
+
+// Only names this helper makes are taken from the file: anything else would be a name that
+// someone else chose.
+std::string readPipeName(const std::string& file) {
+    std::ifstream in(file);
+    std::string name;
+    std::getline(in, name);
+    const bool ours = name.size() == 37 && name.starts_with("rl00_") &&
+                      name.find_first_not_of("0123456789abcdef", 5) == std::string::npos;
+    return ours ? name : "";
+}
+
+// Replaces the file as a whole, so that a helper reading it meanwhile sees one name or the other.
+void writePipeName(const std::string& file, const std::string& name) {
+    const std::string temp = file + ".new";
+    ::unlink(temp.c_str());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) noOffice("パイプの名前を " + temp + " に書けません");
+    const std::string line = name + "\n";
+    const bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    if (::close(fd) != 0 || !written || ::rename(temp.c_str(), file.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        noOffice("パイプの名前を " + file + " に書けません");
+    }
+}
+
+std::string pipeSocketOf(const std::string& name) {
+    const std::string path = pipeSocketPath(name, ::getuid());
+    if (path.empty()) noOffice("/tmp にも /var/tmp にもパイプを作れません");
+    return path;
 }
 
 bool hasUtf8Locale() {
@@ -133,18 +163,17 @@ OfficeOptions officeOptionsFromEnvironment() {
     const std::string data_home =
         environment("XDG_DATA_HOME", environment("HOME", "/tmp") + "/.local/share");
     o.profile_dir = environment("RL00_OFFICE_PROFILE", data_home + "/rl00/office");
-    o.pipe_name = pipeNameFor(o.profile_dir);
     o.headless = environment("RL00_OFFICE_HEADLESS", "") == "1";
     o.connect_timeout_s = std::atoi(environment("RL00_OFFICE_TIMEOUT", "60").c_str());
     if (o.connect_timeout_s <= 0) o.connect_timeout_s = 60;
     return o;
 }
 
-bool Office::tryAttach() {
+bool Office::tryAttach(const std::string& pipe_name) {
     try {
         const auto resolver = com::sun::star::bridge::UnoUrlResolver::create(local_);
         const auto remote = resolver->resolve(
-            fromUtf8("uno:pipe,name=" + options_.pipe_name + ";urp;StarOffice.ComponentContext"));
+            fromUtf8("uno:pipe,name=" + pipe_name + ";urp;StarOffice.ComponentContext"));
         uno::Reference<uno::XComponentContext> context(remote, uno::UNO_QUERY_THROW);
         desktop_ = frame::Desktop::create(context);
         return true;
@@ -154,14 +183,27 @@ bool Office::tryAttach() {
     }
 }
 
-void Office::start() {
+// The profile folder, kept to the user alone: it holds the pipe's name. Returns the file of
+// that name.
+std::string Office::preparedProfile() {
+    const std::string& dir = options_.profile_dir;
+    makeDirectories(dir);
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        noOffice("プロファイルのフォルダ " + dir + " を作れません");
+    if (st.st_uid != ::getuid())
+        noOffice("プロファイルのフォルダ " + dir + " はほかのユーザーのものです");
+    if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0 && ::chmod(dir.c_str(), 0700) != 0)
+        noOffice("プロファイルのフォルダ " + dir + " をほかのユーザーから閉ざせません");
+    return dir + "/rl00-pipe";
+}
+
+void Office::start(const std::string& pipe_name) {
     if (::access(options_.soffice.c_str(), X_OK) != 0)
-        throw BridgeFailure{reason::kNoServer, 429,
-                            "LibreOffice (" + options_.soffice + ") が見つかりません"};
-    makeDirectories(options_.profile_dir);
+        noOffice("LibreOffice (" + options_.soffice + ") が見つかりません");
     const std::string profile = "-env:UserInstallation=" + fileUrl(options_.profile_dir);
     const std::string accept =
-        "--accept=pipe,name=" + options_.pipe_name + ";urp;StarOffice.ComponentContext";
+        "--accept=pipe,name=" + pipe_name + ";urp;StarOffice.ComponentContext";
     std::vector<std::string> args = {options_.soffice, "--norestore", "--nologo",
                                      "--nodefault",    profile,       accept};
     if (options_.headless) args.insert(args.begin() + 1, "--headless");
@@ -174,9 +216,12 @@ void Office::start() {
     // Twice forked and in a session of its own, the office outlives the helper and is not
     // its child to reap; it holds none of the helper's pipes.
     const pid_t child = ::fork();
-    if (child < 0) throw BridgeFailure{reason::kNoServer, 429, "fork failed"};
+    if (child < 0) noOffice("fork failed");
     if (child == 0) {
         ::setsid();
+        // The office makes its pipes under the umask, and the user's own might open them to
+        // all. The files it saves for the user are the user's alone too.
+        ::umask(077);
         if (::fork() != 0) ::_exit(0);
         const int null_fd = ::open("/dev/null", O_RDWR);
         for (int fd = 0; fd <= 2; ++fd)
@@ -196,19 +241,57 @@ void Office::connect() {
     try {
         if (!local_.is()) local_ = cppu::defaultBootstrap_InitialComponentContext();
     } catch (const uno::Exception& e) {
-        throw BridgeFailure{reason::kNoServer, 429, "UNO: " + toUtf8(e.Message)};
+        noOffice("UNO: " + toUtf8(e.Message));
     }
-    if (tryAttach()) return;
-    start();
+    const std::string name_file = preparedProfile();
+    const uid_t me = ::getuid();
+    if (const std::string known = readPipeName(name_file); !known.empty()) {
+        const std::string socket = pipeSocketOf(known);
+        switch (checkPipeSocket(socket, me)) {
+            case PipeSocket::Open:
+                if (::chmod(socket.c_str(), 0600) != 0) break;
+                [[fallthrough]];
+            case PipeSocket::Ours:
+                if (tryAttach(known)) return;
+                break;
+            case PipeSocket::Foreign:
+                // Our office is not there (nobody else could have taken its name while it
+                // ran); a new one gets a new name.
+                std::fprintf(stderr, "rl00-calc-bridge: %s belongs to another user; not used\n",
+                             socket.c_str());
+                break;
+            case PipeSocket::Missing:
+                break;
+        }
+    }
+
+    const std::string name = randomPipeName();
+    if (name.empty()) noOffice("getrandom failed");
+    writePipeName(name_file, name);
+    const std::string socket = pipeSocketOf(name);
+    start(name);
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(options_.connect_timeout_s);
     while (std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        if (tryAttach()) return;
+        switch (checkPipeSocket(socket, me)) {
+            case PipeSocket::Missing:
+                continue;  // still starting up
+            case PipeSocket::Foreign:
+                noOffice("LibreOffice のパイプ " + socket +
+                         " がほかのユーザーのものになっています。接続しません");
+            case PipeSocket::Open:
+                if (::chmod(socket.c_str(), 0600) != 0)
+                    noOffice("LibreOffice のパイプ " + socket +
+                             " をほかのユーザーから閉ざせません");
+                [[fallthrough]];
+            case PipeSocket::Ours:
+                if (tryAttach(name)) return;
+                break;
+        }
     }
-    throw BridgeFailure{reason::kNoServer, 429,
-                        "LibreOffice に " + std::to_string(options_.connect_timeout_s) +
-                            " 秒以内に接続できませんでした"};
+    noOffice("LibreOffice に " + std::to_string(options_.connect_timeout_s) +
+             " 秒以内に接続できませんでした");
 }
 
 void Office::quit() {
@@ -234,17 +317,14 @@ void Office::quit() {
     desktop_.clear();
 }
 
-void Office::removeStaleLock(const std::string& path, const std::string& url) {
-    const std::size_t slash = path.rfind('/');
-    const std::string lock = path.substr(0, slash + 1) + ".~lock." + path.substr(slash + 1) + "#";
-    std::ifstream in(lock);
-    if (!in) return;
-    const std::string owner((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // Only our own office writes our profile into a lock; the document is not open in it (the
-    // caller looked), so the lock is left over from an office that ended without cleaning up.
-    const std::string profile_url = fileUrl(options_.profile_dir);
-    if (!profile_url.empty() && owner.find(profile_url) != std::string::npos && !url.empty())
-        ::unlink(lock.c_str());
+void Office::checkLock(const std::string& path) {
+    const std::optional<LockOwner> owner = readLock(path);
+    if (!owner) return;
+    if (!lockIsStale(*owner, path, fileUrl(options_.profile_dir)))
+        throw BridgeFailure{reason::kDocumentLocked, kLockedNumber,
+                            "使用中: " + describeOwner(*owner)};
+    // Should the lock stay, the office asks about it while loading, and that is told as well.
+    ::unlink(lockFilePath(path).c_str());
 }
 
 uno::Reference<frame::XModel> Office::open(const std::string& path) {
@@ -260,7 +340,7 @@ uno::Reference<frame::XModel> Office::open(const std::string& path) {
         uno::Reference<frame::XModel> model(documents->nextElement(), uno::UNO_QUERY);
         if (model.is() && model->getURL() == wanted) return model;
     }
-    removeStaleLock(path, url);
+    checkLock(path);
 
     rtl::Reference<AbortingHandler> handler(new AbortingHandler);
     uno::Sequence<beans::PropertyValue> props(3);
@@ -281,6 +361,14 @@ uno::Reference<frame::XModel> Office::open(const std::string& path) {
         why = toUtf8(e.Message);
     }
     const std::string asked = handler->asked();
+    if (asked == "com.sun.star.document.LockedDocumentRequest" ||
+        asked == "com.sun.star.document.OwnLockOnDocumentRequest") {
+        // Another office took the document after we looked at its lock, or a lock we took
+        // for stale could not be removed.
+        const std::optional<LockOwner> owner = readLock(path);
+        throw BridgeFailure{reason::kDocumentLocked, kLockedNumber,
+                            owner ? "使用中: " + describeOwner(*owner) : ""};
+    }
     if (!asked.empty()) why = why.empty() ? asked : why + " (" + asked + ")";
     throw BridgeFailure{reason::kDocumentFailed, 1004, why};
 }

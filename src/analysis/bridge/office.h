@@ -1,8 +1,10 @@
 #pragma once
 // LibreOffice as the helper reaches it: our own office (its own profile, its own pipe) is
 // attached to when it runs and started otherwise, in its own session so that it stays open
-// for the user when the helper ends. Documents are loaded so that no dialog can block: every
-// interaction is aborted, and macros run without asking.
+// for the user when the helper ends. Only the user can reach that office: it starts with a
+// private umask, on a pipe whose random name lives in the private profile folder (see
+// office_pipe.h). Documents are loaded so that no dialog can block: every interaction is
+// aborted, and macros run without asking.
 
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -17,8 +19,7 @@ namespace frame = com::sun::star::frame;
 
 struct OfficeOptions {
     std::string soffice;         // the office program
-    std::string profile_dir;     // our user installation
-    std::string pipe_name;       // the pipe our office accepts connections on
+    std::string profile_dir;     // our user installation; it also keeps the pipe's name
     bool headless = false;       // no windows at all (tests)
     int connect_timeout_s = 60;  // starting and connecting give up after this
 };
@@ -37,14 +38,16 @@ class Office {
     // Ends the office, with every document in it.
     void quit();
 
-    // The document at `path` (a file system path), loaded or found among the open ones.
-    // Throws BridgeFailure.
+    // The document at `path` (a file system path), loaded or found among the open ones. A
+    // lock left by an office that no longer runs is removed; a document another office has
+    // open is refused. Throws BridgeFailure.
     uno::Reference<frame::XModel> open(const std::string& path);
 
   private:
-    bool tryAttach();
-    void start();
-    void removeStaleLock(const std::string& path, const std::string& url);
+    bool tryAttach(const std::string& pipe_name);
+    void start(const std::string& pipe_name);
+    std::string preparedProfile();
+    void checkLock(const std::string& path);
 
     OfficeOptions options_;
     uno::Reference<uno::XComponentContext> local_;

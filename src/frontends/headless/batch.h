@@ -20,8 +20,9 @@ struct BatchOptions {
     std::string stats_file;
     double frame_ms = kDefaultFrameMs;
     bool quiet = false;
-    bool progress = false;  // progress lines on the error stream
-    std::string argument;   // the program's own argument: "1", "7", "8"
+    bool every_frame = false;  // step every frame instead of the motion cache
+    bool progress = false;     // progress lines on the error stream
+    std::string argument;      // the program's own argument: "1", "7", "8"
 };
 
 // Plays the games and writes trace, statistics and the readable table (to `out` unless quiet).

@@ -37,14 +37,13 @@ void HeadlessDisplay::processEvents() {
 
 void HeadlessDisplay::endFrame() {
     ++frames_;
-    elapsed_ms_ += frame_ms_;
     if (on_frame_) on_frame_();
     if (!at_frame_.empty()) runDue(at_frame_, frames_);
     runPass();
 }
 
 void HeadlessDisplay::sleepMs(Int32 ms) {
-    if (ms > 0) elapsed_ms_ += ms;
+    if (ms > 0) other_ms_ += ms;
     if (on_sleep_) on_sleep_(ms);
 }
 
@@ -68,10 +67,24 @@ Int32 HeadlessDisplay::messageBox(const std::string& text, const std::string& ti
 }
 
 LocalDateTime HeadlessDisplay::now() {
-    const std::time_t t = start_time_ + static_cast<std::time_t>(std::floor(elapsed_ms_ / 1000.0));
+    const std::time_t t = start_time_ + static_cast<std::time_t>(std::floor(elapsedMs() / 1000.0));
     std::tm tm{};
     localtime_r(&t, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+bool HeadlessDisplay::skipMotion(const MotionTime& time) {
+    // Anything that wants to see the motion's frames, pauses or passes makes it play them.
+    if (!at_pass_.empty() || !every_pass_.empty() || on_frame_ || on_sleep_ || on_repaint_)
+        return false;
+    const std::uint64_t last = frames_ + time.frames;
+    for (const Scripted& s : at_frame_) {
+        if (s.at <= last) return false;
+    }
+    frames_ = last;
+    other_ms_ += double(time.pause_ms);
+    passes_ += time.passes;
+    return true;
 }
 
 void HeadlessDisplay::quit(int exit_code) {

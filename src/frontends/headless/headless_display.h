@@ -35,14 +35,17 @@ class HeadlessDisplay : public Display {
     void beep() override {}
     Int32 messageBox(const std::string& text, const std::string& title, Int32 style) override;
     LocalDateTime now() override;
+    bool skipMotion(const MotionTime& time) override;
     // Animation frames ended so far.
     std::uint64_t frames() const { return frames_; }
 
     // --- virtual clock ---
     void setFramePeriodMs(double ms) { frame_ms_ = ms; }
     double framePeriodMs() const { return frame_ms_; }
-    double elapsedMs() const { return elapsed_ms_; }
-    void advanceMs(double ms) { elapsed_ms_ += ms; }
+    // Frames are counted and multiplied out rather than added up one by one, so a motion whose
+    // frames are skipped takes exactly the time its frames would have taken.
+    double elapsedMs() const { return double(frames_) * frame_ms_ + other_ms_; }
+    void advanceMs(double ms) { other_ms_ += ms; }
 
     // --- scripted events (run inside event processing) ---
     // Runs `action` in the pass of event processing numbered `pass` (1-based, counting every
@@ -80,7 +83,7 @@ class HeadlessDisplay : public Display {
     static void runDue(std::vector<Scripted>& list, std::uint64_t count);
 
     double frame_ms_ = kDefaultFrameMs;
-    double elapsed_ms_ = 0.0;
+    double other_ms_ = 0.0;  // pauses and time between games
     std::time_t start_time_;
     std::uint64_t frames_ = 0;
     std::uint64_t passes_ = 0;

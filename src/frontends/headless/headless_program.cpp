@@ -49,6 +49,10 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
                        o.trace_file),
             textOption("--stats", "FILE", "a file", "the run's statistics as JSON", o.stats_file),
             switchOption("--quiet", "no table on standard output", o.quiet),
+            switchOption("--every-frame",
+                         "play every animation frame instead of accounting the reel and reach "
+                         "motions in closed form (same games, much slower)",
+                         o.every_frame),
         });
     return line;
 }
