@@ -34,7 +34,7 @@ write_ini() {
 run() {
     set +e
     if [[ "$mode" == xvfb ]]; then
-        timeout 240 xvfb-run -a "$work/rl00" --no-delay "$@"
+        QT_QPA_PLATFORM=xcb timeout 240 xvfb-run -a "$work/rl00" --no-delay "$@"
     else
         QT_QPA_PLATFORM=offscreen timeout 240 "$work/rl00" --no-delay "$@"
     fi
@@ -42,11 +42,12 @@ run() {
     set -e
 }
 
-# Starts the program at zoom 1 on this X server, in the background, and waits for its window.
+# Starts the program at zoom 1 on this X server (whatever platform the caller's environment
+# names), in the background, and waits for its window.
 start_on_x() {
-    "$work/rl00" --zoom 1 "$@" >"$work/out.txt" 2>&1 &
+    QT_QPA_PLATFORM=xcb "$work/rl00" --zoom 1 "$@" >"$work/out.txt" 2>&1 &
     pid=$!
-    wid=$(timeout 60 xdotool search --sync --onlyvisible --name 'CRフォグランタン' | head -1)
+    wid=$(timeout 60 xdotool search --sync --onlyvisible --name 'CRフォグランタン' | head -1) || true
     [[ -n $wid ]] || { echo "the window did not appear"; exit 1; }
 }
 
