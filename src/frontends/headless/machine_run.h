@@ -45,7 +45,7 @@ struct MachineResult {
 
 // Plays `setup.games` games on machine `machine`, its trace lines to `trace` (may be null) and
 // its run-log records to the configured log with `log_name_suffix` added to the file name.
-// Every completed game adds one to `games_done`.
+// Every completed game adds one to `games_done`, in batches.
 MachineResult playMachine(const MachineSetup& setup, std::uint64_t machine, OutputFile* trace,
                           const std::string& log_name_suffix,
                           std::atomic<std::uint64_t>& games_done);
