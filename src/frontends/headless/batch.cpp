@@ -10,7 +10,7 @@
 #include "frontends/headless/game_record.h"
 #include "frontends/headless/headless_display.h"
 #include "frontends/headless/run_stats.h"
-#include "io/ini_read.h"
+#include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
 
@@ -105,10 +105,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     auto last_progress = started;
     try {
         loadMachine(m, o.program_dir, o.argument, seed);
-        if (!o.ini_file.empty()) {
-            static_cast<Settings&>(m) = Settings{};
-            readSettingsFile(o.ini_file, m);
-        }
+        if (!o.ini_file.empty()) readSettingsInstead(m, o.ini_file);
         m.observer = &observer;
         idleStep(m);  // the loop publishes its first step before any event is processed
         for (std::uint64_t g = 1; g <= o.games; ++g) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "io/settings_home.h"
+
 namespace rl00 {
 
 namespace {
@@ -44,7 +46,9 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
                         "seed of the random generator (default: from the clock, printed)", o.seed,
                         0, kMaxCount),
             textOption("--ini", "FILE", "a file",
-                       "configuration file (default: RL00.INI beside the program)", o.ini_file),
+                       "configuration file (default: RL00.INI beside the program, else "
+                       "~/.config/rl00/RL00.INI)",
+                       o.ini_file),
             textOption("--trace", "FILE", "a file", "one JSON object per completed game",
                        o.trace_file),
             textOption("--stats", "FILE", "a file", "the run's statistics as JSON", o.stats_file),
@@ -65,6 +69,7 @@ int runHeadlessProgram(int argc, char** argv, std::ostream& out, std::ostream& e
     if (const auto code = answerReading(line, readCommandLine(line, args), out, err)) return *code;
 
     o.program_dir = programDir(argv[0]);
+    if (o.ini_file.empty()) o.ini_file = userSettingsFile(o.program_dir, line.program, err);
     o.argument = shared.argument;
     o.frame_ms = shared.frame_ms.value_or(o.frame_ms);
     // Progress lines only where someone watches them: on the terminal of the error stream.

@@ -16,6 +16,7 @@
 #include "frontends/qt/pacing_probe.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/view_options.h"
+#include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
 #include "session/window_layout.h"
@@ -133,7 +134,12 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     display.attach(&window);
 
     if (o.shared.argument.empty()) FORM_CENTER(m, window, QString());
-    loadMachine(m, QCoreApplication::applicationDirPath().toStdString(), o.shared.argument);
+    const std::string program_dir = QCoreApplication::applicationDirPath().toStdString();
+    loadMachine(m, program_dir, o.shared.argument);
+    if (const std::string user = userSettingsFile(program_dir, line.program, std::cerr);
+        !user.empty()) {
+        readSettingsInstead(m, user);
+    }
     window.syncFromScene(0.0);
     window.show();
     window.activateWindow();  // a bare X server activates nothing unless asked
