@@ -13,7 +13,6 @@
 #include <iterator>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -179,13 +178,6 @@ TEST_F(Home, WhatStandsInTheWayIsToldInOneLineAndLeftAsItWas) {
     EXPECT_EQ(found.message.find('\n'), std::string::npos);
 }
 
-TEST_F(Home, AProgramTellsTheLineUnderItsName) {
-    std::ostringstream err;
-    EXPECT_EQ(userSettingsFile(program_.string(), "rl00-headless", err), userFile().string());
-    EXPECT_EQ(err.str(),
-              "rl00-headless: wrote the default settings to " + userFile().string() + "\n");
-}
-
 TEST(DefaultSettings, FoldersReadBackUnchangedInShiftJisOrElseInUtf8) {
     const std::string log = "/home/ユーザー/a b,c/log";
     const std::string book = "/opt/フォグ lantern/share/rl00";
@@ -293,11 +285,6 @@ TEST(InstallLayout, FindsTheWorkbookAndHelperOfAPrefixAndOfABuildTree) {
     EXPECT_EQ(helperProgram(bare, "helper"),
               (dir / "bare" / "libexec" / "rl00" / "helper").string());
     fs::remove_all(dir);
-}
-
-TEST(InstallLayout, TheRunningProgramsFolderIsItsOwn) {
-    const std::string folder = executableFolder();
-    EXPECT_TRUE(fs::exists(fs::path(folder) / "rl00_tests")) << folder;
 }
 
 }  // namespace
