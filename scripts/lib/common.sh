@@ -9,7 +9,7 @@ RL00_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
     qt6-base-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
-    xvfb xauth
+    xvfb xauth xdotool libxcb1-dev
     libreoffice-calc libreoffice-dev
     librsvg2-bin dpkg-dev desktop-file-utils man-db
 )

@@ -7,27 +7,11 @@ namespace rl00 {
 
 namespace {
 
+// The runtime's description of the number; a number it has no text for is told as the
+// application-defined error, as the old runtime did.
 std::string numberedDescription(Int32 number, const std::string& detail) {
     std::string text = errorDescription(number);
-    if (text.empty()) {
-        switch (number) {
-            case err::kObjectRequired:
-                text = "Object required";
-                break;
-            case err::kAutomationFileNotFound:
-                text = "File name or class name not found during Automation operation";
-                break;
-            case err::kMemberNotSupported:
-                text = "Object doesn't support this property or method";
-                break;
-            case err::kServerUnavailable:
-                text = "The remote server machine does not exist or is unavailable";
-                break;
-            default:
-                text = "Application-defined or object-defined error";
-                break;
-        }
-    }
+    if (text.empty()) text = errorDescription(err::kApplicationDefined);
     return detail.empty() ? text : text + ": " + detail;
 }
 

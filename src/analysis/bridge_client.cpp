@@ -139,11 +139,7 @@ class BridgeChannel : public std::enable_shared_from_this<BridgeChannel> {
     Variant fromJson(const json::Value& v);
 
   private:
-    // The helper's answers are short lines (an object's number, the macro's status, an error's
-    // text). One past this limit comes from a broken peer and is refused rather than kept
-    // growing; the limit also bounds the tree a line becomes (a 1 MiB line of empty objects
-    // took 45 MB to read, a 16 MiB one 670 MB).
-    static constexpr std::size_t kMaxAnswerBytes = std::size_t{1} << 20;
+    static constexpr std::size_t kMaxAnswerBytes = bridge::kMaxLineBytes;
 
     [[noreturn]] void tooLong() {
         gone("the helper's answer is longer than " + std::to_string(kMaxAnswerBytes >> 20) +

@@ -1,6 +1,7 @@
 #include "engine/motion_cache.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -112,6 +113,14 @@ struct MotionCache::Impl {
                               stops)];
     }
 
+    // The stored outcome for `key` in `store`, recorded first when the key is new.
+    Stored& storedFor(std::unordered_map<InputKey, Stored, KeyHash>& store, const Machine& m,
+                      const InputKey& key, const MotionInput& input,
+                      const std::function<void(Machine&)>& prepare,
+                      const std::function<void(Machine&)>& motion);
+    // Applies a stored outcome turned to `origin` when the display lets its time pass.
+    bool applyStored(Machine& m, Stored& stored, Int16 origin);
+
     void recordSpin(Machine& m, bool stops);
     bool playSpinFromStore(Machine& m, bool stops);
     static MotionInput presentationInput(const InputKey& k);
@@ -175,6 +184,27 @@ bool MotionCache::Impl::playSpinFromStore(Machine& m, bool stops) {
     const SlotTable& t = slotsOf(m);
     for (int r = 1; r <= 3; ++r)
         (*entries[static_cast<std::size_t>(r - 1)])->at(m, t, start[r] - 1).apply(m);
+    return true;
+}
+
+Stored& MotionCache::Impl::storedFor(std::unordered_map<InputKey, Stored, KeyHash>& store,
+                                     const Machine& m, const InputKey& key,
+                                     const MotionInput& input,
+                                     const std::function<void(Machine&)>& prepare,
+                                     const std::function<void(Machine&)>& motion) {
+    auto it = store.find(key);
+    if (it != store.end()) return it->second;
+    std::optional<MotionEffect> e = recordMotion(m, input, prepare, motion);
+    ++counts.recorded;
+    if (e && !e->rotatable()) e.reset();
+    if (!e) ++counts.refused;
+    return store.emplace(key, Stored{std::move(e)}).first->second;
+}
+
+bool MotionCache::Impl::applyStored(Machine& m, Stored& stored, Int16 origin) {
+    if (!stored.effect || !m.display.skipMotion(stored.effect->time)) return false;
+    stored.at(m, slotsOf(m), origin - 1).apply(m);
+    ++counts.accounted;
     return true;
 }
 
@@ -253,26 +283,14 @@ void MotionCache::presentation(Machine& m, Presentation play, Int16 kind, Int16&
                  0,
                  0};
         d.last = Impl::LastPresentation{play, key, origin};
-        auto it = d.presentations.find(key);
-        if (it == d.presentations.end()) {
-            const Int16 stop = key.v[1];
-            std::optional<MotionEffect> e = recordMotion(
-                m, Impl::presentationInput(key), [](Machine&) {},
-                [&](Machine& x) {
-                    Int16 s = stop;
-                    play(x, s, x.G_iNowZug[1]);
-                });
-            ++d.counts.recorded;
-            if (e && !e->rotatable()) e.reset();
-            if (!e) ++d.counts.refused;
-            it = d.presentations.emplace(key, Stored{std::move(e)}).first;
-        }
-        Stored& stored = it->second;
-        if (stored.effect && m.display.skipMotion(stored.effect->time)) {
-            stored.at(m, d.slotsOf(m), origin - 1).apply(m);
-            ++d.counts.accounted;
-            return;
-        }
+        const Int16 stop = key.v[1];
+        Stored& stored = d.storedFor(
+            d.presentations, m, key, Impl::presentationInput(key), [](Machine&) {},
+            [&](Machine& x) {
+                Int16 s = stop;
+                play(x, s, x.G_iNowZug[1]);
+            });
+        if (d.applyStored(m, stored, origin)) return;
     }
     ++d.counts.stepped;
     play(m, S, R);
@@ -291,33 +309,21 @@ void MotionCache::reLotterySteps(Machine& m) {
         key.v[17] = fromOne(m.G_iStopZug[2], last.origin);
         key.v[18] = fromOne(m.G_iStopZug[3], last.origin);
         key.v[19] = m.G_bSaiChusenUp;
-        auto it = d.re_lotteries.find(key);
-        if (it == d.re_lotteries.end()) {
-            ReelArray16 hit{};
-            for (Int16 r = 1; r <= 3; ++r)
-                hit[r] = key.v[static_cast<std::size_t>(15 + r)];
-            const Flag overshoot = m.G_bSaiChusenUp;
-            std::optional<MotionEffect> e = recordMotion(
-                m, Impl::presentationInput(last.key),
-                [&](Machine& x) {
-                    Int16 s = last.key.v[1];
-                    last.play(x, s, x.G_iNowZug[1]);
-                    spinStart(x);
-                    x.G_iStopZug = hit;
-                    x.G_bSaiChusenUp = overshoot;
-                },
-                [](Machine& x) { rl00::reLotterySteps(x); });
-            ++d.counts.recorded;
-            if (e && !e->rotatable()) e.reset();
-            if (!e) ++d.counts.refused;
-            it = d.re_lotteries.emplace(key, Stored{std::move(e)}).first;
-        }
-        Stored& stored = it->second;
-        if (stored.effect && m.display.skipMotion(stored.effect->time)) {
-            stored.at(m, d.slotsOf(m), last.origin - 1).apply(m);
-            ++d.counts.accounted;
-            return;
-        }
+        ReelArray16 hit{};
+        for (Int16 r = 1; r <= 3; ++r)
+            hit[r] = key.v[static_cast<std::size_t>(15 + r)];
+        const Flag overshoot = m.G_bSaiChusenUp;
+        Stored& stored = d.storedFor(
+            d.re_lotteries, m, key, Impl::presentationInput(last.key),
+            [&](Machine& x) {
+                Int16 s = last.key.v[1];
+                last.play(x, s, x.G_iNowZug[1]);
+                spinStart(x);
+                x.G_iStopZug = hit;
+                x.G_bSaiChusenUp = overshoot;
+            },
+            [](Machine& x) { rl00::reLotterySteps(x); });
+        if (d.applyStored(m, stored, last.origin)) return;
     }
     ++d.counts.stepped;
     rl00::reLotterySteps(m);

@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace rl00 {
 namespace {
@@ -84,6 +87,33 @@ TEST_F(BridgeAnswers, AnEndlessLineOrDeepNestingFailsTheCall) {
             EXPECT_FALSE(e.detail().empty());
         }
     }
+}
+
+// The helper's side: a request that is too deep or too long is refused in one answer line, and
+// the helper goes on answering the next request.
+TEST(BridgeRequests, ADeepOrOverlongRequestIsRefusedAndTheNextOneAnswered) {
+    const std::string helper = defaultBridgePath();
+    if (::access(helper.c_str(), X_OK) != 0) GTEST_SKIP() << "no helper built";
+    const fs::path dir =
+        fs::temp_directory_path() / ("rl00_requests_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    {
+        std::ofstream in(dir / "requests", std::ios::binary);
+        in << std::string(100'000, '[') << "\n\"" << std::string(2'000'000, 'a') << "\"\n"
+           << "{\"op\":\"get\",\"obj\":99,\"member\":\"x\",\"args\":[]}\n";
+    }
+    const std::string command = "'" + helper + "' <'" + (dir / "requests").string() + "' >'" +
+                                (dir / "answers").string() + "' 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::ifstream out(dir / "answers");
+    std::vector<std::string> answers;
+    for (std::string line; std::getline(out, line);)
+        answers.push_back(line);
+    fs::remove_all(dir);
+    ASSERT_EQ(answers.size(), 3u);
+    EXPECT_NE(answers[0].find("nesting deeper than"), std::string::npos) << answers[0];
+    EXPECT_NE(answers[1].find("longer than 1 MiB"), std::string::npos) << answers[1];
+    EXPECT_NE(answers[2].find("\"ok\":false"), std::string::npos) << answers[2];
 }
 
 }  // namespace

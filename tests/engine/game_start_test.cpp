@@ -125,7 +125,8 @@ TEST(GameCycle, CounterOverflowReachesTheMessageServiceAsErrorSix) {
     g.t.m.G_lRevCnt = std::numeric_limits<Int32>::max();
     EXPECT_EQ(runUntilEnd([&] { g.play(0, 1); }), 1);
     ASSERT_EQ(g.t.display.messages().size(), 1u);
-    EXPECT_EQ(g.t.display.messages()[0].text, "システムエラーが発生しました\r6 :Overflow");
+    EXPECT_EQ(g.t.display.messages()[0].text,
+              "システムエラーが発生しました\r6 :オーバーフローしました。");
     EXPECT_EQ(g.t.m.G_lRevCnt, std::numeric_limits<Int32>::max());
 }
 

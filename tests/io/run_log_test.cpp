@@ -218,7 +218,7 @@ TEST_F(LogWrite, OverflowingSumFailsWithoutTouchingTheFile) {
     t.m.G_lRichOshi[9] = 1;
     EXPECT_EQ(write(), kFalse);
     EXPECT_FALSE(fs::exists(dir / "RL00.LOG"));
-    EXPECT_NE(sink.str().find(": Overflow\n"), std::string::npos);
+    EXPECT_NE(sink.str().find(": オーバーフローしました。\n"), std::string::npos);
     EXPECT_TRUE(t.display.messages().empty());
 }
 

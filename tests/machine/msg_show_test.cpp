@@ -43,7 +43,8 @@ TEST(MsgShow, KindFourAddsThePendingErrorAndEndsTheProgram) {
     Int16 kind = msg::kError;
     EXPECT_EQ(runUntilEnd([&] { MSG_SHOW(t.m, "", text, kind); }), 1);
     ASSERT_EQ(t.display.messages().size(), 1u);
-    EXPECT_EQ(t.display.messages()[0].text, "システムエラーが発生しました\r6 :Overflow");
+    EXPECT_EQ(t.display.messages()[0].text,
+              "システムエラーが発生しました\r6 :オーバーフローしました。");
     EXPECT_EQ(t.display.messages()[0].title, " エラー");
     EXPECT_EQ(t.display.messages()[0].style, 16);
 

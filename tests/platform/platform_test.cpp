@@ -37,7 +37,7 @@ TEST(CheckedArithmetic, OverflowRaisesSixAndLeavesTheItem) {
     checkedAdd(c, 1);
     EXPECT_EQ(errorOf([&] { checkedAdd(c, 1); }), err::kOverflow);
     EXPECT_EQ(c, std::numeric_limits<Int32>::max());
-    EXPECT_EQ(RuntimeError(err::kOverflow).description(), "Overflow");
+    EXPECT_EQ(RuntimeError(err::kOverflow).description(), "オーバーフローしました。");
 }
 
 TEST(VbArrayBounds, OutsideTheBoundsRaisesNine) {
@@ -48,7 +48,8 @@ TEST(VbArrayBounds, OutsideTheBoundsRaisesNine) {
     EXPECT_EQ(errorOf([&] { (void)reels[-1]; }), err::kSubscriptOutOfRange);
     VbArray<VbArray<Int32, 1, 14>, 1, 3> table;
     EXPECT_EQ(errorOf([&] { table[1][0] = 1; }), err::kSubscriptOutOfRange);
-    EXPECT_EQ(RuntimeError(err::kSubscriptOutOfRange).description(), "Subscript out of range");
+    EXPECT_EQ(RuntimeError(err::kSubscriptOutOfRange).description(),
+              "インデックスが有効範囲にありません。");
 }
 
 TEST(RandomGenerator, DrawsInRangeRepeatablyAndUniformly) {

@@ -79,7 +79,8 @@ TEST(ReachErrors, AnErrorInAPresentationShowsTheSystemErrorAndEndsTheProgram) {
     Int16 s = 5;
     EXPECT_EQ(runUntilEnd([&] { RICH_LO(t.m, s, t.m.G_iNowZug[1]); }), 1);
     ASSERT_EQ(t.display.messages().size(), 1u);
-    EXPECT_EQ(t.display.messages()[0].text, std::string(text::kSystemError) + "\r6 :Overflow");
+    EXPECT_EQ(t.display.messages()[0].text,
+              std::string(text::kSystemError) + "\r6 :オーバーフローしました。");
     EXPECT_EQ(t.display.frames(), 0u);
 }
 

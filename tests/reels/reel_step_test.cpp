@@ -124,7 +124,8 @@ TEST(ReelStep, OverflowOfATopShowsTheSystemErrorAndLeavesIt) {
     t.m.G_lZugTop[3][6] = kMaxTop - 10;  // slot 0 of the window of 4
     EXPECT_EQ(runUntilEnd([&] { REEL_STEP(t.m, 4, 3, 80, kDown); }), 1);
     ASSERT_EQ(t.display.messages().size(), 1u);
-    EXPECT_EQ(t.display.messages()[0].text, "システムエラーが発生しました\r6 :Overflow");
+    EXPECT_EQ(t.display.messages()[0].text,
+              "システムエラーが発生しました\r6 :オーバーフローしました。");
     EXPECT_EQ(t.m.G_lZugTop[3][6], kMaxTop - 10);
     EXPECT_EQ(t.display.frames(), 0u);
 
@@ -169,7 +170,8 @@ TEST(ReelFeed, CounterOverflowShowsTheSystemError) {
     t.m.G_iStep[2] = 32767;
     t.m.G_bPass[2] = kTrue;
     EXPECT_EQ(runUntilEnd([&] { REEL_FEED(t.m, 1, 2); }), 1);
-    EXPECT_EQ(t.display.messages()[0].text, "システムエラーが発生しました\r6 :Overflow");
+    EXPECT_EQ(t.display.messages()[0].text,
+              "システムエラーが発生しました\r6 :オーバーフローしました。");
     EXPECT_EQ(t.m.G_iStep[2], 32767);
 }
 

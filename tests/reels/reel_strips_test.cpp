@@ -18,9 +18,9 @@ using test::runUntilEnd;
 using test::tableTops;
 using test::TestMachine;
 
-const std::string kOverflowText = "システムエラーが発生しました\r6 :Overflow";
+const std::string kOverflowText = "システムエラーが発生しました\r6 :オーバーフローしました。";
 const std::string kNoPictureText =
-    "システムエラーが発生しました\r340 :Control array element doesn't exist";
+    "システムエラーが発生しました\r340 :コントロール配列の要素が存在しません。";
 
 std::vector<Int16> listOf(Machine& m, Int16 n) {
     ZugWindow w;

@@ -2,6 +2,7 @@
 // A refused request of the helper: the kind of failure the program tells the user about, the
 // old runtime's error number, and an explanation.
 
+#include <cstddef>
 #include <string>
 
 namespace rl00::bridge {
@@ -20,6 +21,12 @@ inline constexpr const char* kNothingToAnalyse = "nothing-to-analyse";
 inline constexpr const char* kServerGone = "server-gone";
 inline constexpr const char* kOther = "other";
 }  // namespace reason
+
+// The longest line either side accepts. Messages are short (an object's number, the macro's
+// status, an error's text); a longer line comes from a broken peer and is refused rather than
+// kept growing, which also bounds the tree it would become (a 1 MiB line of empty objects took
+// 45 MB to read, a 16 MiB one 670 MB).
+inline constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
 
 struct BridgeFailure {
     const char* reason;

@@ -101,6 +101,18 @@ bool looksDisposed(const std::string& message) {
            message.find("Binary URP bridge") != std::string::npos;
 }
 
+enum class LineRead { Line, TooLong, End };
+
+// One request line of at most kMaxLineBytes; the rest of a longer one is read and dropped.
+LineRead readRequest(std::istream& in, std::string& line) {
+    line.clear();
+    for (int c; (c = in.get()) != std::char_traits<char>::eof();) {
+        if (c == '\n') return line.size() > kMaxLineBytes ? LineRead::TooLong : LineRead::Line;
+        if (line.size() <= kMaxLineBytes) line.push_back(static_cast<char>(c));
+    }
+    return line.empty() ? LineRead::End : LineRead::Line;
+}
+
 }  // namespace
 }  // namespace rl00::bridge
 
@@ -118,9 +130,14 @@ int main() {
     Office office(officeOptionsFromEnvironment());
     Server server(office);
     std::string line;
-    while (std::getline(std::cin, line)) {
+    for (LineRead read; (read = readRequest(std::cin, line)) != LineRead::End;) {
         json::Value reply;
         try {
+            if (read == LineRead::TooLong) {
+                throw BridgeFailure{
+                    reason::kOther, 5,
+                    "a request longer than " + std::to_string(kMaxLineBytes >> 20) + " MiB"};
+            }
             reply = server.handle(json::parse(line));
         } catch (const BridgeFailure& f) {
             reply = refusal(f.reason, f.number, f.text);

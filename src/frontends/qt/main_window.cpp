@@ -7,9 +7,11 @@
 #include <cmath>
 #include <utility>
 
+#include "frontends/qt/fit_label.h"
 #include "frontends/qt/qt_colour.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/reel_view.h"
+#include "frontends/qt/window_gone.h"
 #include "machine/machine.h"
 #include "session/controller.h"
 #include "session/window_layout.h"
@@ -63,7 +65,11 @@ MainWindow::MainWindow(Machine& m, QtDisplay& display, QWidget* parent)
     tim_start_.setTimerType(Qt::PreciseTimer);
     connect(&tim_start_, &QTimer::timeout, this, [this] { startGame(); });
     build();
+    // A window taken away by the platform ends the program as a close request would.
+    gone_watch_ = std::make_unique<WindowGoneWatch>(*this, [this] { endRequest(); });
 }
+
+MainWindow::~MainWindow() = default;
 
 void MainWindow::build() {
     for (const ControlDesign& c : windowControls()) {
@@ -74,7 +80,7 @@ void MainWindow::build() {
                 w = reel_view_;
                 break;
             case ControlKind::Label: {
-                auto* label = new QLabel(fromUtf8(c.caption), this);
+                auto* label = new FitLabel(fromUtf8(c.caption), this);
                 label->setTextFormat(Qt::PlainText);
                 label->setAlignment(alignmentOf(c));
                 label->setAutoFillBackground(true);

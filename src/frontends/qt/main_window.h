@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "frontends/qt/image_list.h"
@@ -21,10 +22,12 @@ struct Machine;
 struct ControlDesign;
 class QtDisplay;
 class ReelView;
+class WindowGoneWatch;
 
 class MainWindow : public QWidget {
   public:
     MainWindow(Machine& m, QtDisplay& display, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // What Cmd_Excel starts; unset, the button does nothing.
     void setAnalysisLauncher(std::function<void()> launch) { analysis_ = std::move(launch); }
@@ -75,6 +78,8 @@ class MainWindow : public QWidget {
     std::vector<std::pair<const ControlDesign*, QWidget*>> widgets_;
     QPushButton* cmd_end_ = nullptr;
     QTimer tim_start_;
+    // Destroyed before the widget, so that tearing the window down is not taken for its loss.
+    std::unique_ptr<WindowGoneWatch> gone_watch_;
     std::function<void()> analysis_;
     std::function<void()> idle_entry_;
     long end_after_games_ = 0;

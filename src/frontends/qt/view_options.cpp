@@ -2,8 +2,12 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSettings>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -61,6 +65,46 @@ ViewMenu::ViewMenu(MainWindow& window, QtDisplay& display, ViewChoice choice, in
     window_.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&window_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { menu_->popup(window_.mapToGlobal(at)); });
+    menu_->installEventFilter(this);
+    for (QMenu* sub : menu_->findChildren<QMenu*>())
+        sub->installEventFilter(this);
+}
+
+bool ViewMenu::eventFilter(QObject* watched, QEvent* e) {
+    // A menu's window exists once it is shown, and may be made anew for a later showing.
+    if (auto* menu = qobject_cast<QMenu*>(watched); menu != nullptr) {
+        if (e->type() == QEvent::Show && menu->windowHandle() != nullptr)
+            menu->windowHandle()->installEventFilter(this);
+        return false;
+    }
+    return redirectFromClosedMenu(watched, e);
+}
+
+// A menu holds the pointer (an X pointer grab) until the program handles what closes it. While a
+// presentation pauses (up to 600 ms without processing events), an Escape and a click on 終了
+// made during the pause both wait in the queue, and the server has already sent the click to
+// the menu's window: handled after the Escape, it reached the closed menu and was lost. It
+// belongs to the window under the pointer, as it would have without the grab.
+bool ViewMenu::redirectFromClosedMenu(QObject* watched, QEvent* e) {
+    switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            break;
+        default:
+            return false;
+    }
+    auto* from = qobject_cast<QWindow*>(watched);
+    if (from == nullptr || from->isVisible()) return false;
+    const auto* me = static_cast<const QMouseEvent*>(e);
+    const QPointF global = me->globalPosition();
+    QWindow* to = QGuiApplication::topLevelAt(global.toPoint());
+    if (to == nullptr || to == from) return false;
+    QMouseEvent moved(me->type(), to->mapFromGlobal(global), global, me->button(), me->buttons(),
+                      me->modifiers(), me->pointingDevice());
+    QCoreApplication::sendEvent(to, &moved);
+    return true;
 }
 
 QAction* ViewMenu::addAction(QMenu* menu, const QString& text, const QKeySequence& key) {

@@ -42,12 +42,16 @@ class ViewMenu : public QObject {
     // `choice` is what the user chose (zoom 0: none yet); `zoom` the zoom in effect.
     ViewMenu(MainWindow& window, QtDisplay& display, ViewChoice choice, int zoom);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
   private:
     void addZoomItems(QMenu* menu, int zoom);
     void addSpeedItems(QMenu* menu);
     QAction* addAction(QMenu* menu, const QString& text, const QKeySequence& key);
     void stepSpeed(int direction);
     void applyAndSave();
+    bool redirectFromClosedMenu(QObject* watched, QEvent* e);
 
     MainWindow& window_;
     QtDisplay& display_;

@@ -6,6 +6,7 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+#include <csignal>
 #include <iostream>
 #include <limits>
 #include <string>
@@ -84,6 +85,9 @@ void installFontSubstitutes() {
 }
 
 int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
+    // A write past the file-size limit would kill the program without a word; ignored, it fails
+    // with EFBIG, and the run log reports its failed writes and plays on.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Only --zoom matters before the application exists; the rest is read afterwards, when Qt
     // has taken its own options (-platform, ...) out of the arguments. Until then those pass for
     // foreign ones, but --help and a bad value of our own options are answered at once, also

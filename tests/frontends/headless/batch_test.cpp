@@ -253,7 +253,7 @@ TEST(HeadlessMessages, EchoShowsTitleAndEveryLineOfTheText) {
     // The error's line break must not send the cursor back over the message's first line.
     EXPECT_EQ(echo.str(),
               "[ メッセージ] 停止出目に失敗しました\n"
-              "[ エラー] システムエラーが発生しました\n6 :Overflow\n");
+              "[ エラー] システムエラーが発生しました\n6 :オーバーフローしました。\n");
 }
 
 TEST(HeadlessProgram, UsageErrorsExitWithTwo) {

@@ -1,0 +1,82 @@
+// The main window's handling of what the platform does to it: a click that the window system
+// routed to the right-click menu after it closed, and the window taken away without a close
+// request.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWindow>
+
+#include "frontends/qt/main_window.h"
+#include "frontends/qt/qt_display.h"
+#include "frontends/qt/view_options.h"
+#include "machine/machine.h"
+#include "session/window_layout.h"
+
+namespace rl00 {
+namespace {
+
+struct WindowEvents : ::testing::Test {
+    QtDisplay display;
+    Machine m{display, 1};
+    std::unique_ptr<MainWindow> window;
+    QMenu* menu = nullptr;
+
+    void SetUp() override {
+        initWindowScene(m.scene);
+        m.scene.Tim_Start.enabled = false;
+        window = std::make_unique<MainWindow>(m, display);
+        window->setIdleEntry([] {});
+        new ViewMenu(*window, display, ViewChoice{}, 1);
+        menu = window->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+        display.attach(window.get());
+        window->syncFromScene(0.0);
+        window->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override { display.attach(nullptr); }
+};
+
+TEST_F(WindowEvents, AClickRoutedToTheClosedMenuPressesTheButtonUnderThePointer) {
+    ASSERT_NE(menu, nullptr);
+    emit window->customContextMenuRequested(QPoint(200, 120));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(menu->isVisible());
+    QWindow* menu_window = menu->windowHandle();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(menu, &escape);
+    ASSERT_FALSE(menu->isVisible());
+    EXPECT_NE(m.G_bEnd, kTrue);
+
+    // As the window system hands over a click on 終了 that it sent to the menu's window while
+    // the menu still held the pointer.
+    QWidget* end = window->control("Cmd_End");
+    const QPointF at = end->mapToGlobal(QPointF(end->rect().center()));
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        QMouseEvent e(type, menu_window->mapFromGlobal(at), at, Qt::LeftButton, held,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(menu_window, &e);
+    }
+    EXPECT_EQ(m.G_bEnd, kTrue);
+}
+
+TEST_F(WindowEvents, TheWindowHiddenForGoodEndsTheProgramAMinimisedOneDoesNot) {
+    window->showMinimized();
+    QCoreApplication::processEvents();
+    window->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_NE(m.G_bEnd, kTrue);
+
+    // As a platform that withdraws the window hides it.
+    window->windowHandle()->setVisible(false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m.G_bEnd, kTrue);
+}
+
+}  // namespace
+}  // namespace rl00
