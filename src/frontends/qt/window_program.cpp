@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
@@ -106,6 +107,9 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
 
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);  // a close only sets the end flag
+    // The desktop entry and the icon the package installs, for task bars that look them up.
+    QGuiApplication::setDesktopFileName(QStringLiteral("rl00"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rl00")));
     std::vector<std::string> args;
     for (const QString& a : QCoreApplication::arguments().mid(1))
         args.push_back(a.toStdString());
