@@ -11,6 +11,7 @@ RL00_PACKAGES=(
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth xdotool libxcb1-dev
     libreoffice-calc libreoffice-dev
+    librsvg2-bin dpkg-dev desktop-file-utils man-db
     parallel
 )
 

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "analysis/bridge/bridge_failure.h"
+#include "io/install_layout.h"
 #include "io/paths.h"
 #include "platform/json.h"
 
@@ -286,21 +287,16 @@ void BridgeAutomation::disconnect() {
     channel_.reset();
 }
 
+namespace {
+
+constexpr const char* kBridgeProgram = "rl00-calc-bridge";
+
+}  // namespace
+
 std::string defaultBridgePath() {
     if (const char* set = std::getenv("RL00_CALC_BRIDGE"); set != nullptr && *set != '\0')
         return set;
-    char exe[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n > 0) {
-        std::string beside(exe, static_cast<std::size_t>(n));
-        beside = beside.substr(0, beside.rfind('/') + 1) + "rl00-calc-bridge";
-        if (::access(beside.c_str(), X_OK) == 0) return beside;
-    }
-#ifdef RL00_CALC_BRIDGE_BUILD_PATH
-    return RL00_CALC_BRIDGE_BUILD_PATH;
-#else
-    return "rl00-calc-bridge";
-#endif
+    return helperProgram(executableFolder(), kBridgeProgram);
 }
 
 }  // namespace rl00

@@ -37,8 +37,8 @@ class BridgeAutomation : public Automation {
     std::shared_ptr<BridgeChannel> channel_;
 };
 
-// The helper's path: $RL00_CALC_BRIDGE when set, else rl00-calc-bridge beside the running
-// program, else where the build put it.
+// The helper's path: $RL00_CALC_BRIDGE when set, else the rl00-calc-bridge that came with the
+// running program (beside it in the build tree, in the prefix's helper folder when installed).
 std::string defaultBridgePath();
 
 }  // namespace rl00

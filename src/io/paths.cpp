@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 namespace rl00 {
@@ -72,6 +73,17 @@ std::string toNativePath(const std::string& path) {
 
 std::string joinPath(const std::string& dir, const std::string& name) {
     return toNativePath(dir + "/" + name);
+}
+
+std::string resolveFolder(const std::string& base, const std::string& folder) {
+    if (base.empty() || folder.find_first_not_of(" \t") == std::string::npos ||
+        isSeparator(folder[0])) {
+        return folder;
+    }
+    std::string resolved =
+        (std::filesystem::path(base) / toNativePath(folder)).lexically_normal().string();
+    if (resolved.size() > 1 && resolved.ends_with('/')) resolved.pop_back();
+    return resolved;
 }
 
 }  // namespace rl00

@@ -24,4 +24,10 @@ std::string toNativePath(const std::string& path);
 // A configured directory and a file name, joined by "/" and in native form.
 std::string joinPath(const std::string& dir, const std::string& name);
 
+// A configured folder as the file system takes it: a relative one counts from `base`, the folder
+// of the settings file it was read from, so that it names one place wherever the program was
+// started (and the analysis workbook, run by another program, is handed the same place). A blank
+// folder (not set) and an absolute one are kept as they are.
+std::string resolveFolder(const std::string& base, const std::string& folder);
+
 }  // namespace rl00

@@ -69,7 +69,8 @@ bool holdsControlCharacter(const std::string& s) {
 // folder means "not set" and the record goes to the user's default log folder.
 std::optional<std::string> logFile(const Machine& m, LogWarnings& warnings) {
     if (isBlank(m.G_sLogName)) {
-        warnings.report(m.G_sLogPath, "no file name is set in " + std::string(kIniFileName));
+        warnings.notice("no run log is written: " + std::string(kIniFileName) +
+                        " sets no file name under [ログ書き込み先ファイル名]");
         return std::nullopt;
     }
     std::string folder = m.G_sLogPath;
@@ -180,13 +181,14 @@ std::string printable(const std::string& text) {
 void LogWarnings::report(const std::string& file, const std::string& reason) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (!reported_.emplace(file, reason).second) return;
-    sink_ << "rl00: run log not written to " << printable(file) << ": " << reason << std::endl;
+    sink_ << program_invocation_short_name << ": run log not written to " << printable(file) << ": "
+          << reason << std::endl;
 }
 
 void LogWarnings::notice(const std::string& text) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (!reported_.emplace(text, "").second) return;
-    sink_ << "rl00: " << printable(text) << std::endl;
+    sink_ << program_invocation_short_name << ": " << printable(text) << std::endl;
 }
 
 LogWarnings& standardLogWarnings() {

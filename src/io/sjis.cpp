@@ -17,7 +17,7 @@ bool isContinuation(unsigned char c) {
 
 class Converter {
   public:
-    Converter() : cd_(iconv_open("UTF-8", "CP932")) {}
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (ok()) iconv_close(cd_);
     }
@@ -78,7 +78,7 @@ std::optional<std::string> decodeText(std::string_view bytes) {
         return std::string(bytes);
     }
 
-    Converter conv;
+    Converter conv("UTF-8", "CP932");
     if (!conv.ok()) return std::nullopt;
 
     std::string out;
@@ -101,6 +101,29 @@ std::optional<std::string> decodeText(std::string_view bytes) {
         ++in;
         --in_left;
     }
+    return out;
+}
+
+std::optional<std::string> encodeCp932(std::string_view utf8) {
+    if (!isUtf8(utf8)) return std::nullopt;
+    Converter conv("CP932", "UTF-8");
+    if (!conv.ok()) return std::nullopt;
+
+    std::string out;
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t in_left = utf8.size();
+    char buf[4096];
+    while (in_left > 0) {
+        char* o = buf;
+        std::size_t o_left = sizeof buf;
+        const std::size_t r = iconv(conv.get(), &in, &in_left, &o, &o_left);
+        out.append(buf, static_cast<std::size_t>(o - buf));
+        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) return std::nullopt;
+    }
+    // A few characters have two UTF-8 forms that share one CP932 form (U+301C and U+FF5E): the
+    // text must read back as it was, or a path in it would name another file.
+    const std::optional<std::string> back = decodeText(out);
+    if (!back || *back != utf8) return std::nullopt;
     return out;
 }
 

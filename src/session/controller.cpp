@@ -3,6 +3,7 @@
 #include "engine/game_start.h"
 #include "engine/rand_loop.h"
 #include "io/ini_read.h"
+#include "io/settings_home.h"
 #include "machine/machine.h"
 #include "reaches/reaches.h"
 #include "reels/reels.h"
@@ -16,6 +17,7 @@ void loadMachine(Machine& m, const std::string& program_dir, const std::string& 
     initWindowScene(m.scene);
     m.G_sAppPath = program_dir;
     INI_READ(m);
+    resolveSettingFolders(m, m.G_sAppPath);
     m.G_iStopZug[1] = 1;
     m.G_iStopZug[2] = 2;
     m.G_iStopZug[3] = 3;

@@ -12,10 +12,10 @@ namespace rl00 {
 struct Machine;
 
 // The load of the main window, after any centring: records the program's directory, reads
-// RL00.INI from it, sets the stop symbols 1, 2, 3, prepares the reel pictures, hides the sprites,
-// clears the result and mode texts, seeds the generator from the clock (unless `seed` is
-// given) and, for the trimmed argument "1", starts in probability-variation mode.
-// `command` is the program's command-line argument as given.
+// RL00.INI from it (relative folders counting from that directory), sets the stop symbols 1, 2, 3,
+// prepares the reel pictures, hides the sprites, clears the result and mode texts, seeds the
+// generator from the clock (unless `seed` is given) and, for the trimmed argument "1", starts in
+// probability-variation mode. `command` is the program's command-line argument as given.
 void loadMachine(Machine& m, const std::string& program_dir, const std::string& command,
                  std::optional<std::uint64_t> seed = std::nullopt);
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <ostream>
 
+#include "session/version.h"
+
 namespace rl00 {
 
 namespace {
@@ -171,6 +173,8 @@ Reading readCommandLine(const CommandLine& line, std::span<const std::string> ar
                 fault(o->name + " takes no value, not " + quoted(a.substr(eq + 1)));
             } else if (o->asks_for_usage) {
                 r.help = true;
+            } else if (o->asks_for_version) {
+                r.version = true;
             } else {
                 o->store("");
             }
@@ -219,6 +223,11 @@ std::optional<int> answerReading(const CommandLine& line, const Reading& reading
         out << usageText(line);
         return 0;
     }
+    // A fault beside --version does not matter: nothing is run either way.
+    if (reading.version) {
+        out << line.program << " " << versionText() << "\n";
+        return 0;
+    }
     if (reading.fault.empty()) return std::nullopt;
     err << line.program << ": " << reading.fault << "\n";
     for (const Option& o : line.options) {
@@ -250,6 +259,16 @@ std::vector<Option> withSharedOptions(SharedOptions& to, FramePeriodRange frame,
                           .takes = {},
                           .help = "show this text",
                           .asks_for_usage = true,
+                          .asks_for_version = false,
+                          .store = {}});
+    rows.push_back(Option{.name = "--version",
+                          .alias = {},
+                          .kind = ValueKind::None,
+                          .value_name = {},
+                          .takes = {},
+                          .help = "show the version",
+                          .asks_for_usage = false,
+                          .asks_for_version = true,
                           .store = {}});
     return rows;
 }

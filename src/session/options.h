@@ -32,7 +32,8 @@ struct Option {
     std::string takes;       // what a wrong value is told the option takes
     // The usage's text; '\n' starts another line. A line "7\ttext" shows 7 in the left column.
     std::string help;
-    bool asks_for_usage = false;  // --help: the usage is the answer, whatever else was given
+    bool asks_for_usage = false;    // --help: the usage is the answer, whatever else was given
+    bool asks_for_version = false;  // --version: the version is the answer, unless --help is
     // Keeps a value; false when the text is not one the option takes. A switch gets "".
     std::function<bool(std::string_view)> store;
 };
@@ -48,8 +49,9 @@ struct CommandLine {
 
 // What a reading of the arguments found besides the values it stored.
 struct Reading {
-    bool help = false;  // --help or -h was given
-    std::string fault;  // the first fault, empty when there was none
+    bool help = false;     // --help or -h was given
+    std::string fault;     // the first fault, empty when there was none
+    bool version = false;  // --version was given
 };
 
 // What a reading makes of arguments that are not the table's: unknown options (anything that
@@ -68,9 +70,9 @@ Reading readCommandLine(const CommandLine& line, std::span<const std::string> ar
 // The usage text: the usage line, the summary, one aligned entry per option, the footer.
 std::string usageText(const CommandLine& line);
 
-// What a program that cannot run says: the usage on `out` (exit code 0) after --help; otherwise
-// the fault in one line and where to find the usage on `err` (exit code 2). Nothing when the
-// program runs.
+// What a program that cannot run says: the usage on `out` (exit code 0) after --help, else the
+// program's name and version on `out` (exit code 0) after --version; otherwise the fault in one
+// line and where to find the usage on `err` (exit code 2). Nothing when the program runs.
 std::optional<int> answerReading(const CommandLine& line, const Reading& reading, std::ostream& out,
                                  std::ostream& err);
 
@@ -155,7 +157,8 @@ struct FramePeriodRange {
     std::string help;
 };
 
-// The machine's argument and --frame-ms first, then the program's `own` rows, then -h/--help.
+// The machine's argument and --frame-ms first, then the program's `own` rows, then -h/--help and
+// --version.
 std::vector<Option> withSharedOptions(SharedOptions& to, FramePeriodRange frame,
                                       std::vector<Option> own);
 

@@ -43,9 +43,13 @@ std::string sofficePath() {
     return set != nullptr ? set : "/usr/lib/libreoffice/program/soffice";
 }
 
+// The helper the build made: the test program does not lie beside it, where the launcher looks.
+std::string bridgePath() {
+    return RL00_BUILD_DIR "/app/rl00-calc-bridge";
+}
+
 bool officeInstalled() {
-    return ::access(defaultBridgePath().c_str(), X_OK) == 0 &&
-           ::access(sofficePath().c_str(), X_OK) == 0;
+    return ::access(bridgePath().c_str(), X_OK) == 0 && ::access(sofficePath().c_str(), X_OK) == 0;
 }
 
 // Hits of a plausible run: the state after each hit game, as the log writer reads it.
@@ -256,7 +260,7 @@ class CalcEndToEnd : public testing::Test {
     static void quitOffice() {
         if (!fs::exists(officeSocket())) return;
         {
-            BridgeAutomation server(defaultBridgePath(), [] { return true; });
+            BridgeAutomation server(bridgePath(), [] { return true; });
             try {
                 server.CreateObject(analysis_text::kServerClass)->call("Quit");
             } catch (const AutomationError&) {
@@ -281,7 +285,7 @@ class CalcEndToEnd : public testing::Test {
 
     void launch() {
         test::RecordingWaitWindow window(t_.m, fs::current_path().string());
-        BridgeAutomation server(defaultBridgePath(), [this] {
+        BridgeAutomation server(bridgePath(), [this] {
             t_.display.processEvents();
             return t_.m.G_bEnd != kTrue;
         });
@@ -294,7 +298,7 @@ class CalcEndToEnd : public testing::Test {
 
     // The open workbook, through a helper of its own.
     struct Book {
-        BridgeAutomation reader{defaultBridgePath(), [] { return true; }};
+        BridgeAutomation reader{bridgePath(), [] { return true; }};
         ObjectRef book, summary, data;
 
         explicit Book(const fs::path& path) {

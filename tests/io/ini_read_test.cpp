@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "io/install_layout.h"
+#include "io/settings_home.h"
 #include "io/sjis.h"
 #include "support/test_machine.h"
 
@@ -309,12 +311,16 @@ TEST(DefaultIni, TheShippedFileIsShiftJisAndGivesAllSixSettings) {
     test::TestMachine t;
     t.m.G_sAppPath = app;
     EXPECT_EQ(INI_READ(t.m), kTrue);
-    EXPECT_EQ(t.m.G_sLogPath, RL00_BUILD_DIR "/log");
+    // Relative folders, so that no path of the build is written into the file.
+    EXPECT_EQ(t.m.G_sLogPath, "../log");
     EXPECT_EQ(t.m.G_sLogName, "RL00LOG.TXT");
     EXPECT_EQ(t.m.G_sWaitTime, "10000");
     EXPECT_EQ(t.m.G_sScrollSpeed, "100");
-    EXPECT_EQ(t.m.G_sExcelPath, RL00_BUILD_DIR "/analysis");
-    EXPECT_EQ(t.m.G_sExcelBook, "ATARI.ods");
+    EXPECT_EQ(t.m.G_sExcelPath, "../analysis");
+    EXPECT_EQ(t.m.G_sExcelBook, kWorkbookFile);
+    resolveSettingFolders(t.m, app);
+    EXPECT_EQ(t.m.G_sLogPath, RL00_BUILD_DIR "/log");
+    EXPECT_TRUE(fs::is_regular_file(fs::path(t.m.G_sExcelPath) / t.m.G_sExcelBook));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -159,7 +160,7 @@ TEST_F(LogWrite, UncreatableDirectoryFailsWithOneWarningAndWritesNothing) {
         EXPECT_EQ(write(), kFalse);
     EXPECT_EQ(readAll(blocker), "keep");
     EXPECT_TRUE(t.display.messages().empty());
-    EXPECT_EQ(sink.str(), "rl00: run log not written to " +
+    EXPECT_EQ(sink.str(), std::string(program_invocation_short_name) + ": run log not written to " +
                               (blocker / "sub" / "RL00.LOG").string() + ": Not a directory\n");
 
     // Another file is another failure and is reported in its own right.
@@ -183,13 +184,16 @@ TEST_F(LogWrite, AnEmptyFolderMeansTheUsersDefaultLogFolderToldOnce) {
         ::unsetenv("XDG_DATA_HOME");
     }
     EXPECT_EQ(readAll(dir / "rl00" / "log" / "RL00.LOG"), line() + line());
-    EXPECT_EQ(sink.str(), "rl00: no log folder is set in RL00.INI; the run log goes to " +
+    EXPECT_EQ(sink.str(), std::string(program_invocation_short_name) +
+                              ": no log folder is set in RL00.INI; the run log goes to " +
                               (dir / "rl00" / "log").string() + "\n");
 }
 
 TEST_F(LogWrite, NoFileNameOrAControlCharacterOrAnOverlongPathWritesNothing) {
     EXPECT_EQ(write(), kFalse);  // no settings at all
-    EXPECT_EQ(sink.str(), "rl00: run log not written to : no file name is set in RL00.INI\n");
+    EXPECT_EQ(sink.str(), std::string(program_invocation_short_name) +
+                              ": no run log is written: RL00.INI sets no file name under "
+                              "[ログ書き込み先ファイル名]\n");
 
     // An unterminated quote in RL00.INI runs the folder over its line end.
     sink.str("");
@@ -227,7 +231,8 @@ TEST_F(LogWrite, FailedWriteIsReported) {
     t.m.G_sLogName = "full";
     ASSERT_TRUE(fs::exists("/dev/full"));
     EXPECT_EQ(write(), kFalse);
-    EXPECT_EQ(sink.str(), "rl00: run log not written to /dev/full: No space left on device\n");
+    EXPECT_EQ(sink.str(), std::string(program_invocation_short_name) +
+                              ": run log not written to /dev/full: No space left on device\n");
 }
 
 TEST_F(LogWrite, ShortWriteIsTakenBack) {

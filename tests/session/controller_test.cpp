@@ -38,7 +38,8 @@ TEST(Load, OnlyTheArgumentOneStartsInProbabilityVariation) {
 TEST(Load, ReadsTheSettingsBesideTheProgramAndPreparesTheWindow) {
     const fs::path dir = fs::temp_directory_path() / ("rl00_load_" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    std::ofstream(dir / kIniFileName, std::ios::binary) << "[待機時間]\r\n250\r\n";
+    std::ofstream(dir / kIniFileName, std::ios::binary)
+        << "[待機時間]\r\n250\r\n[ログ書き込み先パス]\r\nlog\r\n";
 
     test::TestMachine t;
     t.m.G_sAppPath = "/what/centring/recorded";
@@ -48,6 +49,8 @@ TEST(Load, ReadsTheSettingsBesideTheProgramAndPreparesTheWindow) {
 
     EXPECT_EQ(t.m.G_sAppPath, dir.string());
     EXPECT_EQ(t.m.G_sWaitTime, "250");
+    // A relative folder counts from the file's folder, wherever the program was started.
+    EXPECT_EQ(t.m.G_sLogPath, (dir / "log").string());
     EXPECT_EQ(t.m.G_iStopZug[1], 1);
     EXPECT_EQ(t.m.G_iStopZug[2], 2);
     EXPECT_EQ(t.m.G_iStopZug[3], 3);

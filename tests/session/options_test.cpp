@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "session/version.h"
+
 namespace rl00 {
 namespace {
 
@@ -155,6 +157,26 @@ TEST(CommandLineHelp, AnswersWhateverElseIsGiven) {
     EXPECT_EQ(r.fault, "--zoom takes a whole number from 1 to 4, not \"--help\"");
 }
 
+TEST(CommandLineVersion, AnswersFaultsButNotHelp) {
+    Values v;
+    const Reading r = read(v, {"--bogus", "--version", "--zoom", "9"});
+    EXPECT_TRUE(r.version);
+    EXPECT_FALSE(r.help);
+    EXPECT_FALSE(read(v, {"--zoom", "2"}).version);
+    EXPECT_EQ(read(v, {"--version=1"}).fault, "--version takes no value, not \"1\"");
+
+    const CommandLine line = table(v);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(answerReading(line, r, out, err), 0);
+    EXPECT_EQ(out.str(), "prog " + std::string(versionText()) + "\n");
+    EXPECT_EQ(err.str(), "");
+
+    out.str("");
+    EXPECT_EQ(answerReading(line, read(v, {"--version", "-h"}), out, err), 0);
+    EXPECT_EQ(out.str(), usageText(line));
+}
+
 TEST(CommandLineForeign, SkippedArgumentsLeaveOurOwnFaultsAndValues) {
     Values v;
     // Qt's options, as they stand before the application takes them out.
@@ -184,6 +206,7 @@ TEST(CommandLineUsage, ComesFromTheTable) {
               "  --file FILE   a file to write\n"
               "  --quiet       say nothing\n"
               "  -h, --help    show this text\n"
+              "  --version     show the version\n"
               "The end.\n");
 
     CommandLine bare;

@@ -24,7 +24,9 @@
 #include "frontends/headless/stats_table.h"
 #include "io/ini_read.h"
 #include "io/run_log.h"
+#include "io/settings_home.h"
 #include "machine/machine.h"
+#include "session/controller.h"
 
 namespace rl00 {
 
@@ -39,17 +41,14 @@ bool isNullDevice(const struct stat& st) {
     return S_ISCHR(st.st_mode) && ::stat("/dev/null", &null) == 0 && st.st_rdev == null.st_rdev;
 }
 
-// The settings every machine of the run starts with, read once: the named file, or RL00.INI
-// beside the program as the window reads it.
+// The settings every machine of the run starts with, read once, as a machine's load reads them:
+// RL00.INI beside the program, then the named file or the user's in its place.
 Settings runSettings(const BatchOptions& o) {
     HeadlessDisplay display;
     Machine probe(display, 0);
-    if (o.ini_file) {
-        readSettingsFile(*o.ini_file, probe);
-    } else {
-        probe.G_sAppPath = o.program_dir;
-        INI_READ(probe);
-    }
+    loadMachine(probe, o.program_dir, o.argument, 0);
+    const std::string& file = o.ini_file ? *o.ini_file : o.user_ini_file;
+    if (!file.empty()) readSettingsInstead(probe, file);
     return probe;
 }
 

@@ -20,6 +20,7 @@ struct BatchOptions {
     std::optional<std::uint64_t> seed;    // from the clock when missing
     std::string program_dir;              // where RL00.INI is looked for
     std::optional<std::string> ini_file;  // another configuration file instead
+    std::string user_ini_file;  // without either, the user's settings file, if there is one
     std::string trace_file;
     std::string stats_file;
     double frame_ms = kDefaultFrameMs;

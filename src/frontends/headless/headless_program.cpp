@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frontends/headless/merge.h"
+#include "io/settings_home.h"
 
 namespace rl00 {
 
@@ -56,7 +57,9 @@ Option iniOption(std::optional<std::string>& to) {
     o.kind = ValueKind::Text;
     o.value_name = "FILE";
     o.takes = "a file";
-    o.help = "configuration file (default: RL00.INI beside the program; /dev/null: none)";
+    o.help =
+        "configuration file (default: RL00.INI beside the program, else\n"
+        "~/.config/rl00/RL00.INI; /dev/null: none)";
     o.store = [&to](std::string_view text) {
         to = std::string(text);
         return true;
@@ -124,6 +127,7 @@ int runHeadlessProgram(int argc, char** argv, std::ostream& out, std::ostream& e
     if (const auto code = answerReading(line, readCommandLine(line, args), out, err)) return *code;
 
     o.program_dir = programDir(argv[0]);
+    if (!o.ini_file) o.user_ini_file = userSettingsFile(o.program_dir, line.program, err);
     o.argument = shared.argument;
     o.frame_ms = shared.frame_ms.value_or(o.frame_ms);
     // A progress line only where someone watches it: on the terminal of the error stream.

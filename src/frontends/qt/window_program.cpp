@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
@@ -17,6 +18,7 @@
 #include "frontends/qt/pacing_probe.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/view_options.h"
+#include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
 #include "session/window_layout.h"
@@ -105,6 +107,9 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
 
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);  // a close only sets the end flag
+    // The desktop entry and the icon the package installs, for task bars that look them up.
+    QGuiApplication::setDesktopFileName(QStringLiteral("rl00"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rl00")));
     std::vector<std::string> args;
     for (const QString& a : QCoreApplication::arguments().mid(1))
         args.push_back(a.toStdString());
@@ -137,7 +142,12 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     display.attach(&window);
 
     if (o.shared.argument.empty()) FORM_CENTER(m, window, QString());
-    loadMachine(m, QCoreApplication::applicationDirPath().toStdString(), o.shared.argument);
+    const std::string program_dir = QCoreApplication::applicationDirPath().toStdString();
+    loadMachine(m, program_dir, o.shared.argument);
+    if (const std::string user = userSettingsFile(program_dir, line.program, std::cerr);
+        !user.empty()) {
+        readSettingsInstead(m, user);
+    }
     window.syncFromScene(0.0);
     window.show();
     window.activateWindow();  // a bare X server activates nothing unless asked

@@ -4,7 +4,8 @@
 #   offscreen     argument "7" on Qt's offscreen platform: three logged hits, then 終了
 #   xvfb          the same on a bare X server without a window manager
 #   end-mid-game  終了 pressed in the middle of the first game: exit 0, no record
-#   no-ini        no RL00.INI beside the program: it still plays, and writes no log
+#   no-ini        no RL00.INI beside the program: it writes the user's default one and logs
+#                 into the user's data folder
 #   file-limit    the log at the file-size limit: the failed write is reported, play goes on
 #   menu-click    on an X server: the right-click menu closed with Escape and 終了 clicked while
 #                 the program holds its events (as in a presentation's pause): exit 0
@@ -22,7 +23,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 # The program reads RL00.INI from its own folder, so it runs from a copy in a folder of its own.
 cp "$binary" "$work/rl00"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 write_ini() {
@@ -90,8 +91,11 @@ case "$mode" in
     no-ini)
         run --end-after-games 2 7
         [[ $status -eq 0 ]] || { echo "exit code $status, expected 0"; exit 1; }
-        [[ -z "$(ls -A "$work" | grep -v -e '^rl00$' -e '^config$' -e '^runtime$')" ]] ||
-            { echo "files appeared without a configuration: $(ls "$work")"; exit 1; }
+        [[ -f "$work/config/rl00/RL00.INI" ]] || { echo "no default settings written"; exit 1; }
+        lines=$(wc -l <"$work/data/rl00/log/RL00LOG.TXT")
+        [[ $lines -eq 2 ]] || { echo "$lines records in the user's log, expected 2"; exit 1; }
+        [[ -z "$(ls -A "$work" | grep -v -e '^rl00$' -e '^config$' -e '^data$' -e '^runtime$')" ]] ||
+            { echo "files appeared beside the program: $(ls "$work")"; exit 1; }
         ;;
     file-limit)
         write_ini

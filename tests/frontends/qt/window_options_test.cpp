@@ -87,6 +87,7 @@ TEST(WindowCommandLine, UsageKeepsItsWords) {
               "  --measure            measure frame pacing, pauses, idle passes and memory, then "
               "end\n"
               "  -h, --help           show this text\n"
+              "  --version            show the version\n"
               "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and "
               "pause.\n");
 }
