@@ -20,13 +20,13 @@
 #include "frontends/headless/ordered_output.h"
 #include "frontends/headless/output_file.h"
 #include "frontends/headless/progress.h"
-#include "frontends/headless/stats_file.h"
-#include "frontends/headless/stats_table.h"
 #include "io/ini_read.h"
 #include "io/run_log.h"
 #include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "stats/stats_file.h"
+#include "stats/stats_table.h"
 
 namespace rl00 {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "frontends/headless/shard.h"
 #include "platform/display.h"
+#include "stats/shard.h"
 
 namespace rl00 {
 

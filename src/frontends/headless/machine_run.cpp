@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "engine/rand_loop.h"
-#include "frontends/headless/game_record.h"
 #include "frontends/headless/headless_display.h"
 #include "frontends/headless/output_file.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "stats/game_recorder.h"
 
 namespace rl00 {
 
@@ -21,52 +21,6 @@ std::uint64_t mix(std::uint64_t z) {
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
 }
-
-// Catches what no state keeps after the game: the outcome as the selection set it.
-class RecordingObserver : public GameObserver {
-  public:
-    explicit RecordingObserver(GameRecord& record) : record_(record) {}
-    void outcomeDecided(const Machine& m) override {
-        record_.lottery = m.G_iLottery;
-        record_.zugcnt = m.G_iZugCnt;
-        record_.oshidir = m.G_iOshiDir;
-        for (int r = 1; r <= 3; ++r) {
-            record_.first[static_cast<std::size_t>(r - 1)] = m.G_iNowZug[r];
-            record_.stop[static_cast<std::size_t>(r - 1)] = m.G_iStopZug[r];
-        }
-    }
-
-  private:
-    GameRecord& record_;
-};
-
-void completeRecord(GameRecord& r, const Machine& m) {
-    r.hit = m.G_bOoatari == kTrue;
-    r.reach = m.G_iRichRes;
-    r.kind = m.G_iRichSyu;
-    r.code = m.G_sRichCode;
-    r.preview = m.G_sYokoku;
-    r.yokoku1 = m.G_bYokoku1 == kTrue;
-    r.yokoku2 = m.G_bYokoku2 == kTrue;
-    r.kakuhen = m.G_bKakuhen == kTrue;
-    r.relottery = m.G_bSaiChusen == kTrue;
-    r.overshoot = r.relottery && m.G_bSaiChusenUp == kTrue;
-    r.chain = m.G_iRenchan;
-    r.jitan = m.G_bJitan == kTrue;
-    r.mode_label = m.scene.Lbl_SyriMode.caption;
-    r.mode_after = m.G_iSyriMode;
-}
-
-// Whether the game cycle played its game to the end: every completed game counts itself on the
-// panel (a hit among the hits, any other game in G_lRevCnt); one that found the end flag first
-// returned without counting.
-struct Counted {
-    Int32 games_since_hit;
-    Int32 hits;
-    bool differs(const Machine& m) const {
-        return m.G_lRevCnt != games_since_hit || m.G_lOoatariCnt != hits;
-    }
-};
 
 }  // namespace
 
@@ -91,14 +45,13 @@ MachineResult playMachine(const MachineSetup& setup, std::uint64_t machine, Outp
     MotionCache motions;
     if (!setup.every_frame) m.motions = &motions;
     Random idle_rng(seed ^ 0x5DEECE66DULL);
-    GameRecord record;
-    RecordingObserver observer(record);
+    GameRecorder recorder;
     std::uint64_t untold = 0;  // completed games not yet added to games_done
     try {
         loadMachine(m, setup.program_dir, setup.argument, seed);
         static_cast<Settings&>(m) = setup.settings;
         m.G_sLogName += log_name_suffix;
-        m.observer = &observer;
+        m.observer = &recorder;
         if (setup.end_after_ms) {
             // The end button, pressed where a window's click is delivered: in event processing.
             display.atTime(static_cast<double>(*setup.end_after_ms), [&m] { onEndRequest(m); });
@@ -110,17 +63,15 @@ MachineResult playMachine(const MachineSetup& setup, std::uint64_t machine, Outp
             advanceIdle(m, idle_rng.nextBits() % kIdleCyclePasses);
             // The games follow each other at Tim_Start's ticks.
             display.advanceMs(m.scene.Tim_Start.interval_ms);
-            record = GameRecord{};
-            record.game = g;
-            record.mode = m.G_iSyriMode;
+            recorder.begin(m, g);
             const std::uint64_t frames_before = display.frames();
             const double ms_before = display.elapsedMs();
-            const Counted before{m.G_lRevCnt, m.G_lOoatariCnt};
             onStartRequest(m);
-            if (!before.differs(m)) break;  // the end flag stopped it: the loop ends the program
-            completeRecord(record, m);
-            record.frames = display.frames() - frames_before;
-            record.virtual_ms = display.elapsedMs() - ms_before;
+            // A game that found the end flag first is not counted: the loop ends the program.
+            if (!recorder.finish(m, display.frames() - frames_before,
+                                 display.elapsedMs() - ms_before))
+                break;
+            const GameRecord& record = recorder.record();
             result.stats.add(record);
             if (trace != nullptr)
                 trace->write(setup.machine_in_trace ? toJsonLine(record, machine)

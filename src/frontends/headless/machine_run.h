@@ -9,8 +9,8 @@
 #include <string>
 
 #include "engine/motion_cache.h"
-#include "frontends/headless/run_stats.h"
 #include "machine/settings.h"
+#include "stats/run_stats.h"
 
 namespace rl00 {
 

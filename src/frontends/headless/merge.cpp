@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "frontends/headless/output_file.h"
-#include "frontends/headless/stats_file.h"
-#include "frontends/headless/stats_table.h"
+#include "stats/stats_file.h"
+#include "stats/stats_table.h"
 
 namespace rl00 {
 

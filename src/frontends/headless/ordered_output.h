@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "frontends/headless/output_file.h"
-#include "frontends/headless/shard.h"
+#include "stats/shard.h"
 
 namespace rl00 {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <ostream>
 
-#include "frontends/headless/text_format.h"
+#include "stats/text_format.h"
 
 namespace rl00 {
 

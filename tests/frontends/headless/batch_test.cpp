@@ -8,12 +8,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "frontends/headless/game_record.h"
 #include "frontends/headless/headless_display.h"
-#include "frontends/headless/run_stats.h"
-#include "frontends/headless/stats_report.h"
 #include "machine/msg_show.h"
 #include "platform/json.h"
+#include "stats/game_record.h"
+#include "stats/run_stats.h"
+#include "stats/stats_report.h"
 #include "support/test_machine.h"
 
 namespace rl00 {

@@ -9,10 +9,10 @@
 
 #include "frontends/headless/headless_display.h"
 #include "frontends/headless/machine_run.h"
-#include "frontends/headless/run_stats.h"
-#include "frontends/headless/shard.h"
-#include "frontends/headless/stats_report.h"
 #include "machine/machine.h"
+#include "stats/run_stats.h"
+#include "stats/shard.h"
+#include "stats/stats_report.h"
 #include "stats/theory.h"
 
 namespace rl00 {

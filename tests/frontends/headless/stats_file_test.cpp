@@ -9,8 +9,8 @@
 
 #include "frontends/headless/batch.h"
 #include "frontends/headless/merge.h"
-#include "frontends/headless/stats_file.h"
 #include "runner_support.h"
+#include "stats/stats_file.h"
 
 namespace rl00 {
 namespace {

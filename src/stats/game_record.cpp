@@ -1,4 +1,4 @@
-#include "frontends/headless/game_record.h"
+#include "stats/game_record.h"
 
 #include <optional>
 

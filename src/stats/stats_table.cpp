@@ -1,10 +1,10 @@
-#include "frontends/headless/stats_table.h"
+#include "stats/stats_table.h"
 
 #include <algorithm>
 
 #include "engine/rich_sel.h"
-#include "frontends/headless/stats_report.h"
-#include "frontends/headless/text_format.h"
+#include "stats/stats_report.h"
+#include "stats/text_format.h"
 #include "stats/theory.h"
 
 namespace rl00 {

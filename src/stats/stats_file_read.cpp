@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "frontends/headless/stats_file.h"
 #include "platform/json.h"
+#include "stats/stats_file.h"
 
 namespace rl00 {
 

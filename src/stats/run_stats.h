@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "frontends/headless/game_record.h"
 #include "machine/game_state.h"
+#include "stats/game_record.h"
 
 namespace rl00 {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "frontends/headless/stats_file.h"
+#include "stats/stats_file.h"
 
 namespace rl00 {
 

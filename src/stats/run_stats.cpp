@@ -1,4 +1,4 @@
-#include "frontends/headless/run_stats.h"
+#include "stats/run_stats.h"
 
 #include <algorithm>
 

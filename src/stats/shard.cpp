@@ -1,4 +1,4 @@
-#include "frontends/headless/shard.h"
+#include "stats/shard.h"
 
 #include <charconv>
 

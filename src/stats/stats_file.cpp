@@ -1,10 +1,10 @@
-#include "frontends/headless/stats_file.h"
+#include "stats/stats_file.h"
 
 #include <algorithm>
 
 #include "engine/rich_sel.h"
-#include "frontends/headless/stats_report.h"
 #include "platform/json.h"
+#include "stats/stats_report.h"
 #include "stats/theory.h"
 
 #ifndef RL00_VERSION

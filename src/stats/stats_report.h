@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frontends/headless/run_stats.h"
+#include "stats/run_stats.h"
 
 namespace rl00 {
 

@@ -1,12 +1,12 @@
-#include "frontends/headless/stats_report.h"
+#include "stats/stats_report.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string_view>
 
 #include "engine/rich_sel.h"
-#include "frontends/headless/text_format.h"
 #include "machine/machine.h"
+#include "stats/text_format.h"
 #include "stats/theory.h"
 
 namespace rl00 {

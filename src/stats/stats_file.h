@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "frontends/headless/run_stats.h"
-#include "frontends/headless/shard.h"
 #include "platform/display.h"
+#include "stats/run_stats.h"
+#include "stats/shard.h"
 
 namespace rl00 {
 
