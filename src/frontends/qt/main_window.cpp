@@ -65,6 +65,7 @@ MainWindow::MainWindow(Machine& m, QtDisplay& display, QWidget* parent)
     tim_start_.setTimerType(Qt::PreciseTimer);
     connect(&tim_start_, &QTimer::timeout, this, [this] { startGame(); });
     build();
+    m_.observer = &recorder_;
     // A window taken away by the platform ends the program as a close request would.
     gone_watch_ = std::make_unique<WindowGoneWatch>(*this, [this] { endRequest(); });
 }
@@ -186,7 +187,18 @@ void MainWindow::repaintMessageLabel() {
 }
 
 void MainWindow::startGame() {
+    if (!acceptsStartRequest(m_)) return;
+    recorder_.begin(m_, static_cast<std::uint64_t>(completed_games_) + 1);
+    const std::uint64_t frames_before = display_.frames();
+    const std::uint64_t ms_before = display_.wholeMs();
     if (!onStartRequest(m_)) return;
+    const std::uint64_t frames = display_.frames() - frames_before;
+    if (!recorder_.finish(
+            m_, frames,
+            double(frames) * display_.framePeriodMs() + double(display_.wholeMs() - ms_before)))
+        return;
+    for (const auto& tell : game_listeners_)
+        tell(recorder_.record());
     ++completed_games_;
     if (end_after_games_ > 0 && completed_games_ >= end_after_games_) cmd_end_->click();
 }

@@ -12,6 +12,7 @@
 
 #include "frontends/qt/image_list.h"
 #include "machine/scene.h"
+#include "stats/game_recorder.h"
 
 class QLabel;
 class QPushButton;
@@ -35,6 +36,10 @@ class MainWindow : public QWidget {
     void setEndAfterGames(long games) { end_after_games_ = games; }
     // Clicks Cmd_End `ms` milliseconds after the window is shown, whatever runs at that moment.
     void setEndAfterMs(int ms) { end_after_ms_ = ms; }
+    // Told of every completed game, in order, as the runner records it.
+    void addGameListener(std::function<void(const GameRecord&)> listener) {
+        game_listeners_.push_back(std::move(listener));
+    }
     // Runs `start` instead of the idle loop once the window is active (a measurement mode).
     void setIdleEntry(std::function<void()> start) { idle_entry_ = std::move(start); }
 
@@ -82,6 +87,8 @@ class MainWindow : public QWidget {
     std::unique_ptr<WindowGoneWatch> gone_watch_;
     std::function<void()> analysis_;
     std::function<void()> idle_entry_;
+    GameRecorder recorder_;
+    std::vector<std::function<void(const GameRecord&)>> game_listeners_;
     long end_after_games_ = 0;
     int end_after_ms_ = 0;
     long completed_games_ = 0;

@@ -62,6 +62,7 @@ void QtDisplay::pumpUntil(qint64 deadline_ns) {
 }
 
 void QtDisplay::endFrame() {
+    ++frames_;
     sync();
     QCoreApplication::processEvents();
     while (paused_ && !end_requested_) {
@@ -79,7 +80,9 @@ void QtDisplay::endFrame() {
 
 void QtDisplay::sleepMs(Int32 ms) {
     // A real pause: the machine processes no events while it sleeps.
-    if (ms <= 0 || end_requested_) return;
+    if (ms <= 0) return;
+    whole_ms_ += static_cast<std::uint64_t>(ms);
+    if (end_requested_) return;
     const qint64 deadline = clock_.nsecsElapsed() + qint64{ms} * 1'000'000;
     for (qint64 left = deadline - clock_.nsecsElapsed(); left > 0;
          left = deadline - clock_.nsecsElapsed()) {

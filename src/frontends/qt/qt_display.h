@@ -4,6 +4,7 @@
 // pace and pause only decide how fast a game is shown, never what happens in it.
 
 #include <QElapsedTimer>
+#include <cstdint>
 
 #include "platform/display.h"
 
@@ -45,6 +46,11 @@ class QtDisplay final : public Display {
     // the end flag at once.
     void noteEndRequest() { end_requested_ = true; }
 
+    // --- virtual time, as the runner counts it: frames ended and whole milliseconds of pauses,
+    // whatever the pace they were shown at ---
+    std::uint64_t frames() const { return frames_; }
+    std::uint64_t wholeMs() const { return whole_ms_; }
+
   protected:
     void quit(int exit_code) override;
 
@@ -60,6 +66,8 @@ class QtDisplay final : public Display {
     bool no_delay_ = false;
     bool paused_ = false;
     bool end_requested_ = false;
+    std::uint64_t frames_ = 0;
+    std::uint64_t whole_ms_ = 0;
 };
 
 }  // namespace rl00
