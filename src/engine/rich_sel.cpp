@@ -5,6 +5,7 @@
 #include "engine/motions.h"
 #include "engine/tables.h"
 #include "machine/msg_show.h"
+#include "machine/texts.h"
 #include "reaches/reaches.h"
 #include "reels/reels.h"
 
@@ -34,20 +35,21 @@ Int16 pick(const Range (&rows)[N], Int16 k) {
 
 struct Kind {
     std::string_view code;
+    std::string_view name;  // the message its presentation ends with
     Motions::Presentation play;
 };
 
 constexpr std::array<Kind, kReachKinds> kKindTable = {{
-    {"01:Nm ", RICH_NM},
-    {"02:NmR", RICH_NMR},
-    {"03:RO ", RICH_RO},
-    {"04:ROS", RICH_ROS},
-    {"05:ROM", RICH_ROM},
-    {"06:LO ", RICH_LO},
-    {"07:LOS", RICH_LOS},
-    {"08:Hnd", RICH_HND},
-    {"09:Frs", RICH_FRS},
-    {"10:FrK", RICH_FRK},
+    {"01:Nm ", text::kNormal, RICH_NM},
+    {"02:NmR", text::kNormalReturn, RICH_NMR},
+    {"03:RO ", text::kRightGhost, RICH_RO},
+    {"04:ROS", text::kRightSuper, RICH_ROS},
+    {"05:ROM", text::kRightReturn, RICH_ROM},
+    {"06:LO ", text::kLeftGhost, RICH_LO},
+    {"07:LOS", text::kLeftSuper, RICH_LOS},
+    {"08:Hnd", text::kHand, RICH_HND},
+    {"09:Frs", text::kFlash, RICH_FRS},
+    {"10:FrK", text::kFlashFrames, RICH_FRK},
 }};
 
 }  // namespace
@@ -68,6 +70,11 @@ Int16 richKind(Int16 result, Int16 k) {
 std::string_view richCode(Int16 kind) {
     if (kind < 1 || kind > kReachKinds) return {};
     return kKindTable[static_cast<std::size_t>(kind - 1)].code;
+}
+
+std::string_view richName(Int16 kind) {
+    if (kind < 1 || kind > kReachKinds) return {};
+    return kKindTable[static_cast<std::size_t>(kind - 1)].name;
 }
 
 void RICH_SEL(Machine& m, Int16& P_iRichRes, Int16& P_iRichSyu) {

@@ -20,6 +20,10 @@ Int16 richKind(Int16 result, Int16 k);
 // The six-character code of kind 1..10 ("01:Nm " .. "10:FrK"); empty for any other kind.
 std::string_view richCode(Int16 kind);
 
+// The name the machine shows for kind 1..10 when its presentation ends ("ノーマルリーチ!!" ..
+// "フラッシュコマ送りリーチ!!"); empty for any other kind.
+std::string_view richName(Int16 kind);
+
 // Draws the kind, writes it to P_iRichSyu, plays its presentation with the centre reel's stop
 // symbol (two symbols on from G_iNowZug[2]) and R = G_iNowZug[1], and only then records the
 // kind's code in G_sRichCode. Kind 0 plays nothing and keeps the code.

@@ -127,7 +127,7 @@ void writeCounts(Writer& w, const RunStats& s) {
 void writeTheory(Writer& w, const Comparison& c) {
     w.key("theory");
     if (c.theory) {
-        w.fixed(*c.theory * c.scale, 8);
+        w.fixed(*c.theory * c.scale, kRateDecimals);
     } else {
         w.null();
     }
@@ -170,8 +170,8 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         const Interval ci = c.ci95();
         w.beginObject().key("kind").integer(k);
         w.key("code").string(richCode(static_cast<Int16>(k)));
-        w.key("hit_share").fixed(c.observed.share(), 6);
-        w.key("ci_low").fixed(ci.low, 6).key("ci_high").fixed(ci.high, 6);
+        w.key("hit_share").fixed(c.observed.share(), kShareDecimals);
+        w.key("ci_low").fixed(ci.low, kShareDecimals).key("ci_high").fixed(ci.high, kShareDecimals);
         writeTheory(w, c);
         w.endObject();
     }
@@ -181,8 +181,8 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         const Comparison& c = r.modes[static_cast<std::size_t>(m)];
         const Interval ci = c.ci95();
         w.beginObject().key("mode").integer(m).key("name").string(kModeNames[m]);
-        w.key("hit_rate").fixed(c.observed.share(), 8);
-        w.key("ci_low").fixed(ci.low, 8).key("ci_high").fixed(ci.high, 8);
+        w.key("hit_rate").fixed(c.observed.share(), kRateDecimals);
+        w.key("ci_low").fixed(ci.low, kRateDecimals).key("ci_high").fixed(ci.high, kRateDecimals);
         writeTheory(w, c);
         w.endObject();
     }
@@ -192,8 +192,9 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         const Interval ci = c.ci95();
         w.beginObject().key("figure").string(c.figure);
         w.key("count").integer(c.observed.hits).key("of").integer(c.observed.trials);
-        w.key("observed").fixed(c.observed.share() * c.scale, 8);
-        w.key("ci_low").fixed(ci.low * c.scale, 8).key("ci_high").fixed(ci.high * c.scale, 8);
+        w.key("observed").fixed(c.observed.share() * c.scale, kRateDecimals);
+        w.key("ci_low").fixed(ci.low * c.scale, kRateDecimals);
+        w.key("ci_high").fixed(ci.high * c.scale, kRateDecimals);
         writeTheory(w, c);
         w.endObject();
     }
@@ -202,13 +203,13 @@ void writeFigures(Writer& w, const StatsDocument& d) {
     for (const MeanComparison& c : r.means) {
         w.beginObject().key("figure").string(c.figure).key("observed");
         if (c.observed) {
-            w.fixed(*c.observed, 4);
+            w.fixed(*c.observed, kMeanDecimals);
         } else {
             w.null();
         }
         w.key("theory");
         if (c.theory) {
-            w.fixed(*c.theory, 4);
+            w.fixed(*c.theory, kMeanDecimals);
         } else {
             w.null();
         }

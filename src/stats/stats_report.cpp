@@ -15,9 +15,6 @@ namespace {
 
 constexpr const char* kModeNames[kModes] = {"normal", "kakuhen", "jitan"};
 
-// Chains of 1..10 hits each have a row, the longer ones one together: together they hold about
-// one chain in a hundred.
-constexpr std::uint64_t kChainRows = 10;
 // Where the survival of a gap is shown: from a few games to about ten times the mean gap.
 constexpr std::uint64_t kGapRows[] = {10, 100, 367, 1000, 2000};
 
@@ -33,6 +30,7 @@ std::optional<double> meanOf(const Histogram& h) {
 
 void addChainRows(Report& r, const RunStats& s, const Theory* t) {
     const std::uint64_t chains = s.chains.total();
+    r.first_chain_row = r.others.size();
     double tail = 1.0;
     for (std::uint64_t k = 1; k <= kChainRows; ++k) {
         const double pmf = t ? t->chainLengthPmf(k) : 0.0;

@@ -20,6 +20,12 @@ struct Interval {
     bool holds(double x) const { return x >= low && x <= high; }
 };
 
+// Decimals of the figures wherever they are shown as text (the statistics file, the report page),
+// so that every place shows the same digits for the same figure.
+inline constexpr int kShareDecimals = 6;  // a reach kind's hit share and its interval
+inline constexpr int kRateDecimals = 8;   // any other observed figure, its interval, any theory
+inline constexpr int kMeanDecimals = 4;
+
 inline constexpr double kZ95 = 1.959963984540054;    // two-sided 95 %
 inline constexpr double kZ9999 = 3.890591886413094;  // two-sided 99.99 %
 
@@ -57,12 +63,19 @@ struct MeanComparison {
 // free-running lottery that it counts over.
 bool theoryApplies(const std::string& argument);
 
+// Chains of 1..kChainRows hits each have a row, the longer ones one together: together they hold
+// about one chain in a hundred.
+inline constexpr std::uint64_t kChainRows = 10;
+
 // Every figure the theory has one for. Without a theory, the same rows without it.
 struct Report {
     std::vector<Comparison> reach_kinds;  // [kind - 1]: hits among the reaches of the kind
     std::vector<Comparison> modes;        // [mode]: hits among the games of the mode
     std::vector<Comparison> others;       // hits per 1,000, mode shares, reaches, previews, ...
     std::vector<MeanComparison> means;
+    // others[first_chain_row + k - 1] is the row of chains of k hits, k = 1..kChainRows + 1 (the
+    // last one: kChainRows + 1 hits or more).
+    std::size_t first_chain_row = 0;
 };
 Report compare(const RunStats& s, const Theory* theory);
 

@@ -115,6 +115,8 @@ TEST(RichSel, PlaysAKindOfItsResultAndRecordsTheCodeOnlyAfterwards) {
             EXPECT_EQ(kind_during, drawn);
             EXPECT_EQ(code_during, "before");
             EXPECT_EQ(d.t.m.G_sRichCode, richCode(drawn));
+            // The statistics name a kind by the message its presentation ends with.
+            EXPECT_EQ(d.t.m.scene.Lbl_Rich[1].caption, richName(drawn));
             EXPECT_EQ(d.t.m.G_iNowZug[2], test::stopFor(o, r, 2 + game % 11));
             EXPECT_TRUE(d.t.display.messages().empty());
             ++kinds_played[static_cast<std::size_t>(drawn)];
