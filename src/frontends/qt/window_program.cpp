@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/qt/charts/report.h"
 #include "frontends/qt/form_center.h"
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/pacing_probe.h"
@@ -32,6 +33,27 @@ constexpr int kFallbackStartMs = 500;
 
 std::vector<std::string> argsOf(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+// The arguments the application left after taking its own options.
+std::vector<std::string> argsAfterQt() {
+    std::vector<std::string> args;
+    for (const QString& a : QCoreApplication::arguments().mid(1))
+        args.push_back(a.toStdString());
+    return args;
+}
+
+// --report: files only, so no display is needed and none is opened.
+int runReport(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    WindowOptions o;
+    const CommandLine line = windowCommandLine(o);
+    Reading reading = readCommandLine(line, argsAfterQt());
+    if (reading.fault.empty() && o.shared.argument.empty())
+        reading.fault = "--report is missing the folder DIR after its statistics file";
+    if (const auto code = answerReading(line, reading, std::cout, std::cerr)) return *code;
+    return writeReport(o.report, o.shared.argument, std::cout, std::cerr);
 }
 
 // The zoom for a screen nobody chose one for: a throw-away application asks the screen, since
@@ -73,6 +95,10 @@ CommandLine windowCommandLine(WindowOptions& o) {
             switchOption("--measure",
                          "measure frame pacing, pauses, idle passes and memory, then end",
                          o.measure),
+            textOption("--report", "STATS DIR", "a statistics file",
+                       "write charts (PNG, SVG) and tables (index.html) of the statistics file\n"
+                       "STATS of rl00-headless --stats into DIR, a new or empty folder; no window",
+                       o.report),
         });
     line.footer =
         "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.";
@@ -99,6 +125,7 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     if (const auto code = answerReading(early_line, early_reading, std::cout, std::cerr)) {
         return *code;
     }
+    if (!early.report.empty()) return runReport(argc, argv);
     ViewChoice choice = loadViewChoice();
     const int zoom = early.zoom != 0    ? early.zoom
                      : choice.zoom != 0 ? choice.zoom
@@ -110,9 +137,7 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     // The desktop entry and the icon the package installs, for task bars that look them up.
     QGuiApplication::setDesktopFileName(QStringLiteral("rl00"));
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rl00")));
-    std::vector<std::string> args;
-    for (const QString& a : QCoreApplication::arguments().mid(1))
-        args.push_back(a.toStdString());
+    std::vector<std::string> args = argsAfterQt();
     WindowOptions o;
     const CommandLine line = windowCommandLine(o);
     if (const auto code = answerReading(line, readCommandLine(line, args), std::cout, std::cerr)) {

@@ -20,6 +20,8 @@ struct WindowOptions {
     long end_after_games = 0;  // 0: never
     int end_after_ms = 0;      // 0: never
     bool measure = false;
+    // --report: the statistics file to render; the folder is then the positional argument.
+    std::string report;
 };
 
 // The window program's command line, reading into `o`.

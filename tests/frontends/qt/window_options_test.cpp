@@ -28,7 +28,7 @@ std::string faultOf(std::vector<std::string> args) {
 TEST(WindowCommandLine, EveryOptionReachesItsPlace) {
     WindowOptions o;
     EXPECT_EQ(read(o, {"--zoom", "3", "--frame-ms=0.5", "--no-delay", "--end-after-games", "3",
-                       "--end-after-ms=1600", "--measure", "7"})
+                       "--end-after-ms=1600", "--measure", "--report", "s.json", "7"})
                   .fault,
               "");
     EXPECT_EQ(o.zoom, 3);
@@ -37,6 +37,7 @@ TEST(WindowCommandLine, EveryOptionReachesItsPlace) {
     EXPECT_EQ(o.end_after_games, 3);
     EXPECT_EQ(o.end_after_ms, 1600);
     EXPECT_TRUE(o.measure);
+    EXPECT_EQ(o.report, "s.json");
     EXPECT_EQ(o.shared.argument, "7");
 
     // Nothing given: the remembered zoom and pace apply, and nothing ends the program.
@@ -48,6 +49,7 @@ TEST(WindowCommandLine, EveryOptionReachesItsPlace) {
     EXPECT_EQ(none.end_after_games, 0);
     EXPECT_EQ(none.end_after_ms, 0);
     EXPECT_FALSE(none.measure);
+    EXPECT_EQ(none.report, "");
     EXPECT_EQ(none.shared.argument, "");
 }
 
@@ -86,6 +88,10 @@ TEST(WindowCommandLine, UsageKeepsItsWords) {
               "  --end-after-ms T     press the end button T ms after the window is shown\n"
               "  --measure            measure frame pacing, pauses, idle passes and memory, then "
               "end\n"
+              "  --report STATS DIR   write charts (PNG, SVG) and tables (index.html) of the "
+              "statistics file\n"
+              "                       STATS of rl00-headless --stats into DIR, a new or empty "
+              "folder; no window\n"
               "  -h, --help           show this text\n"
               "  --version            show the version\n"
               "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and "

@@ -1,0 +1,82 @@
+#include "frontends/qt/charts/chart_style.h"
+
+#include <QAbstractAxis>
+#include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLocale>
+#include <QPen>
+#include <QXYSeries>
+
+#include "engine/rich_sel.h"
+
+namespace rl00 {
+
+namespace {
+
+constexpr int kTitlePx = 15;
+constexpr int kLabelPx = 12;
+
+}  // namespace
+
+QFont chartFont(int pixel_size, bool bold) {
+    QFont f(QStringLiteral("IPAPGothic"));
+    f.setPixelSize(pixel_size);
+    f.setBold(bold);
+    return f;
+}
+
+QString reachKindName(int kind) {
+    QString name = toQString(richName(static_cast<Int16>(kind)));
+    while (name.endsWith(QLatin1Char('!')))
+        name.chop(1);
+    return name;
+}
+
+QString counted(std::uint64_t n) {
+    return QLocale(QLocale::Japanese).toString(static_cast<qulonglong>(n));
+}
+
+QString toQString(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+void styleChart(QChart& chart, const QString& title) {
+    chart.setTitle(title);
+    chart.setTitleFont(chartFont(kTitlePx, true));
+    chart.setAnimationOptions(QChart::NoAnimation);
+    chart.setBackgroundRoundness(0);
+    chart.setMargins(QMargins(6, 6, 6, 6));
+    chart.legend()->setAlignment(Qt::AlignBottom);
+    chart.legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    chart.legend()->setFont(chartFont(kLabelPx));
+}
+
+void addTitledAxis(QChart& chart, QAbstractAxis* axis, Qt::Alignment alignment,
+                   const QString& title) {
+    axis->setTitleText(title);
+    axis->setTitleFont(chartFont(kLabelPx));
+    axis->setLabelsFont(chartFont(kLabelPx));
+    chart.addAxis(axis, alignment);
+}
+
+void addOnAxes(QChart& chart, QAbstractSeries* series) {
+    chart.addSeries(series);
+    for (QAbstractAxis* axis : chart.axes())
+        series->attachAxis(axis);
+}
+
+void styleLine(QXYSeries& series, QRgb colour, qreal width, Qt::PenStyle style) {
+    QPen pen{QColor(colour)};
+    pen.setWidthF(width);
+    pen.setStyle(style);
+    pen.setCapStyle(Qt::FlatCap);
+    series.setPen(pen);
+}
+
+void showInLegend(QChart& chart, QAbstractSeries* series, bool shown) {
+    for (QLegendMarker* marker : chart.legend()->markers(series))
+        marker->setVisible(shown);
+}
+
+}  // namespace rl00

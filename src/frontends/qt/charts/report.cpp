@@ -1,0 +1,180 @@
+#include "frontends/qt/charts/report.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QChartView>
+#include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <QWidget>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "frontends/qt/charts/report_page.h"
+#include "frontends/qt/charts/run_charts.h"
+#include "stats/stats_file.h"
+#include "stats/stats_report.h"
+#include "stats/theory.h"
+
+namespace rl00 {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The charts' size on the page; the PNG files have twice the pixels, sharp on a fine screen.
+constexpr int kChartWidth = 860;
+constexpr int kChartHeight = 540;
+constexpr qreal kPngPixelRatio = 2.0;
+// In the chart's own pixels: a paint device's size counts its device pixels.
+constexpr QRectF kChartRect(0.0, 0.0, kChartWidth, kChartHeight);
+
+using Files = std::vector<std::pair<std::string, QByteArray>>;
+
+struct Refusal {
+    std::string what;
+};
+
+StatsDocument readDocument(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    if (!in || in.bad()) throw Refusal{"cannot read " + name + ": " + std::strerror(errno)};
+    try {
+        return readStatsFile(text.str());
+    } catch (const StatsFileError& e) {
+        throw Refusal{name + " " + e.what()};
+    }
+}
+
+// The folder the report goes into, without a trailing slash; refused unless missing or empty.
+fs::path targetFolder(const std::string& dir) {
+    fs::path target = fs::path(dir).lexically_normal();
+    if (!target.has_filename()) target = target.parent_path();
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(target, ec);
+    if (status.type() == fs::file_type::not_found) return target;
+    if (!fs::is_directory(status) || !fs::is_empty(target, ec) || ec)
+        throw Refusal{dir + " is not an empty folder: the report goes into a new or empty one"};
+    return target;
+}
+
+QByteArray png(QChartView& view) {
+    QImage image(QSize(kChartWidth, kChartHeight) * kPngPixelRatio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(kPngPixelRatio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    view.render(&painter, kChartRect);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray svg(QChartView& view, const QString& title) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(kChartWidth, kChartHeight));
+    generator.setViewBox(QRect(0, 0, kChartWidth, kChartHeight));
+    generator.setTitle(title);
+    QPainter painter(&generator);
+    view.render(&painter, kChartRect);
+    painter.end();
+    return bytes;
+}
+
+Files render(const std::string& stats_file, const StatsDocument& d) {
+    std::optional<Theory> theory;
+    if (theoryApplies(d.run.argument)) theory = computeTheory();
+    // A view lays its chart out when shown; this one is shown nowhere.
+    QWidget holder;
+    holder.setAttribute(Qt::WA_DontShowOnScreen);
+    RunCharts charts(theory ? &*theory : nullptr, &holder);
+    charts.plot(d.counts);
+    for (const ChartKind kind : kChartKinds)
+        charts.view(kind)->resize(kChartWidth, kChartHeight);
+    holder.show();
+    Files files;
+    std::vector<PageChart> shown;
+    for (const ChartKind kind : kChartKinds) {
+        QChartView& view = *charts.view(kind);
+        const std::string stem = chartFileStem(kind);
+        files.emplace_back(stem + ".png", png(view));
+        files.emplace_back(stem + ".svg", svg(view, charts.title(kind)));
+        shown.push_back({charts.title(kind).toStdString(), stem, kChartWidth, kChartHeight});
+    }
+    const std::string page = reportPage(fs::path(stats_file).filename().string(), d, shown);
+    files.emplace_back(kReportPage, QByteArray::fromStdString(page));
+    return files;
+}
+
+// Writes the files into a fresh folder beside `target` and renames it to `target`; false with
+// the reason in `why` (the fresh folder removed) when anything failed.
+bool writeFolder(const fs::path& target, const Files& files, std::string& why) {
+    const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string name = (parent / ("." + target.filename().string() + ".rl00-XXXXXX")).string();
+    if (::mkdtemp(name.data()) == nullptr) {
+        why = std::strerror(errno);
+        return false;
+    }
+    // As a folder made by mkdir would be, not the private one mkdtemp makes.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(name.c_str(), 0777 & ~mask);
+    const fs::path temporary(name);
+    for (const auto& [file, bytes] : files) {
+        std::ofstream out(temporary / file, std::ios::binary);
+        out.write(bytes.constData(), bytes.size());
+        out.close();
+        if (!out) {
+            why = (temporary / file).string() + ": " + std::strerror(errno);
+            fs::remove_all(temporary);
+            return false;
+        }
+    }
+    // Onto a missing or empty folder only: one that filled meanwhile is not replaced.
+    if (std::rename(name.c_str(), target.c_str()) != 0) {
+        why = std::strerror(errno);
+        fs::remove_all(temporary);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int writeReport(const std::string& stats_file, const std::string& dir, std::ostream& out,
+                std::ostream& err) {
+    fs::path target;
+    Files files;
+    try {
+        const StatsDocument d = readDocument(stats_file);
+        target = targetFolder(dir);
+        files = render(stats_file, d);
+    } catch (const Refusal& r) {
+        err << "rl00: " << r.what << "\n";
+        return 2;
+    }
+    std::string why;
+    if (!writeFolder(target, files, why)) {
+        err << "rl00: cannot write the report into " << dir << ": " << why << "\n";
+        return 1;
+    }
+    out << (target / kReportPage).string() << "\n";
+    return 0;
+}
+
+}  // namespace rl00

@@ -1,0 +1,201 @@
+#include "frontends/qt/charts/report_page.h"
+
+#include <charconv>
+#include <optional>
+
+#include "engine/rich_sel.h"
+#include "frontends/qt/charts/chart_style.h"
+#include "stats/stats_report.h"
+#include "stats/theory.h"
+
+namespace rl00 {
+
+namespace {
+
+constexpr const char* kModeNames[kModes] = {"通常", "確変", "時短"};
+
+constexpr const char* kStyle =
+    "body{font-family:\"IPAPGothic\",\"IPAGothic\",sans-serif;margin:1.5em;color:#222}"
+    "table{border-collapse:collapse;margin:.5em 0 1.5em}"
+    "th,td{border:1px solid #bbb;padding:.15em .6em;text-align:right;"
+    "font-variant-numeric:tabular-nums}"
+    "th{background:#eef2f8}td.l,th.l{text-align:left}td.mark{color:#c00;font-weight:bold}"
+    "figure{display:inline-block;margin:.5em 1em .5em 0}"
+    "figcaption{font-size:.9em;color:#555}img{border:1px solid #ddd}";
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// A number with `decimals` digits after the point, as the statistics file writes it.
+std::string fixed(double value, int decimals) {
+    char text[64];
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
+    return std::string(text, end);
+}
+
+std::string cell(const std::string& text, const char* cls = nullptr) {
+    return cls ? std::string("<td class=\"") + cls + "\">" + text + "</td>"
+               : "<td>" + text + "</td>";
+}
+
+std::string headings(std::initializer_list<const char*> names) {
+    std::string row = "<tr>";
+    for (const char* name : names)
+        row += std::string("<th>") + name + "</th>";
+    return row + "</tr>\n";
+}
+
+// The theory's figure and the mark: "!" for a theory outside the 99.99 % interval, "~" for a
+// figure that is not judged, with or without a theory.
+std::string theoryCells(const Comparison& c) {
+    const char* mark = !c.judged ? "~" : c.outside() ? "!" : "";
+    return cell(c.theory ? fixed(*c.theory * c.scale, kRateDecimals) : "-") + cell(mark, "mark");
+}
+
+std::string intervalCells(const Comparison& c, int decimals) {
+    const Interval ci = c.ci95();
+    return cell(fixed(ci.low * c.scale, decimals)) + cell(fixed(ci.high * c.scale, decimals));
+}
+
+std::string runTable(const std::string& file_name, const StatsDocument& d) {
+    const RunIdentity& run = d.run;
+    auto row = [](const char* name, const std::string& value) {
+        return std::string("<tr><th class=\"l\">") + name + "</th>" + cell(escaped(value), "l") +
+               "</tr>\n";
+    };
+    std::string out = "<table>\n";
+    out += row("統計ファイル", file_name);
+    out += row("プログラム", "rl00-headless " + run.program_version);
+    out += row("シード", std::to_string(run.seed));
+    out += row("引数", run.argument.empty() ? "なし" : run.argument);
+    char frame[32];
+    const auto end = std::to_chars(frame, frame + sizeof frame, run.frame_ms).ptr;
+    out += row("1コマ", std::string(frame, end) + " ms");
+    out += row("台数", std::to_string(run.machines));
+    out += row("1台の回転数", std::to_string(run.games_per_machine));
+    out += row("回転数（合計）", std::to_string(d.counts.games()));
+    out += row("大当たり", std::to_string(d.counts.hits()));
+    out += row("完了", d.complete() ? "はい" : "いいえ（途中で終わった台があります）");
+    return out + "</table>\n";
+}
+
+std::string chartFigures(const std::vector<PageChart>& charts) {
+    std::string out;
+    for (const PageChart& c : charts) {
+        const std::string title = escaped(c.title);
+        out += "<figure id=\"" + c.file_stem + "\"><a href=\"" + c.file_stem +
+               ".svg\"><img src=\"" + c.file_stem + ".png\" width=\"" + std::to_string(c.width) +
+               "\" height=\"" + std::to_string(c.height) + "\" alt=\"" + title +
+               "\"></a><figcaption>" + title + "（<a href=\"" + c.file_stem + ".svg\">" +
+               c.file_stem + ".svg</a>）</figcaption>" + "</figure>\n";
+    }
+    return out;
+}
+
+std::string reachTable(const RunStats& s, const Report& r) {
+    std::string out = "<table>\n";
+    out += headings({"リーチ", "コード", "どは", "惜し", "大当", "信頼度", "95%下限", "95%上限",
+                     "理論値", "印"});
+    for (int k = 1; k <= kReachKinds; ++k) {
+        const Comparison& c = r.reach_kinds[static_cast<std::size_t>(k - 1)];
+        const auto kind = static_cast<Int16>(k);
+        out += "<tr>" + cell(reachKindName(k).toStdString(), "l") +
+               cell(escaped(std::string(richCode(kind))), "l");
+        for (int result = 1; result <= 3; ++result)
+            out += cell(std::to_string(s.reachResult(k, result)));
+        out += cell(fixed(c.observed.share(), kShareDecimals)) + intervalCells(c, kShareDecimals) +
+               theoryCells(c) + "</tr>\n";
+    }
+    return out + "</table>\n";
+}
+
+std::string modeTable(const Report& r) {
+    std::string out = "<table>\n";
+    out += headings(
+        {"状態", "回転数", "大当たり", "大当たり確率", "95%下限", "95%上限", "理論値", "印"});
+    for (int m = 0; m < kModes; ++m) {
+        const Comparison& c = r.modes[static_cast<std::size_t>(m)];
+        out += "<tr>" + cell(kModeNames[m], "l") + cell(std::to_string(c.observed.trials)) +
+               cell(std::to_string(c.observed.hits)) +
+               cell(fixed(c.observed.share(), kRateDecimals)) + intervalCells(c, kRateDecimals) +
+               theoryCells(c) + "</tr>\n";
+    }
+    return out + "</table>\n";
+}
+
+std::string theoryTable(const Report& r) {
+    std::string out = "<table>\n";
+    out += headings({"項目", "件数", "母数", "観測値", "95%下限", "95%上限", "理論値", "印"});
+    for (const Comparison& c : r.others) {
+        out += "<tr>" + cell(escaped(c.figure), "l") + cell(std::to_string(c.observed.hits)) +
+               cell(std::to_string(c.observed.trials)) +
+               cell(fixed(c.observed.share() * c.scale, kRateDecimals)) +
+               intervalCells(c, kRateDecimals) + theoryCells(c) + "</tr>\n";
+    }
+    return out + "</table>\n";
+}
+
+std::string meanTable(const Report& r) {
+    auto value = [](const std::optional<double>& v) {
+        return v ? fixed(*v, kMeanDecimals) : std::string("-");
+    };
+    std::string out = "<table>\n" + headings({"平均", "観測値", "理論値"});
+    for (const MeanComparison& c : r.means)
+        out += "<tr>" + cell(escaped(c.figure), "l") + cell(value(c.observed)) +
+               cell(value(c.theory)) + "</tr>\n";
+    return out + "</table>\n";
+}
+
+}  // namespace
+
+std::string reportPage(const std::string& file_name, const StatsDocument& d,
+                       const std::vector<PageChart>& charts) {
+    std::optional<Theory> theory;
+    if (theoryApplies(d.run.argument)) theory = computeTheory();
+    const Report r = compare(d.counts, theory ? &*theory : nullptr);
+
+    std::string page =
+        "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<title>統計レポート: " +
+        escaped(file_name) + "</title>\n<style>" + kStyle +
+        "</style>\n</head>\n<body>\n<h1>CRフォグランタン 統計レポート</h1>\n";
+    page += runTable(file_name, d);
+    if (!theory) {
+        page +=
+            "<p>試験モード（引数 7 / 8）の遊技なので、理論値はありません"
+            "（理論は毎回転の抽選値が一様なことを前提にしています）。</p>\n";
+    }
+    page += "<h2>グラフ</h2>\n" + chartFigures(charts);
+    page += "<h2>リーチの信頼度</h2>\n" + reachTable(d.counts, r);
+    page += "<h2>状態ごとの大当たり確率</h2>\n" + modeTable(r);
+    page += "<h2>理論値と観測値</h2>\n" + theoryTable(r);
+    page += meanTable(r);
+    page +=
+        "<p>印: <b>!</b> 理論値が観測値の99.99%ウィルソン区間の外にあります。"
+        "<b>~</b> 判定しません（状態の回転はまとまって来るので、独立な試行ではありません）。"
+        "区間は95%ウィルソン区間です。</p>\n</body>\n</html>\n";
+    return page;
+}
+
+}  // namespace rl00

@@ -1,0 +1,52 @@
+#pragma once
+// The four charts of a run's counts, each in a view of its own: the statistics window lays the
+// views out and draws them again as games come in, the report renders each to its files.
+
+#include <QString>
+#include <array>
+
+#include "stats/run_stats.h"
+
+class QChartView;
+class QWidget;
+
+namespace rl00 {
+
+struct Theory;
+class IntervalChart;
+class DroughtChart;
+class ChainChart;
+
+enum class ChartKind { ReachReliability, Droughts, Chains, ModeHitRates };
+inline constexpr std::array<ChartKind, 4> kChartKinds = {
+    ChartKind::ReachReliability, ChartKind::Droughts, ChartKind::Chains, ChartKind::ModeHitRates};
+
+// The name of a chart's files in the report ("reliability" for reliability.png and .svg).
+const char* chartFileStem(ChartKind kind);
+
+class RunCharts {
+  public:
+    // The views are children of `parent`; `theory` (null: none applies) must outlive them.
+    RunCharts(const Theory* theory, QWidget* parent);
+
+    // Draws every chart for these counts.
+    void plot(const RunStats& s);
+
+    QChartView* view(ChartKind kind) const;
+    QString title(ChartKind kind) const;
+
+    IntervalChart& reachReliability() const { return *reach_reliability_; }
+    DroughtChart& droughts() const { return *droughts_; }
+    ChainChart& chains() const { return *chains_; }
+    IntervalChart& modeHitRates() const { return *mode_hit_rates_; }
+
+  private:
+    const Theory* theory_;
+    IntervalChart* reach_reliability_;
+    DroughtChart* droughts_;
+    ChainChart* chains_;
+    IntervalChart* mode_hit_rates_;
+    std::array<QChartView*, kChartKinds.size()> views_{};
+};
+
+}  // namespace rl00
