@@ -107,6 +107,11 @@ bool ViewMenu::redirectFromClosedMenu(QObject* watched, QEvent* e) {
     return true;
 }
 
+QAction* ViewMenu::addItem(const QString& text, const QKeySequence& key) {
+    menu_->addSeparator();
+    return addAction(menu_, text, key);
+}
+
 QAction* ViewMenu::addAction(QMenu* menu, const QString& text, const QKeySequence& key) {
     QAction* a = menu->addAction(text);
     a->setShortcut(key);

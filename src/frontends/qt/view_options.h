@@ -42,6 +42,9 @@ class ViewMenu : public QObject {
     // `choice` is what the user chose (zoom 0: none yet); `zoom` the zoom in effect.
     ViewMenu(MainWindow& window, QtDisplay& display, ViewChoice choice, int zoom);
 
+    // Adds an item after the view items, its shortcut working while the menu is closed.
+    QAction* addItem(const QString& text, const QKeySequence& key);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 

@@ -18,6 +18,7 @@
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/pacing_probe.h"
 #include "frontends/qt/qt_display.h"
+#include "frontends/qt/stats_window.h"
 #include "frontends/qt/view_options.h"
 #include "io/settings_home.h"
 #include "machine/machine.h"
@@ -101,7 +102,8 @@ CommandLine windowCommandLine(WindowOptions& o) {
                        o.report),
         });
     line.footer =
-        "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.";
+        "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause,\n"
+        "and S for the statistics window.";
     return line;
 }
 
@@ -156,7 +158,8 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     QtDisplay display;
     Machine m(display, 0);  // the load seeds the generator from the clock
     MainWindow window(m, display);
-    new ViewMenu(window, display, choice, zoom);
+    auto* menu = new ViewMenu(window, display, choice, zoom);
+    new LiveStats(window, *menu, o.shared.argument);
     if (launch_analysis) {
         window.setAnalysisLauncher(
             [&m, &window, launch = std::move(launch_analysis)] { launch(m, window); });

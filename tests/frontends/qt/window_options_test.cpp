@@ -95,7 +95,8 @@ TEST(WindowCommandLine, UsageKeepsItsWords) {
               "  -h, --help           show this text\n"
               "  --version            show the version\n"
               "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and "
-              "pause.\n");
+              "pause,\n"
+              "and S for the statistics window.\n");
 }
 
 std::string slurp(const fs::path& p) {

@@ -106,8 +106,4 @@ void IntervalChart::plot(const std::vector<Comparison>& figures) {
     }
 }
 
-QStringList IntervalChart::rowLabels() const {
-    return row_axis_->categoriesLabels();
-}
-
 }  // namespace rl00

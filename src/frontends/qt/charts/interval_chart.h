@@ -31,7 +31,6 @@ class IntervalChart : public QChart {
     const QScatterSeries& observed() const { return *observed_; }
     const QLineSeries& interval(std::size_t row) const { return *intervals_.at(row); }
     const QLineSeries& theory(std::size_t row) const { return *theories_.at(row); }
-    QStringList rowLabels() const;
 
   private:
     QStringList rows_;
