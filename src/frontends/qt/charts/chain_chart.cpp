@@ -22,7 +22,7 @@ ChainChart::ChainChart() : share_axis_(new QValueAxis), observed_(new QBarSet(QS
     QStringList lengths;
     for (std::size_t k = 1; k <= kChainRows; ++k)
         lengths << QString::number(k);
-    lengths << QStringLiteral("%1以上").arg(kChainRows + 1);
+    lengths << QStringLiteral("%1〜").arg(kChainRows + 1);
     auto* length_axis = new QBarCategoryAxis;
     length_axis->append(lengths);
     addTitledAxis(*this, length_axis, Qt::AlignBottom,

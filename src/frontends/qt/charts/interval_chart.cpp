@@ -101,7 +101,7 @@ void IntervalChart::plot(const std::vector<Comparison>& figures) {
     observed_->replace(observed);
     showInLegend(*this, theories_.front(), any_theory);
     if (!whole_range_) {
-        share_axis_->setRange(0.0, largest > 0.0 ? 108.0 * largest : 1.0);
+        share_axis_->setRange(0.0, largest > 0.0 ? std::min(100.0, 108.0 * largest) : 1.0);
         share_axis_->applyNiceNumbers();
     }
 }
