@@ -97,8 +97,8 @@ CommandLine windowCommandLine(WindowOptions& o) {
                          "measure frame pacing, pauses, idle passes and memory, then end",
                          o.measure),
             textOption("--report", "STATS DIR", "a statistics file",
-                       "write charts (PNG, SVG) and tables (index.html) of the statistics file\n"
-                       "STATS of rl00-headless --stats into DIR, a new or empty folder; no window",
+                       "render the statistics file STATS of rl00-headless --stats, no window:\n"
+                       "charts (PNG, SVG) and tables (index.html) into DIR, a new or empty folder",
                        o.report),
         });
     line.footer =
