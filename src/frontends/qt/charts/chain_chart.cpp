@@ -3,6 +3,8 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
@@ -39,6 +41,9 @@ ChainChart::ChainChart() : share_axis_(new QValueAxis), observed_(new QBarSet(QS
     bars->append(observed_);
     bars->setBarWidth(0.6);
     addOnAxes(*this, bars);
+    // A bar's marker taken "from the series" comes out empty and cuts its label short.
+    for (QLegendMarker* marker : legend()->markers(bars))
+        marker->setShape(QLegend::MarkerShapeRectangle);
     for (std::size_t k = 0; k < kBars; ++k) {
         auto* interval = new QLineSeries;
         interval->setName(QStringLiteral("95%信頼区間"));

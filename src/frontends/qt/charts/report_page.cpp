@@ -19,7 +19,8 @@ constexpr const char* kStyle =
     "table{border-collapse:collapse;margin:.5em 0 1.5em}"
     "th,td{border:1px solid #bbb;padding:.15em .6em;text-align:right;"
     "font-variant-numeric:tabular-nums}"
-    "th{background:#eef2f8}td.l,th.l{text-align:left}td.mark{color:#c00;font-weight:bold}"
+    "th{background:#eef2f8}td.l,th.l,th:first-child{text-align:left}"
+    "td.mark{color:#c00;font-weight:bold}"
     "figure{display:inline-block;margin:.5em 1em .5em 0}"
     "figcaption{font-size:.9em;color:#555}img{border:1px solid #ddd}";
 
