@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "frontends/qt/charts/chart_style.h"
 #include "frontends/qt/main_window.h"

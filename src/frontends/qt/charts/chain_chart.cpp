@@ -80,7 +80,7 @@ void ChainChart::plot(const Report& r) {
     }
     theory_->replace(theory);
     showInLegend(*this, theory_, !theory.isEmpty());
-    share_axis_->setRange(0.0, largest > 0.0 ? 105.0 * largest : 1.0);
+    share_axis_->setRange(0.0, largest > 0.0 ? std::min(100.0, 105.0 * largest) : 1.0);
     share_axis_->applyNiceNumbers();
 }
 

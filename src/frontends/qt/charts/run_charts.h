@@ -35,10 +35,10 @@ class RunCharts {
     QChartView* view(ChartKind kind) const;
     QString title(ChartKind kind) const;
 
-    IntervalChart& reachReliability() const { return *reach_reliability_; }
-    DroughtChart& droughts() const { return *droughts_; }
-    ChainChart& chains() const { return *chains_; }
-    IntervalChart& modeHitRates() const { return *mode_hit_rates_; }
+    const IntervalChart& reachReliability() const { return *reach_reliability_; }
+    const DroughtChart& droughts() const { return *droughts_; }
+    const ChainChart& chains() const { return *chains_; }
+    const IntervalChart& modeHitRates() const { return *mode_hit_rates_; }
 
   private:
     const Theory* theory_;
