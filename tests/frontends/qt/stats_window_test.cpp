@@ -203,7 +203,7 @@ TEST_F(StatsWindowFixture, OpensAndClosesWhileTheMainWindowPlays) {
     });
     toggle.start(kToggleMs);
     auto* start = static_cast<QPushButton*>(window->control("Com_Start"));
-    constexpr std::uint64_t kGames = 3;
+    constexpr std::uint64_t kGames = 2;
     for (std::uint64_t g = 1; g <= kGames; ++g)
         start->click();
     toggle.stop();
@@ -221,3 +221,9 @@ TEST_F(StatsWindowFixture, OpensAndClosesWhileTheMainWindowPlays) {
 
 }  // namespace
 }  // namespace rl00
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
