@@ -21,6 +21,7 @@
 #include "frontends/headless/batch.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "support/files.h"
 #include "support/test_machine.h"
 
 namespace rl00 {
@@ -201,12 +202,7 @@ struct RunOutput {
     std::string log;  // without the date and time of each record
 };
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::slurp;
 
 RunOutput run(const std::string& argument, double frame_ms, std::uint64_t games, bool every_frame) {
     const fs::path dir = fs::temp_directory_path() /

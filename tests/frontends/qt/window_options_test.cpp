@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frontends/qt/window_program.h"
+#include "support/files.h"
 
 namespace rl00 {
 namespace {
@@ -92,12 +93,7 @@ TEST(WindowCommandLine, UsageKeepsItsWords) {
               "pause.\n");
 }
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::slurp;
 
 struct Outcome {
     int exit_code = -1;
