@@ -18,7 +18,7 @@
 #include "frontends/headless/headless_display.h"
 #include "frontends/headless/machine_run.h"
 #include "frontends/headless/ordered_output.h"
-#include "frontends/headless/output_file.h"
+#include "io/output_file.h"
 #include "frontends/headless/progress.h"
 #include "io/ini_read.h"
 #include "io/run_log.h"

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "frontends/headless/headless_display.h"
-#include "frontends/headless/output_file.h"
+#include "io/output_file.h"
 #include "machine/machine.h"
 #include "session/controller.h"
 #include "session/game_sequence.h"

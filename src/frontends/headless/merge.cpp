@@ -7,7 +7,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "frontends/headless/output_file.h"
+#include "io/output_file.h"
 #include "stats/stats_file.h"
 #include "stats/stats_table.h"
 
