@@ -7,9 +7,11 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,11 +19,15 @@
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/pacing_probe.h"
 #include "frontends/qt/qt_display.h"
+#include "frontends/qt/seeded_play.h"
 #include "frontends/qt/view_options.h"
+#include "io/output_file.h"
 #include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "session/game_sequence.h"
 #include "session/window_layout.h"
+#include "stats/game_record.h"
 
 namespace rl00 {
 
@@ -45,6 +51,21 @@ int probeZoom(int argc, char** argv) {
     QGuiApplication probe(n, ptrs.data());
     const QScreen* screen = QGuiApplication::primaryScreen();
     return zoomForScreen(screen != nullptr ? screen->availableGeometry().height() : 0);
+}
+
+// Writes every completed game's line into `trace`; a shown game's line is in the file at once,
+// a replay's go out in blocks. The program's end closes the file, and a failed write makes its
+// exit code 1, as the runner's does.
+void traceGames(MainWindow& window, QtDisplay& display, OutputFile& trace) {
+    window.addGameListener([&trace, &display](const GameRecord& r) {
+        trace.write(toJsonLine(r));
+        if (!display.fastForward()) trace.flush();
+    });
+    display.closeAtEnd([&trace] {
+        if (trace.close()) return true;
+        std::cerr << "rl00: cannot write " << trace.error() << "\n";
+        return false;
+    });
 }
 
 }  // namespace
@@ -73,10 +94,31 @@ CommandLine windowCommandLine(WindowOptions& o) {
             switchOption("--measure",
                          "measure frame pacing, pauses, idle passes and memory, then end",
                          o.measure),
+            wholeOption("--seed", "S",
+                        "play the games of rl00-headless --seed S with the same argument\n"
+                        "and --frame-ms: the idle counter moves only by the seed's draws",
+                        o.seed, 0, std::numeric_limits<std::uint64_t>::max()),
+            wholeOption("--replay", "G",
+                        "with --seed: play games 1 to G-1 at once, then show game G\n"
+                        "(G up to " +
+                            std::to_string(kMaxReplayGame) + ", the machine's 32-bit count)",
+                        o.replay, 1, kMaxReplayGame),
+            textOption("--trace", "FILE", "a file",
+                       "one JSON object per completed game, as rl00-headless writes", o.trace_file),
+            switchOption("--paused", "start paused, as P does; . lets one frame pass", o.paused),
         });
     line.footer =
-        "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.";
+        "Right-click the window, or use Ctrl+1..4, +, -, N, P and . (one frame while paused),\n"
+        "for zoom, speed and pause.";
     return line;
+}
+
+Reading readWindowCommandLine(const CommandLine& line, const WindowOptions& o,
+                              std::span<const std::string> args, Foreign foreign) {
+    Reading r = readCommandLine(line, args, foreign);
+    if (r.fault.empty() && o.replay != 0 && !o.seed)
+        r.fault = "--replay needs --seed: only the games of a seed can be played again";
+    return r;
 }
 
 void installFontSubstitutes() {
@@ -95,7 +137,8 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     // where no display can be opened.
     WindowOptions early;
     const CommandLine early_line = windowCommandLine(early);
-    const Reading early_reading = readCommandLine(early_line, argsOf(argc, argv), Foreign::Skip);
+    const Reading early_reading =
+        readWindowCommandLine(early_line, early, argsOf(argc, argv), Foreign::Skip);
     if (const auto code = answerReading(early_line, early_reading, std::cout, std::cerr)) {
         return *code;
     }
@@ -115,7 +158,8 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
         args.push_back(a.toStdString());
     WindowOptions o;
     const CommandLine line = windowCommandLine(o);
-    if (const auto code = answerReading(line, readCommandLine(line, args), std::cout, std::cerr)) {
+    if (const auto code =
+            answerReading(line, readWindowCommandLine(line, o, args), std::cout, std::cerr)) {
         return *code;
     }
     if (o.shared.frame_ms) choice.frame_ms = *o.shared.frame_ms;
@@ -129,7 +173,17 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     }
 
     QtDisplay display;
-    Machine m(display, 0);  // the load seeds the generator from the clock
+    // A game's virtual time is the runner's, whatever pace it is shown at.
+    display.setVirtualFrameMs(o.shared.frame_ms.value_or(kDefaultFrameMs));
+    display.setPaused(o.paused);
+    OutputFile trace;
+    if (!o.trace_file.empty() && !trace.open(o.trace_file)) {
+        std::cerr << "rl00: cannot write " << trace.error() << "\n";
+        return 2;
+    }
+    std::optional<SeededRun> run;
+    if (o.seed) run.emplace(*o.seed);
+    Machine m(display, 0);  // the load seeds the generator, from the clock unless seeded
     MainWindow window(m, display);
     new ViewMenu(window, display, choice, zoom);
     if (launch_analysis) {
@@ -138,12 +192,19 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     }
     window.setEndAfterGames(o.end_after_games);
     window.setEndAfterMs(o.end_after_ms);
+    if (trace.isOpen()) traceGames(window, display, trace);
+    if (run) {
+        window.setSeededRun(&*run);
+        window.setIdleEntry([&, show = std::max<std::uint64_t>(o.replay, 1)] {
+            playSeededInWindow(m, *run, window, display, show);
+        });
+    }
     if (o.measure) window.setIdleEntry([&] { runPacingProbe(m, display); });
     display.attach(&window);
 
     if (o.shared.argument.empty()) FORM_CENTER(m, window, QString());
     const std::string program_dir = QCoreApplication::applicationDirPath().toStdString();
-    loadMachine(m, program_dir, o.shared.argument);
+    loadMachine(m, program_dir, o.shared.argument, o.seed);
     if (const std::string user = userSettingsFile(program_dir, line.program, std::cerr);
         !user.empty()) {
         readSettingsInstead(m, user);
