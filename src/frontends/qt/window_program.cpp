@@ -86,14 +86,6 @@ CommandLine windowCommandLine(WindowOptions& o) {
                             std::to_string(kMaxZoom) + "; remembered from the menu)",
                         o.zoom, kMinZoom, kMaxZoom),
             switchOption("--no-delay", "animate as fast as possible", o.no_delay),
-            wholeOption("--end-after-games", "N", "press the end button after N completed games",
-                        o.end_after_games, 1, std::numeric_limits<long>::max()),
-            wholeOption("--end-after-ms", "T",
-                        "press the end button T ms after the window is shown", o.end_after_ms, 1,
-                        std::numeric_limits<int>::max()),
-            switchOption("--measure",
-                         "measure frame pacing, pauses, idle passes and memory, then end",
-                         o.measure),
             wholeOption("--seed", "S",
                         "play the games of rl00-headless --seed S with the same argument\n"
                         "and --frame-ms: the idle counter moves only by the seed's draws",
@@ -104,8 +96,18 @@ CommandLine windowCommandLine(WindowOptions& o) {
                             std::to_string(kMaxReplayGame) + ", the machine's 32-bit count)",
                         o.replay, 1, kMaxReplayGame),
             textOption("--trace", "FILE", "a file",
-                       "one JSON object per completed game, as rl00-headless writes", o.trace_file),
+                       "one JSON object per completed game, as rl00-headless writes\n"
+                       "(each frame counts --frame-ms, default 2, at any pace)",
+                       o.trace_file),
             switchOption("--paused", "start paused, as P does; . lets one frame pass", o.paused),
+            wholeOption("--end-after-games", "N", "press the end button after N completed games",
+                        o.end_after_games, 1, std::numeric_limits<long>::max()),
+            wholeOption("--end-after-ms", "T",
+                        "press the end button T ms after the window is shown", o.end_after_ms, 1,
+                        std::numeric_limits<int>::max()),
+            switchOption("--measure",
+                         "measure frame pacing, pauses, idle passes and memory, then end",
+                         o.measure),
         });
     line.footer =
         "Right-click the window, or use Ctrl+1..4, +, -, N, P and . (one frame while paused),\n"
