@@ -110,8 +110,8 @@ CommandLine windowCommandLine(WindowOptions& o) {
                          o.measure),
         });
     line.footer =
-        "Right-click the window, or use Ctrl+1..4, +, -, N, P and . (one frame while paused),\n"
-        "for zoom, speed and pause.";
+        "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.\n"
+        "While paused, . lets one animation frame pass.";
     return line;
 }
 

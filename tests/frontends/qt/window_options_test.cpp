@@ -125,9 +125,9 @@ TEST(WindowCommandLine, UsageKeepsItsWords) {
               "end\n"
               "  -h, --help           show this text\n"
               "  --version            show the version\n"
-              "Right-click the window, or use Ctrl+1..4, +, -, N, P and . (one frame while "
-              "paused),\n"
-              "for zoom, speed and pause.\n");
+              "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and "
+              "pause.\n"
+              "While paused, . lets one animation frame pass.\n");
 }
 
 using test::slurp;
