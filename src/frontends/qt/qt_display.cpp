@@ -54,8 +54,8 @@ void QtDisplay::processEvents() {
 }
 
 void QtDisplay::waitForEvents() {
-    // Whatever the last game left is on the screen before the wait, however soon after the
-    // last paint it came.
+    // What stands still is on the screen before the wait, however soon after the last paint it
+    // came: the frame held, or what the last game left.
     if (window_ != nullptr) window_->syncFromScene(0.0);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
@@ -90,9 +90,7 @@ void QtDisplay::holdWhilePaused() {
             --steps_;
             return;
         }
-        // The held frame is the one on the screen, however soon after the last paint it came.
-        if (window_ != nullptr) window_->syncFromScene(0.0);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        waitForEvents();
     }
 }
 
