@@ -26,8 +26,9 @@ class Converter {
 
     // iconv_open reports failure as the handle (iconv_t)-1; there is no other way to test it.
     bool ok() const {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         return cd_ != reinterpret_cast<iconv_t>(-1);
-    }  // NOLINT(performance-no-int-to-ptr)
+    }
     iconv_t get() const { return cd_; }
 
   private:
@@ -114,7 +115,7 @@ std::optional<std::string> encodeCp932(std::string_view utf8) {
     if (!isUtf8(utf8)) return std::nullopt;
     Converter conv("CP932", "UTF-8");
     if (!conv.ok()) return std::nullopt;
-    const std::optional<std::string> out = convert(conv, utf8, BadInput::Refuse);
+    std::optional<std::string> out = convert(conv, utf8, BadInput::Refuse);
     if (!out) return std::nullopt;
     // A few characters have two UTF-8 forms that share one CP932 form (U+301C and U+FF5E): the
     // text must read back as it was, or a path in it would name another file.

@@ -45,6 +45,7 @@ std::vector<std::string> argsOf(int argc, char** argv) {
 int probeZoom(int argc, char** argv) {
     std::vector<std::string> copies(argv, argv + argc);
     std::vector<char*> ptrs;
+    ptrs.reserve(copies.size());
     for (std::string& s : copies)
         ptrs.push_back(s.data());
     int n = argc;
