@@ -56,10 +56,6 @@ TEST(WindowCommandLine, EveryOptionReachesItsPlace) {
     EXPECT_EQ(none.end_after_games, 0);
     EXPECT_EQ(none.end_after_ms, 0);
     EXPECT_FALSE(none.measure);
-    EXPECT_FALSE(none.seed);
-    EXPECT_EQ(none.replay, 0u);
-    EXPECT_EQ(none.trace_file, "");
-    EXPECT_FALSE(none.paused);
     EXPECT_EQ(none.shared.argument, "");
 }
 
