@@ -170,6 +170,8 @@ void MotionCache::Impl::recordSpin(Machine& m, bool stops) {
 }
 
 bool MotionCache::Impl::playSpinFromStore(Machine& m, bool stops) {
+    // Motions are recorded with the end flag clear; a set flag makes them return early.
+    if (m.G_bEnd == kTrue) return false;
     std::array<std::optional<Stored>*, 3> entries{};
     for (int r = 1; r <= 3; ++r) {
         if (!isSymbol(old[r]) || !isSymbol(start[r]) || !isSymbol(m.G_iNowZug[r])) return false;
@@ -202,6 +204,7 @@ Stored& MotionCache::Impl::storedFor(std::unordered_map<InputKey, Stored, KeyHas
 }
 
 bool MotionCache::Impl::applyStored(Machine& m, Stored& stored, Int16 origin) {
+    if (m.G_bEnd == kTrue) return false;  // see playSpinFromStore
     if (!stored.effect || !m.display.skipMotion(stored.effect->time)) return false;
     stored.at(m, slotsOf(m), origin - 1).apply(m);
     ++counts.accounted;

@@ -39,4 +39,11 @@ void RAND_LOOP(Machine& m) {
     }
 }
 
+void heldIdleLoop(Machine& m) {
+    for (;;) {
+        m.display.waitForEvents();
+        if (m.G_bEnd == kTrue) m.display.endProgram(0);
+    }
+}
+
 }  // namespace rl00

@@ -25,4 +25,9 @@ void advanceIdle(Machine& m, std::uint64_t passes);
 // Counts and processes events forever; ends the program at the first pass that finds G_bEnd.
 [[noreturn]] void RAND_LOOP(Machine& m);
 
+// RAND_LOOP of a seeded run: events are processed and the end flag is seen at every pass, but
+// the counter stands, so that between games only the run's own draws move it (SeededRun). With
+// nothing to count, a pass waits for the next event.
+[[noreturn]] void heldIdleLoop(Machine& m);
+
 }  // namespace rl00

@@ -38,7 +38,7 @@ std::string executableFolder() {
 }
 
 std::string workbookFolder(const std::string& program_dir) {
-    const std::string installed = stepFrom(program_dir, kInstalledData);
+    std::string installed = stepFrom(program_dir, kInstalledData);
     for (const std::string& folder : {installed, stepFrom(program_dir, kBuildTreeWorkbook)}) {
         if (isRegularFile(folder + "/" + kWorkbookFile)) return folder;
     }
@@ -46,8 +46,11 @@ std::string workbookFolder(const std::string& program_dir) {
 }
 
 std::string helperProgram(const std::string& program_dir, const std::string& name) {
-    const std::string installed = stepFrom(program_dir, kInstalledHelpers) + "/" + name;
-    for (const std::string& path : {program_dir + "/" + name, installed}) {
+    std::string installed = stepFrom(program_dir, kInstalledHelpers);
+    installed.append("/").append(name);
+    std::string beside = program_dir;
+    beside.append("/").append(name);
+    for (const std::string& path : {beside, installed}) {
         if (isRegularFile(path) && ::access(path.c_str(), X_OK) == 0) return path;
     }
     return installed;

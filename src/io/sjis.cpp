@@ -26,13 +26,38 @@ class Converter {
 
     // iconv_open reports failure as the handle (iconv_t)-1; there is no other way to test it.
     bool ok() const {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         return cd_ != reinterpret_cast<iconv_t>(-1);
-    }  // NOLINT(performance-no-int-to-ptr)
+    }
     iconv_t get() const { return cd_; }
 
   private:
     iconv_t cd_;
 };
+
+enum class BadInput { Replace, Refuse };
+
+// The whole text through `conv`; a byte it cannot convert becomes U+FFFD or refuses the text.
+std::optional<std::string> convert(const Converter& conv, std::string_view text, BadInput bad) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    // iconv's interface takes a non-const input pointer but only reads through it.
+    char* in = const_cast<char*>(text.data());
+    std::size_t in_left = text.size();
+    char buf[4096];
+    while (in_left > 0) {
+        char* o = buf;
+        std::size_t o_left = sizeof buf;
+        const std::size_t r = iconv(conv.get(), &in, &in_left, &o, &o_left);
+        out.append(buf, static_cast<std::size_t>(o - buf));
+        if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+        if (bad == BadInput::Refuse || (errno != EILSEQ && errno != EINVAL)) return std::nullopt;
+        out.append(kReplacementChar);
+        ++in;
+        --in_left;
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -80,49 +105,21 @@ std::optional<std::string> decodeText(std::string_view bytes) {
 
     Converter conv("UTF-8", "CP932");
     if (!conv.ok()) return std::nullopt;
-
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    // iconv's interface takes a non-const input pointer but only reads through it.
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t in_left = bytes.size();
-    char buf[4096];
-    while (in_left > 0) {
-        char* o = buf;
-        std::size_t o_left = sizeof buf;
-        const std::size_t r = iconv(conv.get(), &in, &in_left, &o, &o_left);
-        out.append(buf, static_cast<std::size_t>(o - buf));
-        if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-        if (errno != EILSEQ && errno != EINVAL) return std::nullopt;
-        // Skipping a single byte keeps whatever follows a stray lead byte: a comma, a quote or
-        // a line end right after it still delimits the item, so one bad byte spoils one
-        // character and never the structure of the file.
-        out.append(kReplacementChar);
-        ++in;
-        --in_left;
-    }
-    return out;
+    // Skipping a single byte keeps whatever follows a stray lead byte: a comma, a quote or a line
+    // end right after it still delimits the item, so one bad byte spoils one character and never
+    // the structure of the file.
+    return convert(conv, bytes, BadInput::Replace);
 }
 
 std::optional<std::string> encodeCp932(std::string_view utf8) {
     if (!isUtf8(utf8)) return std::nullopt;
     Converter conv("CP932", "UTF-8");
     if (!conv.ok()) return std::nullopt;
-
-    std::string out;
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t in_left = utf8.size();
-    char buf[4096];
-    while (in_left > 0) {
-        char* o = buf;
-        std::size_t o_left = sizeof buf;
-        const std::size_t r = iconv(conv.get(), &in, &in_left, &o, &o_left);
-        out.append(buf, static_cast<std::size_t>(o - buf));
-        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) return std::nullopt;
-    }
+    std::optional<std::string> out = convert(conv, utf8, BadInput::Refuse);
+    if (!out) return std::nullopt;
     // A few characters have two UTF-8 forms that share one CP932 form (U+301C and U+FF5E): the
     // text must read back as it was, or a path in it would name another file.
-    const std::optional<std::string> back = decodeText(out);
+    const std::optional<std::string> back = decodeText(*out);
     if (!back || *back != utf8) return std::nullopt;
     return out;
 }

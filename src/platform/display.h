@@ -56,6 +56,9 @@ class Display {
 
     // Process pending window events once.
     virtual void processEvents() = 0;
+    // Process pending window events once, first waiting for one when none is pending: for a loop
+    // with nothing to do between events. Without real events it only processes them.
+    virtual void waitForEvents() { processEvents(); }
     // End one animation frame: the frame is shown and pending events are processed.
     virtual void endFrame() = 0;
     // Suspend the thread for ms milliseconds (no event processing).

@@ -96,6 +96,18 @@ std::string numberText(double value) {
     return std::string(buf, res.ptr);
 }
 
+Option helpOption() {
+    return Option{.name = "--help",
+                  .alias = "-h",
+                  .kind = ValueKind::None,
+                  .value_name = {},
+                  .takes = {},
+                  .help = "show this text",
+                  .asks_for_usage = true,
+                  .asks_for_version = false,
+                  .store = {}};
+}
+
 Option switchOption(std::string name, std::string help, bool& to) {
     Option o;
     o.name = std::move(name);
@@ -252,15 +264,7 @@ std::vector<Option> withSharedOptions(SharedOptions& to, FramePeriodRange frame,
                               frame.max_ms));
     for (Option& o : own)
         rows.push_back(std::move(o));
-    rows.push_back(Option{.name = "--help",
-                          .alias = "-h",
-                          .kind = ValueKind::None,
-                          .value_name = {},
-                          .takes = {},
-                          .help = "show this text",
-                          .asks_for_usage = true,
-                          .asks_for_version = false,
-                          .store = {}});
+    rows.push_back(helpOption());
     rows.push_back(Option{.name = "--version",
                           .alias = {},
                           .kind = ValueKind::None,

@@ -108,6 +108,9 @@ std::string wholeRangeText(T min, T max) {
 
 }  // namespace options_detail
 
+// -h, --help: the usage is the answer.
+Option helpOption();
+
 // A switch: `to` becomes true when the option is given.
 Option switchOption(std::string name, std::string help, bool& to);
 

@@ -92,7 +92,7 @@ class StatsReader {
                           static_cast<std::int64_t>(v);
                   });
         readKinds(c, "reaches", {"far", "near", "hit"}, [&](int k, int i, auto v) {
-            s.by_kind_result_[static_cast<std::size_t>(k)][static_cast<std::size_t>(i + 1)] = v;
+            s.by_kind_result_[static_cast<std::size_t>(k)][static_cast<std::size_t>(i) + 1] = v;
         });
         const json::Array& modes = array(c, "modes", where, kModes);
         for (std::size_t m = 0; m < modes.size(); ++m) {

@@ -41,7 +41,7 @@ void addChainRows(Report& r, const RunStats& s, const Theory* t) {
              when(t, pmf)});
     }
     r.others.push_back(
-        {format("chain of %llu hits or more", static_cast<unsigned long long>(kChainRows + 1)),
+        {format("chain of %llu hits or more", static_cast<unsigned long long>(kChainRows) + 1),
          {s.chains.atLeast(kChainRows + 1), chains},
          when(t, std::max(0.0, tail))});
 }

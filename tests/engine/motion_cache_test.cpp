@@ -21,6 +21,7 @@
 #include "frontends/headless/batch.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "support/files.h"
 #include "support/test_machine.h"
 
 namespace rl00 {
@@ -194,6 +195,24 @@ TEST(MotionCache, ADisplayThatWatchesFramesGetsThemPlayed) {
     EXPECT_EQ(cached.t.display.frames(), 40u);
 }
 
+TEST(MotionCache, AnEndFlagSetBeforeAMotionIsSeenByItsFrames) {
+    // Set by a caller of the engine while no display watches (here: once the outcome is
+    // decided, before the spin): the motions must return at their first frame as stepped ones do.
+    struct EndOnOutcome : GameObserver {
+        void outcomeDecided(const Machine& m) override { const_cast<Machine&>(m).G_bEnd = kTrue; }
+    } end_on_outcome;
+    for (const char* argument : {"", "7"}) {
+        Player cached(9, argument, true);
+        Player stepped(9, argument, false);
+        for (Player* p : {&cached, &stepped})
+            p->t.m.observer = &end_on_outcome;
+        EXPECT_EQ(cached.play(7, 3), stepped.play(7, 3)) << argument;
+        EXPECT_EQ(describe(cached.t.m, cached.t.display), describe(stepped.t.m, stepped.t.display))
+            << argument;
+        EXPECT_EQ(cached.cache.counts().accounted, 0u) << argument;
+    }
+}
+
 // The runner's outputs of both paths, for whole seeded runs.
 struct RunOutput {
     std::string trace;
@@ -201,12 +220,7 @@ struct RunOutput {
     std::string log;  // without the date and time of each record
 };
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::slurp;
 
 RunOutput run(const std::string& argument, double frame_ms, std::uint64_t games, bool every_frame) {
     const fs::path dir = fs::temp_directory_path() /

@@ -58,6 +58,21 @@ TEST(RandLoop, SecondActivationNeverStartsASecondLoop) {
     EXPECT_EQ(runUntilEnd([&] { onActivate(t.m); }), -1);  // after the loop: still nothing
 }
 
+TEST(RandLoop, HeldLoopProcessesEventsWithoutCountingAndEndsOnTheFlag) {
+    TestMachine t;
+    idleStep(t.m);
+    advanceIdle(t.m, 1000);
+    std::vector<Seen> seen;
+    t.display.onEveryPass([&] { seen.push_back({t.m.G_iLottery, t.m.G_iZugCnt}); });
+    t.display.atPass(500, [&] { t.m.G_bEnd = kTrue; });
+    EXPECT_EQ(runUntilEnd([&] { heldIdleLoop(t.m); }), 0);
+    ASSERT_EQ(seen.size(), 500u);
+    for (const Seen& s : seen) {
+        EXPECT_EQ(s.lottery, 1001 % 367);
+        EXPECT_EQ(s.count, 1 + 1001 / 367);
+    }
+}
+
 TEST(RandLoop, AdvanceIdleEqualsSingleSteps) {
     TestMachine a;
     TestMachine b;

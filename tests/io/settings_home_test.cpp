@@ -21,6 +21,7 @@
 #include "io/install_layout.h"
 #include "io/paths.h"
 #include "io/sjis.h"
+#include "support/files.h"
 #include "support/test_machine.h"
 
 namespace rl00 {
@@ -28,10 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::slurp;
 
 Settings settingsOf(const std::string& bytes) {
     Settings s;

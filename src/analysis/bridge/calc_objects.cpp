@@ -114,8 +114,9 @@ uno::Reference<table::XCellRange> rangeOf(const uno::Reference<sheet::XSpreadshe
 
 class Range : public BridgeObject {
   public:
-    Range(uno::Reference<frame::XModel> model, uno::Reference<table::XCellRange> range)
-        : model_(std::move(model)), range_(std::move(range)) {}
+    Range(const uno::Reference<frame::XModel>& model,
+          const uno::Reference<table::XCellRange>& range)
+        : model_(model), range_(range) {}
 
     Result get(const std::string& member, const json::Array& args) override {
         const auto cell = range_->getCellByPosition(0, 0);
@@ -168,8 +169,9 @@ class Range : public BridgeObject {
 
 class Sheet : public BridgeObject {
   public:
-    Sheet(uno::Reference<frame::XModel> model, uno::Reference<sheet::XSpreadsheet> sheet)
-        : model_(std::move(model)), sheet_(std::move(sheet)) {}
+    Sheet(const uno::Reference<frame::XModel>& model,
+          const uno::Reference<sheet::XSpreadsheet>& sheet)
+        : model_(model), sheet_(sheet) {}
 
     Result get(const std::string& member, const json::Array& args) override {
         if (!is(member, "Range")) return BridgeObject::get(member, args);
@@ -190,7 +192,7 @@ class Sheet : public BridgeObject {
 
 class Window : public BridgeObject {
   public:
-    explicit Window(uno::Reference<frame::XModel> model) : model_(std::move(model)) {}
+    explicit Window(const uno::Reference<frame::XModel>& model) : model_(model) {}
 
     void put(const std::string& member, const json::Array& args,
              const json::Value& value) override {
@@ -319,8 +321,8 @@ class Application : public BridgeObject {
 
 class Workbook : public BridgeObject {
   public:
-    Workbook(Session& session, uno::Reference<frame::XModel> model)
-        : s_(session), model_(std::move(model)) {}
+    Workbook(Session& session, const uno::Reference<frame::XModel>& model)
+        : s_(session), model_(model) {}
 
     Result get(const std::string& member, const json::Array& args) override {
         if (is(member, "Application") || is(member, "Parent")) {
@@ -356,8 +358,9 @@ std::shared_ptr<BridgeObject> makeApplication(Session& session) {
     return std::make_shared<Application>(session);
 }
 
-std::shared_ptr<BridgeObject> makeWorkbook(Session& session, uno::Reference<frame::XModel> model) {
-    return std::make_shared<Workbook>(session, std::move(model));
+std::shared_ptr<BridgeObject> makeWorkbook(Session& session,
+                                           const uno::Reference<frame::XModel>& model) {
+    return std::make_shared<Workbook>(session, model);
 }
 
 }  // namespace rl00::bridge

@@ -38,7 +38,8 @@ class BridgeObject {
 };
 
 std::shared_ptr<BridgeObject> makeApplication(Session& session);
-std::shared_ptr<BridgeObject> makeWorkbook(Session& session, uno::Reference<frame::XModel> model);
+std::shared_ptr<BridgeObject> makeWorkbook(Session& session,
+                                           const uno::Reference<frame::XModel>& model);
 
 // The workbook's report of how its macro went, in E4 of "データ": "OK ..." when it analysed
 // the run logs, "NG ..." when it failed, "NA ..." when there was nothing to analyse (no file,

@@ -106,7 +106,7 @@ void writePipeName(const std::string& file, const std::string& name) {
 }
 
 std::string pipeSocketOf(const std::string& name) {
-    const std::string path = pipeSocketPath(name, ::getuid());
+    std::string path = pipeSocketPath(name, ::getuid());
     if (path.empty()) noOffice("/tmp にも /var/tmp にもパイプを作れません");
     return path;
 }
@@ -208,6 +208,7 @@ void Office::start(const std::string& pipe_name) {
                                      "--nodefault",    profile,       accept};
     if (options_.headless) args.insert(args.begin() + 1, "--headless");
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);

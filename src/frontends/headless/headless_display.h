@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/display.h"
+#include "session/game_sequence.h"
 
 namespace rl00 {
 
@@ -23,7 +24,7 @@ struct ShownMessage {
     Int32 style = 0;
 };
 
-class HeadlessDisplay : public Display {
+class HeadlessDisplay : public Display, public GameClock {
   public:
     using Action = std::function<void()>;
 
@@ -38,19 +39,19 @@ class HeadlessDisplay : public Display {
     Int32 messageBox(const std::string& text, const std::string& title, Int32 style) override;
     LocalDateTime now() override;
     bool skipMotion(const MotionTime& time) override;
-    // Animation frames ended so far.
-    std::uint64_t frames() const { return frames_; }
 
     // --- virtual clock ---
+    // Animation frames ended so far.
+    std::uint64_t frames() const override { return frames_; }
     void setFramePeriodMs(double ms) { frame_ms_ = ms; }
-    double framePeriodMs() const { return frame_ms_; }
+    double virtualFrameMs() const override { return frame_ms_; }
     // Frames are counted and multiplied out rather than added up one by one, so a motion whose
     // frames are skipped takes exactly the time its frames would have taken.
     double elapsedMs() const { return double(frames_) * frame_ms_ + other_ms_; }
-    void advanceMs(double ms) { other_ms_ += ms; }
+    void advanceMs(std::uint64_t ms) override { other_ms_ += double(ms); }
     // The milliseconds besides the frames. Every pause and timer tick is whole, so in a run this
     // is a whole number, exact, and a run's time adds up over machines without rounding.
-    std::uint64_t wholeMs() const { return static_cast<std::uint64_t>(other_ms_); }
+    std::uint64_t wholeMs() const override { return static_cast<std::uint64_t>(other_ms_); }
 
     // --- scripted events (run inside event processing) ---
     // Runs `action` in the pass of event processing numbered `pass` (1-based, counting every

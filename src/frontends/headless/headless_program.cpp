@@ -103,8 +103,8 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
                         1, kMaxCount),
             switchOption("--quiet", "no table on standard output", o.quiet),
             switchOption("--every-frame",
-                         "play every animation frame instead of accounting the reel and reach "
-                         "motions in closed form (same games, much slower)",
+                         "play every animation frame instead of accounting the reel and\n"
+                         "reach motions in closed form (same games, much slower)",
                          o.every_frame),
         });
     line.footer =

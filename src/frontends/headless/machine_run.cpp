@@ -3,11 +3,11 @@
 #include <sstream>
 #include <utility>
 
-#include "engine/rand_loop.h"
 #include "frontends/headless/headless_display.h"
-#include "frontends/headless/output_file.h"
+#include "io/output_file.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "session/game_sequence.h"
 #include "stats/game_recorder.h"
 
 namespace rl00 {
@@ -33,7 +33,8 @@ MachineResult playMachine(const MachineSetup& setup, std::uint64_t machine, Outp
                           const std::string& log_name_suffix,
                           std::atomic<std::uint64_t>& games_done) {
     MachineResult result(machine);
-    const std::uint64_t seed = machineSeed(setup.seed, machine);
+    SeededRun games(machineSeed(setup.seed, machine));
+    const std::uint64_t seed = games.seed();
     std::ostringstream shown;
     HeadlessDisplay display;
     display.setFramePeriodMs(setup.frame_ms);
@@ -44,7 +45,6 @@ MachineResult playMachine(const MachineSetup& setup, std::uint64_t machine, Outp
     // on any number of threads.
     MotionCache motions;
     if (!setup.every_frame) m.motions = &motions;
-    Random idle_rng(seed ^ 0x5DEECE66DULL);
     GameRecorder recorder;
     std::uint64_t untold = 0;  // completed games not yet added to games_done
     try {
@@ -56,21 +56,11 @@ MachineResult playMachine(const MachineSetup& setup, std::uint64_t machine, Outp
             // The end button, pressed where a window's click is delivered: in event processing.
             display.atTime(static_cast<double>(*setup.end_after_ms), [&m] { onEndRequest(m); });
         }
-        idleStep(m);  // the loop publishes its first step before any event is processed
+        games.powerOn(m);
         for (std::uint64_t g = 1; g <= setup.games; ++g) {
-            // The free-running counter's passes between two games: uniform over one whole
-            // cycle, as a game starting at an arbitrary moment sees lottery value and symbol.
-            advanceIdle(m, idle_rng.nextBits() % kIdleCyclePasses);
-            // The games follow each other at Tim_Start's ticks.
-            display.advanceMs(m.scene.Tim_Start.interval_ms);
-            recorder.begin(m, g);
-            const std::uint64_t frames_before = display.frames();
-            const double ms_before = display.elapsedMs();
-            onStartRequest(m);
+            games.betweenGames(m, display);
             // A game that found the end flag first is not counted: the loop ends the program.
-            if (!recorder.finish(m, display.frames() - frames_before,
-                                 display.elapsedMs() - ms_before))
-                break;
+            if (!playRecordedGame(m, recorder, g, display)) break;
             const GameRecord& record = recorder.record();
             result.stats.add(record);
             if (trace != nullptr)

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "frontends/headless/output_file.h"
+#include "io/output_file.h"
 #include "stats/stats_file.h"
 #include "stats/stats_table.h"
 
@@ -140,14 +140,7 @@ CommandLine mergeCommandLine(MergeOptions& o) {
     line.options = {
         textOption("--stats", "FILE", "a file", "the whole run's statistics as JSON", o.stats_file),
         switchOption("--quiet", "no table on standard output", o.quiet),
-        Option{.name = "--help",
-               .alias = "-h",
-               .kind = ValueKind::None,
-               .value_name = {},
-               .takes = {},
-               .help = "show this text",
-               .asks_for_usage = true,
-               .store = {}},
+        helpOption(),
     };
     return line;
 }

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "frontends/headless/output_file.h"
+#include "io/output_file.h"
 #include "stats/shard.h"
 
 namespace rl00 {

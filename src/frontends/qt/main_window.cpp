@@ -14,6 +14,7 @@
 #include "frontends/qt/window_gone.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "session/game_sequence.h"
 #include "session/window_layout.h"
 
 namespace rl00 {
@@ -63,7 +64,7 @@ MainWindow::MainWindow(Machine& m, QtDisplay& display, QWidget* parent)
     setAutoFillBackground(true);
     setFont(QFont(fromUtf8(kDefaultFont), 9));
     tim_start_.setTimerType(Qt::PreciseTimer);
-    connect(&tim_start_, &QTimer::timeout, this, [this] { startGame(); });
+    connect(&tim_start_, &QTimer::timeout, this, [this] { playNextGame(); });
     build();
     m_.observer = &recorder_;
     // A window taken away by the platform ends the program as a close request would.
@@ -106,7 +107,7 @@ void MainWindow::build() {
                 auto* button = new QPushButton(fromUtf8(c.caption), this);
                 button->setFocusPolicy(Qt::NoFocus);
                 if (c.name == "Com_Start") {
-                    connect(button, &QPushButton::clicked, this, [this] { startGame(); });
+                    connect(button, &QPushButton::clicked, this, [this] { playNextGame(); });
                 } else if (c.name == "Cmd_Excel") {
                     connect(button, &QPushButton::clicked, this, [this] {
                         if (analysis_) analysis_();
@@ -186,21 +187,17 @@ void MainWindow::repaintMessageLabel() {
     }
 }
 
-void MainWindow::startGame() {
-    if (!acceptsStartRequest(m_)) return;
-    recorder_.begin(m_, static_cast<std::uint64_t>(completed_games_) + 1);
-    const std::uint64_t frames_before = display_.frames();
-    const std::uint64_t ms_before = display_.wholeMs();
-    if (!onStartRequest(m_)) return;
-    const std::uint64_t frames = display_.frames() - frames_before;
-    if (!recorder_.finish(
-            m_, frames,
-            double(frames) * display_.framePeriodMs() + double(display_.wholeMs() - ms_before)))
-        return;
+bool MainWindow::playNextGame() {
+    // A request that is not accepted is no game: the seeded counter must not move for it.
+    if (!acceptsStartRequest(m_)) return false;
+    if (run_ != nullptr) run_->betweenGames(m_, display_);
+    if (!playRecordedGame(m_, recorder_, completed_games_ + 1, display_)) return false;
     for (const auto& tell : game_listeners_)
         tell(recorder_.record());
     ++completed_games_;
-    if (end_after_games_ > 0 && completed_games_ >= end_after_games_) cmd_end_->click();
+    if (end_after_games_ > 0 && completed_games_ >= static_cast<std::uint64_t>(end_after_games_))
+        cmd_end_->click();
+    return true;
 }
 
 void MainWindow::endRequest() {

@@ -23,6 +23,7 @@ struct Machine;
 struct ControlDesign;
 class QtDisplay;
 class ReelView;
+class SeededRun;
 class WindowGoneWatch;
 
 class MainWindow : public QWidget {
@@ -40,8 +41,16 @@ class MainWindow : public QWidget {
     void addGameListener(std::function<void(const GameRecord&)> listener) {
         game_listeners_.push_back(std::move(listener));
     }
-    // Runs `start` instead of the idle loop once the window is active (a measurement mode).
+    // Runs `start` instead of the idle loop once the window is active (a seeded run, a
+    // measurement mode).
     void setIdleEntry(std::function<void()> start) { idle_entry_ = std::move(start); }
+    // Plays the games of `run` (may be null: the free-running idle counter's games).
+    void setSeededRun(SeededRun* run) { run_ = run; }
+
+    // What a Tim_Start tick or a Com_Start click does: plays the next game when a start request
+    // is accepted, records it and tells the listeners. False when no game was completed.
+    bool playNextGame();
+    std::uint64_t completedGames() const { return completed_games_; }
 
     // Brings labels, the timer and the reel window in line with the scene; the reel window is
     // painted at most once per `refresh_ms`.
@@ -71,7 +80,6 @@ class MainWindow : public QWidget {
     void showLabel(BoundLabel& b, const Label& l);
     void syncLabels();
     void syncTimer();
-    void startGame();
     void endRequest();
     void enterIdle();
 
@@ -87,11 +95,12 @@ class MainWindow : public QWidget {
     std::unique_ptr<WindowGoneWatch> gone_watch_;
     std::function<void()> analysis_;
     std::function<void()> idle_entry_;
+    SeededRun* run_ = nullptr;
     GameRecorder recorder_;
     std::vector<std::function<void(const GameRecord&)>> game_listeners_;
     long end_after_games_ = 0;
     int end_after_ms_ = 0;
-    long completed_games_ = 0;
+    std::uint64_t completed_games_ = 0;
     bool activation_seen_ = false;
     bool idle_entered_ = false;
 };

@@ -48,8 +48,16 @@ void QtDisplay::sync() {
 }
 
 void QtDisplay::processEvents() {
+    if (fast_forward_) return;
     sync();
     QCoreApplication::processEvents();
+}
+
+void QtDisplay::waitForEvents() {
+    // What stands still is on the screen before the wait, however soon after the last paint it
+    // came: the frame held, or what the last game left.
+    if (window_ != nullptr) window_->syncFromScene(0.0);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void QtDisplay::pumpUntil(qint64 deadline_ns) {
@@ -63,12 +71,10 @@ void QtDisplay::pumpUntil(qint64 deadline_ns) {
 
 void QtDisplay::endFrame() {
     ++frames_;
+    if (fast_forward_) return;
     sync();
     QCoreApplication::processEvents();
-    while (paused_ && !end_requested_) {
-        sync();
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    holdWhilePaused();
     if (end_requested_) return;
     const qint64 period = no_delay_ ? 0 : static_cast<qint64>(frame_ms_ * 1e6);
     const qint64 deadline = last_frame_ns_ + period;
@@ -78,11 +84,30 @@ void QtDisplay::endFrame() {
     last_frame_ns_ = now_ns - deadline >= period ? now_ns : deadline;
 }
 
+void QtDisplay::holdWhilePaused() {
+    while (paused_ && !end_requested_) {
+        if (steps_ > 0) {
+            --steps_;
+            return;
+        }
+        waitForEvents();
+    }
+}
+
+void QtDisplay::setPaused(bool on) {
+    paused_ = on;
+    if (!on) steps_ = 0;
+}
+
+void QtDisplay::stepFrame() {
+    if (paused_) ++steps_;
+}
+
 void QtDisplay::sleepMs(Int32 ms) {
     // A real pause: the machine processes no events while it sleeps.
     if (ms <= 0) return;
     whole_ms_ += static_cast<std::uint64_t>(ms);
-    if (end_requested_) return;
+    if (end_requested_ || fast_forward_) return;
     const qint64 deadline = clock_.nsecsElapsed() + qint64{ms} * 1'000'000;
     for (qint64 left = deadline - clock_.nsecsElapsed(); left > 0;
          left = deadline - clock_.nsecsElapsed()) {
@@ -95,7 +120,7 @@ void QtDisplay::sleepMs(Int32 ms) {
 }
 
 void QtDisplay::repaint(Repaint what) {
-    if (window_ == nullptr) return;
+    if (window_ == nullptr || fast_forward_) return;
     switch (what) {
         case Repaint::ReelWindow:
         case Repaint::Ghost:
@@ -108,7 +133,7 @@ void QtDisplay::repaint(Repaint what) {
 }
 
 void QtDisplay::beep() {
-    QApplication::beep();
+    if (!fast_forward_) QApplication::beep();
 }
 
 Int32 QtDisplay::messageBox(const std::string& text, const std::string& title, Int32 style) {
@@ -131,6 +156,13 @@ Int32 QtDisplay::messageBox(const std::string& text, const std::string& title, I
     return pressed == QMessageBox::Yes ? mb::kResultYes : mb::kResultNo;
 }
 
+bool QtDisplay::skipMotion(const MotionTime& time) {
+    if (!fast_forward_) return false;
+    frames_ += time.frames;
+    whole_ms_ += static_cast<std::uint64_t>(time.pause_ms);
+    return true;
+}
+
 LocalDateTime QtDisplay::now() {
     const QDateTime t = QDateTime::currentDateTime();
     const QDate d = t.date();
@@ -146,7 +178,11 @@ void QtDisplay::quit(int exit_code) {
     // Qt cannot unwind an exception through its event processing, and the machine's loop never
     // returns to it. Leave at once with the output flushed: running the static destructors
     // while the application object is still alive can tear Qt's global state down under it.
-    // Nothing needs them: the run log and the settings are closed as soon as they are written.
+    // Nothing needs them: the run log and the settings are closed as soon as they are written,
+    // the trace here.
+    for (const auto& close : closers_) {
+        if (!close() && exit_code == 0) exit_code = 1;
+    }
     std::fflush(nullptr);
     std::_Exit(exit_code);
 }

@@ -61,7 +61,12 @@ ViewMenu::ViewMenu(MainWindow& window, QtDisplay& display, ViewChoice choice, in
     addSpeedItems(menu_->addMenu(QStringLiteral("速度")));
     QAction* pause = addAction(menu_, QStringLiteral("一時停止"), QKeySequence(Qt::Key_P));
     pause->setCheckable(true);
+    pause->setChecked(display_.paused());
     connect(pause, &QAction::toggled, this, [this](bool on) { display_.setPaused(on); });
+    QAction* step = addAction(menu_, QStringLiteral("1コマ送り"), QKeySequence(Qt::Key_Period));
+    step->setEnabled(display_.paused());
+    connect(pause, &QAction::toggled, step, &QAction::setEnabled);
+    connect(step, &QAction::triggered, this, [this] { display_.stepFrame(); });
     window_.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&window_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { menu_->popup(window_.mapToGlobal(at)); });

@@ -1,7 +1,8 @@
 #pragma once
 // How the window shows the machine, beyond the old window and without changing its layout:
 // the zoom (1x..4x, through QT_SCALE_FACTOR before the application exists) and the pace of the
-// animation (frame period, no delay, pause). Remembered between runs; never part of a game.
+// animation (frame period, no delay, pause, one frame at a time). Zoom and pace are remembered
+// between runs; none of it is ever part of a game.
 
 #include <QKeySequence>
 #include <QObject>

@@ -7,9 +7,11 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,12 +20,16 @@
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/pacing_probe.h"
 #include "frontends/qt/qt_display.h"
+#include "frontends/qt/seeded_play.h"
 #include "frontends/qt/stats_window.h"
 #include "frontends/qt/view_options.h"
+#include "io/output_file.h"
 #include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "session/game_sequence.h"
 #include "session/window_layout.h"
+#include "stats/game_record.h"
 
 namespace rl00 {
 
@@ -50,9 +56,7 @@ int runReport(int argc, char** argv) {
     QApplication app(argc, argv);
     WindowOptions o;
     const CommandLine line = windowCommandLine(o);
-    Reading reading = readCommandLine(line, argsAfterQt());
-    if (reading.fault.empty() && o.shared.argument.empty())
-        reading.fault = "--report is missing the folder DIR after its statistics file";
+    const Reading reading = readWindowCommandLine(line, o, argsAfterQt());
     if (const auto code = answerReading(line, reading, std::cout, std::cerr)) return *code;
     return writeReport(o.report, o.shared.argument, std::cout, std::cerr);
 }
@@ -62,12 +66,28 @@ int runReport(int argc, char** argv) {
 int probeZoom(int argc, char** argv) {
     std::vector<std::string> copies(argv, argv + argc);
     std::vector<char*> ptrs;
+    ptrs.reserve(copies.size());
     for (std::string& s : copies)
         ptrs.push_back(s.data());
     int n = argc;
     QGuiApplication probe(n, ptrs.data());
     const QScreen* screen = QGuiApplication::primaryScreen();
     return zoomForScreen(screen != nullptr ? screen->availableGeometry().height() : 0);
+}
+
+// Writes every completed game's line into `trace`; a shown game's line is in the file at once,
+// a replay's go out in blocks. The program's end closes the file, and a failed write makes its
+// exit code 1, as the runner's does.
+void traceGames(MainWindow& window, QtDisplay& display, OutputFile& trace) {
+    window.addGameListener([&trace, &display](const GameRecord& r) {
+        trace.write(toJsonLine(r));
+        if (!display.fastForward()) trace.flush();
+    });
+    display.closeAtEnd([&trace] {
+        if (trace.close()) return true;
+        std::cerr << "rl00: cannot write " << trace.error() << "\n";
+        return false;
+    });
 }
 
 }  // namespace
@@ -88,6 +108,20 @@ CommandLine windowCommandLine(WindowOptions& o) {
                             std::to_string(kMaxZoom) + "; remembered from the menu)",
                         o.zoom, kMinZoom, kMaxZoom),
             switchOption("--no-delay", "animate as fast as possible", o.no_delay),
+            wholeOption("--seed", "S",
+                        "play the games of rl00-headless --seed S with the same argument\n"
+                        "and --frame-ms: the idle counter moves only by the seed's draws",
+                        o.seed, 0, std::numeric_limits<std::uint64_t>::max()),
+            wholeOption("--replay", "G",
+                        "with --seed: play games 1 to G-1 at once, then show game G\n"
+                        "(G up to " +
+                            std::to_string(kMaxReplayGame) + ", the machine's 32-bit count)",
+                        o.replay, 1, kMaxReplayGame),
+            textOption("--trace", "FILE", "a file",
+                       "one JSON object per completed game, as rl00-headless writes\n"
+                       "(each frame counts --frame-ms, default 2, at any pace)",
+                       o.trace_file),
+            switchOption("--paused", "start paused, as P does; . lets one frame pass", o.paused),
             wholeOption("--end-after-games", "N", "press the end button after N completed games",
                         o.end_after_games, 1, std::numeric_limits<long>::max()),
             wholeOption("--end-after-ms", "T",
@@ -102,9 +136,20 @@ CommandLine windowCommandLine(WindowOptions& o) {
                        o.report),
         });
     line.footer =
-        "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause,\n"
-        "and S for the statistics window.";
+        "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.\n"
+        "While paused, . lets one animation frame pass.\n"
+        "S opens the statistics window.";
     return line;
+}
+
+Reading readWindowCommandLine(const CommandLine& line, const WindowOptions& o,
+                              std::span<const std::string> args, Foreign foreign) {
+    Reading r = readCommandLine(line, args, foreign);
+    if (r.fault.empty() && o.replay != 0 && !o.seed)
+        r.fault = "--replay needs --seed: only the games of a seed can be played again";
+    if (r.fault.empty() && !o.report.empty() && o.shared.argument.empty())
+        r.fault = "--report is missing the folder DIR after its statistics file";
+    return r;
 }
 
 void installFontSubstitutes() {
@@ -123,7 +168,8 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     // where no display can be opened.
     WindowOptions early;
     const CommandLine early_line = windowCommandLine(early);
-    const Reading early_reading = readCommandLine(early_line, argsOf(argc, argv), Foreign::Skip);
+    const Reading early_reading =
+        readWindowCommandLine(early_line, early, argsOf(argc, argv), Foreign::Skip);
     if (const auto code = answerReading(early_line, early_reading, std::cout, std::cerr)) {
         return *code;
     }
@@ -142,7 +188,8 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     std::vector<std::string> args = argsAfterQt();
     WindowOptions o;
     const CommandLine line = windowCommandLine(o);
-    if (const auto code = answerReading(line, readCommandLine(line, args), std::cout, std::cerr)) {
+    if (const auto code =
+            answerReading(line, readWindowCommandLine(line, o, args), std::cout, std::cerr)) {
         return *code;
     }
     if (o.shared.frame_ms) choice.frame_ms = *o.shared.frame_ms;
@@ -156,7 +203,17 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     }
 
     QtDisplay display;
-    Machine m(display, 0);  // the load seeds the generator from the clock
+    // A game's virtual time is the runner's, whatever pace it is shown at.
+    display.setVirtualFrameMs(o.shared.frame_ms.value_or(kDefaultFrameMs));
+    display.setPaused(o.paused);
+    OutputFile trace;
+    if (!o.trace_file.empty() && !trace.open(o.trace_file)) {
+        std::cerr << "rl00: cannot write " << trace.error() << "\n";
+        return 2;
+    }
+    std::optional<SeededRun> run;
+    if (o.seed) run.emplace(*o.seed);
+    Machine m(display, 0);  // the load seeds the generator, from the clock unless seeded
     MainWindow window(m, display);
     auto* menu = new ViewMenu(window, display, choice, zoom);
     new LiveStats(window, *menu, o.shared.argument);
@@ -166,12 +223,19 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     }
     window.setEndAfterGames(o.end_after_games);
     window.setEndAfterMs(o.end_after_ms);
+    if (trace.isOpen()) traceGames(window, display, trace);
+    if (run) {
+        window.setSeededRun(&*run);
+        window.setIdleEntry([&, show = std::max<std::uint64_t>(o.replay, 1)] {
+            playSeededInWindow(m, *run, window, display, show);
+        });
+    }
     if (o.measure) window.setIdleEntry([&] { runPacingProbe(m, display); });
     display.attach(&window);
 
     if (o.shared.argument.empty()) FORM_CENTER(m, window, QString());
     const std::string program_dir = QCoreApplication::applicationDirPath().toStdString();
-    loadMachine(m, program_dir, o.shared.argument);
+    loadMachine(m, program_dir, o.shared.argument, o.seed);
     if (const std::string user = userSettingsFile(program_dir, line.program, std::cerr);
         !user.empty()) {
         readSettingsInstead(m, user);

@@ -14,6 +14,7 @@
 #include "stats/game_record.h"
 #include "stats/run_stats.h"
 #include "stats/stats_report.h"
+#include "support/files.h"
 #include "support/test_machine.h"
 
 namespace rl00 {
@@ -21,12 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::slurp;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;

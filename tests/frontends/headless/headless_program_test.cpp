@@ -1,4 +1,5 @@
 #include "frontends/headless/headless_program.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -17,12 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::slurp;
 
 std::string shellQuoted(const std::string& s) {
     std::string q = "'";

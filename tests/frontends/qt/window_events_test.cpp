@@ -1,6 +1,6 @@
-// The main window's handling of what the platform does to it: a click that the window system
-// routed to the right-click menu after it closed, and the window taken away without a close
-// request.
+// The main window's handling of what the platform and the user do to it: a click that the window
+// system routed to the right-click menu after it closed, the window taken away without a close
+// request, and the paused animation let on one frame at a time.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
 
 #include "frontends/qt/main_window.h"
@@ -35,9 +36,16 @@ struct WindowEvents : ::testing::Test {
         display.attach(window.get());
         window->syncFromScene(0.0);
         window->show();
+        window->activateWindow();  // shortcuts act in the active window
         QCoreApplication::processEvents();
     }
     void TearDown() override { display.attach(nullptr); }
+
+    // A key as the user presses it: the window's shortcuts see it first.
+    void press(Qt::Key key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &e);
+    }
 };
 
 TEST_F(WindowEvents, AClickRoutedToTheClosedMenuPressesTheButtonUnderThePointer) {
@@ -76,6 +84,34 @@ TEST_F(WindowEvents, TheWindowHiddenForGoodEndsTheProgramAMinimisedOneDoesNot) {
     window->windowHandle()->setVisible(false);
     QCoreApplication::processEvents();
     EXPECT_EQ(m.G_bEnd, kTrue);
+}
+
+TEST_F(WindowEvents, EachFrameStepWhilePausedLetsExactlyOneFramePass) {
+    // The held frame's step comes from the event processing that holds it.
+    auto heldUntilStep = [&] {
+        bool stepped = false;
+        QTimer::singleShot(50, [&] {
+            stepped = true;
+            press(Qt::Key_Period);
+        });
+        display.endFrame();
+        return stepped;
+    };
+    press(Qt::Key_Period);  // not paused: nothing to step, and nothing kept for later
+    press(Qt::Key_P);
+    ASSERT_TRUE(display.paused());
+    // Steps asked for before their frames come: one frame each, and the next one is held.
+    press(Qt::Key_Period);
+    press(Qt::Key_Period);
+    display.endFrame();
+    display.endFrame();
+    EXPECT_TRUE(heldUntilStep());
+    EXPECT_EQ(display.frames(), 3u);
+    // A step asked for and then resumed from is not kept for the next pause.
+    press(Qt::Key_Period);
+    press(Qt::Key_P);
+    press(Qt::Key_P);
+    EXPECT_TRUE(heldUntilStep());
 }
 
 }  // namespace

@@ -2,14 +2,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "frontends/qt/window_program.h"
+#include "support/files.h"
 
 namespace rl00 {
 namespace {
@@ -17,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 Reading read(WindowOptions& o, std::vector<std::string> args) {
-    return readCommandLine(windowCommandLine(o), args);
+    return readWindowCommandLine(windowCommandLine(o), o, args);
 }
 
 std::string faultOf(std::vector<std::string> args) {
@@ -28,7 +31,9 @@ std::string faultOf(std::vector<std::string> args) {
 TEST(WindowCommandLine, EveryOptionReachesItsPlace) {
     WindowOptions o;
     EXPECT_EQ(read(o, {"--zoom", "3", "--frame-ms=0.5", "--no-delay", "--end-after-games", "3",
-                       "--end-after-ms=1600", "--measure", "--report", "s.json", "7"})
+                       "--end-after-ms=1600", "--measure", "--seed", "18446744073709551615",
+                       "--replay=2147483647", "--trace", "t.jsonl", "--paused", "--report",
+                       "s.json", "7"})
                   .fault,
               "");
     EXPECT_EQ(o.zoom, 3);
@@ -37,6 +42,10 @@ TEST(WindowCommandLine, EveryOptionReachesItsPlace) {
     EXPECT_EQ(o.end_after_games, 3);
     EXPECT_EQ(o.end_after_ms, 1600);
     EXPECT_TRUE(o.measure);
+    EXPECT_EQ(o.seed, 18446744073709551615u);
+    EXPECT_EQ(o.replay, 2147483647u);
+    EXPECT_EQ(o.trace_file, "t.jsonl");
+    EXPECT_TRUE(o.paused);
     EXPECT_EQ(o.report, "s.json");
     EXPECT_EQ(o.shared.argument, "7");
 
@@ -49,7 +58,6 @@ TEST(WindowCommandLine, EveryOptionReachesItsPlace) {
     EXPECT_EQ(none.end_after_games, 0);
     EXPECT_EQ(none.end_after_ms, 0);
     EXPECT_FALSE(none.measure);
-    EXPECT_EQ(none.report, "");
     EXPECT_EQ(none.shared.argument, "");
 }
 
@@ -70,6 +78,16 @@ TEST(WindowCommandLine, NumbersAreStrictAndWithinTheirRanges) {
               "--end-after-games takes a whole number from 1 to 9223372036854775807, not \"0\"");
     EXPECT_EQ(faultOf({"--end-after-ms", "2147483648"}),
               "--end-after-ms takes a whole number from 1 to 2147483647, not \"2147483648\"");
+    // A replay goes as far as the machine's 32-bit count, and only the games of a seed.
+    for (const char* bad : {"0", "2147483648", "-1"}) {
+        EXPECT_EQ(
+            faultOf({"--seed", "1", "--replay", bad}),
+            std::string("--replay takes a whole number from 1 to 2147483647, not \"") + bad + "\"");
+    }
+    EXPECT_EQ(faultOf({"--replay", "5"}),
+              "--replay needs --seed: only the games of a seed can be played again");
+    EXPECT_EQ(faultOf({"--replay", "5", "--zoom", "9"}),  // the first fault is the one told
+              "--zoom takes a whole number from 1 to 4, not \"9\"");
 }
 
 TEST(WindowCommandLine, UsageKeepsItsWords) {
@@ -84,6 +102,16 @@ TEST(WindowCommandLine, UsageKeepsItsWords) {
               "  --zoom N             show the window N times larger (1..4; remembered from the "
               "menu)\n"
               "  --no-delay           animate as fast as possible\n"
+              "  --seed S             play the games of rl00-headless --seed S with the same "
+              "argument\n"
+              "                       and --frame-ms: the idle counter moves only by the seed's "
+              "draws\n"
+              "  --replay G           with --seed: play games 1 to G-1 at once, then show game G\n"
+              "                       (G up to 2147483647, the machine's 32-bit count)\n"
+              "  --trace FILE         one JSON object per completed game, as rl00-headless "
+              "writes\n"
+              "                       (each frame counts --frame-ms, default 2, at any pace)\n"
+              "  --paused             start paused, as P does; . lets one frame pass\n"
               "  --end-after-games N  press the end button after N completed games\n"
               "  --end-after-ms T     press the end button T ms after the window is shown\n"
               "  --measure            measure frame pacing, pauses, idle passes and memory, then "
@@ -95,16 +123,12 @@ TEST(WindowCommandLine, UsageKeepsItsWords) {
               "  -h, --help           show this text\n"
               "  --version            show the version\n"
               "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and "
-              "pause,\n"
-              "and S for the statistics window.\n");
+              "pause.\n"
+              "While paused, . lets one animation frame pass.\n"
+              "S opens the statistics window.\n");
 }
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::slurp;
 
 struct Outcome {
     int exit_code = -1;
@@ -148,6 +172,20 @@ TEST(WindowProgram, BadOptionsEndWithTwoAndHelpNeedsNoDisplay) {
     EXPECT_EQ(help.out, usageText(windowCommandLine(o)));
     EXPECT_EQ(help.err, "");
     EXPECT_EQ(runWindow(no_display, "--frame-ms nan").exit_code, 2);
+    const Outcome replay = runWindow(no_display, "--replay 5");
+    EXPECT_EQ(replay.exit_code, 2);
+    EXPECT_EQ(replay.err,
+              "rl00: --replay needs --seed: only the games of a seed can be played again\n"
+              "See \"rl00 --help\" for the options.\n");
+}
+
+TEST(WindowProgram, ATraceThatCannotBeWrittenIsToldWithItsReason) {
+    // The lines go out as the program ends, where a full device refuses them.
+    const Outcome full = runWindow("QT_QPA_PLATFORM=offscreen",
+                                   "--trace /dev/full --seed 1 --replay 4 --end-after-games 2");
+    EXPECT_EQ(full.exit_code, 1);
+    EXPECT_EQ(full.err, "rl00: cannot write /dev/full: " +
+                            std::error_code(ENOSPC, std::generic_category()).message() + "\n");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "frontends/headless/output_file.h"
+#include "io/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #pragma once
-// The runner's output files, checked at every write, flush and close: a full disk, a file size
-// limit or a device that takes nothing is reported, never passed over.
+// The programs' output files (traces, statistics), checked at every write, flush and close: a
+// full disk, a file size limit or a device that takes nothing is reported, never passed over.
 
 #include <sys/types.h>
 

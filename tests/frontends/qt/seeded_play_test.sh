@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# A seeded window run plays the runner's games: its trace is the runner's trace of that seed,
+# argument and frame period, line for line. Usage: seeded_play_test.sh RL00 RL00_HEADLESS MODE
+#   traces       offscreen: seeds and arguments, with and without --replay
+#   frame-steps  on an X server: a replayed game, started paused, ends at exactly as many
+#                presses of "." as the runner counts frames for it
+set -euo pipefail
+window="$1" headless="$2" mode="$3"
+if [[ $mode == frame-steps && ${4:-} != on-x ]]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$window" "$headless" "$mode" on-x
+fi
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp "$window" "$work/rl00"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/rl00"
+printf '%s\r\n' "[ログ書き込み先パス]" "\"$work/log\"" "[ログ書き込み先ファイル名]" "RL00LOG.TXT" \
+    "[待機時間]" "10000" | iconv -f UTF-8 -t CP932 >"$work/RL00.INI"
+# A pace chosen in the menu is no frame period of the trace: without --frame-ms both count 2 ms.
+printf '[speed]\nframe_ms=5\n' >"$XDG_CONFIG_HOME/rl00/rl00.ini"
+
+# runner_trace GAMES [options and argument]: the runner's trace of games 1..GAMES
+runner_trace() {
+    "$headless" --ini "$work/RL00.INI" --quiet --trace "$work/runner.jsonl" --games "$@"
+}
+same_trace() {
+    cmp -s "$work/window.jsonl" "$work/runner.jsonl" || { echo "$1: traces differ"; exit 1; }
+}
+
+if [[ $mode == traces ]]; then
+    # seed, argument, frame period, the game shown first (1: no replay)
+    while read -r seed arg frame_ms show; do
+        options=(--seed "$seed")
+        [[ $frame_ms == - ]] || options+=(--frame-ms "$frame_ms")
+        [[ $arg == - ]] || options+=("$arg")
+        name="${options[*]}, game $show shown"
+        QT_QPA_PLATFORM=offscreen timeout 240 "$work/rl00" --no-delay --replay "$show" \
+            --end-after-games $((show + 1)) --trace "$work/window.jsonl" "${options[@]}" ||
+            { echo "$name: exit code $?"; exit 1; }
+        runner_trace $((show + 1)) "${options[@]}"
+        same_trace "$name"
+    done <<'EOF'
+1 - - 1
+11 - 0.5 5000
+2 1 2 20000
+3 7 2 1
+4 8 0.5 100000
+EOF
+else
+    seed=5 show=3
+    runner_trace "$show" --seed "$seed"
+    frames=$(sed -n "${show}s/.*\"frames\":\([0-9]*\),.*/\1/p" "$work/runner.jsonl")
+    QT_QPA_PLATFORM=xcb "$work/rl00" --zoom 1 --no-delay --seed "$seed" --replay "$show" --paused \
+        --trace "$work/window.jsonl" &
+    pid=$!
+    wid=$(timeout 60 xdotool search --sync --onlyvisible --name 'CRフォグランタン' | head -1)
+    shown() { grep -qs "\"game\":$show," "$work/window.jsonl"; }
+    xdotool key --window "$wid" --delay 1 --repeat $((frames - 1)) period
+    sleep 5
+    ! shown || { echo "game $show was over before its last frame ($frames)"; kill "$pid"; exit 1; }
+    xdotool key --window "$wid" period
+    for ((i = 0; i < 100; ++i)); do shown && break || sleep 0.1; done
+    xdotool windowclose "$wid"
+    wait "$pid" || { echo "exit code $?"; exit 1; }
+    same_trace "game $show stepped frame by frame"
+fi
+echo "ok: $mode"
