@@ -19,6 +19,7 @@ constexpr double kHighestFloor = 1e-2;
 constexpr double kLowestFloor = 1e-6;
 constexpr int kTheoryPoints = 300;
 constexpr double kFewestGames = 10.0;
+constexpr qreal kStepMarker = 10.0;
 
 QLineSeries* addCurve(QChart& chart, const QString& name, QRgb colour, Qt::PenStyle style) {
     auto* s = new QLineSeries;
@@ -91,9 +92,11 @@ DroughtChart::DroughtChart(const Theory* theory)
     chance_axis_->setMinorTickCount(8);
     addTitledAxis(*this, chance_axis_, Qt::AlignLeft, QStringLiteral("確率（対数目盛）"));
     observed_ = addCurve(*this, QStringLiteral("観測: 大当たり間"), kObservedColour, Qt::SolidLine);
+    observed_->setMarkerSize(kStepMarker);
     theory_ = addCurve(*this, QStringLiteral("理論: 大当たり間"), kTheoryColour, Qt::DashLine);
     observed_normal_ =
         addCurve(*this, QStringLiteral("観測: 通常時から"), kObservedColour2, Qt::SolidLine);
+    observed_normal_->setMarkerSize(kStepMarker);
     theory_normal_ =
         addCurve(*this, QStringLiteral("理論: 通常時から"), kTheoryColour2, Qt::DashLine);
     showInLegend(*this, theory_, theory_model_ != nullptr);
@@ -103,8 +106,13 @@ DroughtChart::DroughtChart(const Theory* theory)
 void DroughtChart::plot(const RunStats& s) {
     const QList<QPointF> steps = survivalSteps(s.gaps);
     const QList<QPointF> steps_normal = survivalSteps(s.gaps_from_normal);
-    observed_->replace(steps);
-    observed_normal_->replace(steps_normal);
+    // Steps that hardly leave n = 1 (every gap a single game, as under the argument 7) would be
+    // no line at all; their points show them.
+    for (const auto& [series, points] :
+         {std::pair{observed_, &steps}, std::pair{observed_normal_, &steps_normal}}) {
+        series->replace(*points);
+        series->setPointsVisible(!points->isEmpty() && points->back().x() <= 1.0);
+    }
 
     const double gaps = static_cast<double>(
         std::max<std::uint64_t>({s.gaps.total(), s.gaps_from_normal.total(), 1}));
