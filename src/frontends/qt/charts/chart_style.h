@@ -1,5 +1,5 @@
 #pragma once
-// The look every chart shares, in the window and in the report: the IPA Gothic font in pixel
+// The look every chart shares, in the window and in the report: IPA P Gothic in pixel
 // sizes (so that a chart reads the same at any zoom, which scales pixels), one colour for what was
 // observed and one for the theory, and no animations, since the charts are drawn anew as the
 // games come in.

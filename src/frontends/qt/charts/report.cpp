@@ -1,7 +1,6 @@
 #include "frontends/qt/charts/report.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QBuffer>
 #include <QChartView>
@@ -10,6 +9,8 @@
 #include <QSvgGenerator>
 #include <QWidget>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>

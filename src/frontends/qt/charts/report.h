@@ -9,7 +9,7 @@
 
 namespace rl00 {
 
-// The files a report consists of, in the order the page shows the charts.
+// The report's page, beside the files of its charts.
 inline constexpr const char* kReportPage = "index.html";
 
 // Writes the report of `stats_file` into `dir`. Returns 0 (the page's path on `out`); 2 with one
