@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/markup.h"
+
 namespace {
 
 const char* const kModuleEntry = "Basic/Standard/Module1.xml";
@@ -42,39 +44,13 @@ bool readFile(const std::string& path, std::string& out) {
     return true;
 }
 
-std::string escapeXml(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string moduleXml(const std::string& basic) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<!DOCTYPE script:module PUBLIC \"-//OpenOffice.org//DTD OfficeDocument 1.0//EN\" "
            "\"module.dtd\">\n"
            "<script:module xmlns:script=\"http://openoffice.org/2000/script\" "
            "script:name=\"Module1\" script:language=\"StarBasic\" script:moduleType=\"normal\">" +
-           escapeXml(basic) + "</script:module>";
+           rl00::escapeMarkup(basic) + "</script:module>";
 }
 
 // The full paths the manifest lists, in its order, without the package root.

@@ -8,6 +8,8 @@
 #include "stats/stats_report.h"
 #include "stats/theory.h"
 
+#include "platform/markup.h"
+
 namespace rl00 {
 
 namespace {
@@ -23,29 +25,6 @@ constexpr const char* kStyle =
     "td.mark{color:#c00;font-weight:bold}"
     "figure{display:inline-block;margin:.5em 1em .5em 0}"
     "figcaption{font-size:.9em;color:#555}img{border:1px solid #ddd}";
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 // A number with `decimals` digits after the point, as the statistics file writes it.
 std::string fixed(double value, int decimals) {
@@ -82,8 +61,8 @@ std::string intervalCells(const Comparison& c, int decimals) {
 std::string runTable(const std::string& file_name, const StatsDocument& d) {
     const RunIdentity& run = d.run;
     auto row = [](const char* name, const std::string& value) {
-        return std::string("<tr><th class=\"l\">") + name + "</th>" + cell(escaped(value), "l") +
-               "</tr>\n";
+        return std::string("<tr><th class=\"l\">") + name + "</th>" +
+               cell(escapeMarkup(value), "l") + "</tr>\n";
     };
     std::string out = "<table>\n";
     out += row("統計ファイル", file_name);
@@ -104,7 +83,7 @@ std::string runTable(const std::string& file_name, const StatsDocument& d) {
 std::string chartFigures(const std::vector<PageChart>& charts) {
     std::string out;
     for (const PageChart& c : charts) {
-        const std::string title = escaped(c.title);
+        const std::string title = escapeMarkup(c.title);
         out += "<figure id=\"" + c.file_stem + "\"><a href=\"" + c.file_stem +
                ".svg\"><img src=\"" + c.file_stem + ".png\" width=\"" + std::to_string(c.width) +
                "\" height=\"" + std::to_string(c.height) + "\" alt=\"" + title +
@@ -122,7 +101,7 @@ std::string reachTable(const RunStats& s, const Report& r) {
         const Comparison& c = r.reach_kinds[static_cast<std::size_t>(k - 1)];
         const auto kind = static_cast<Int16>(k);
         out += "<tr>" + cell(reachKindName(k).toStdString(), "l") +
-               cell(escaped(std::string(richCode(kind))), "l");
+               cell(escapeMarkup(std::string(richCode(kind))), "l");
         for (int result = 1; result <= 3; ++result)
             out += cell(std::to_string(s.reachResult(k, result)));
         out += cell(fixed(c.observed.share(), kShareDecimals)) + intervalCells(c, kShareDecimals) +
@@ -149,7 +128,7 @@ std::string theoryTable(const Report& r) {
     std::string out = "<table>\n";
     out += headings({"項目", "件数", "母数", "観測値", "95%下限", "95%上限", "理論値", "印"});
     for (const Comparison& c : r.others) {
-        out += "<tr>" + cell(escaped(c.figure), "l") + cell(std::to_string(c.observed.hits)) +
+        out += "<tr>" + cell(escapeMarkup(c.figure), "l") + cell(std::to_string(c.observed.hits)) +
                cell(std::to_string(c.observed.trials)) +
                cell(fixed(c.observed.share() * c.scale, kRateDecimals)) +
                intervalCells(c, kRateDecimals) + theoryCells(c) + "</tr>\n";
@@ -163,7 +142,7 @@ std::string meanTable(const Report& r) {
     };
     std::string out = "<table>\n" + headings({"平均", "観測値", "理論値"});
     for (const MeanComparison& c : r.means)
-        out += "<tr>" + cell(escaped(c.figure), "l") + cell(value(c.observed)) +
+        out += "<tr>" + cell(escapeMarkup(c.figure), "l") + cell(value(c.observed)) +
                cell(value(c.theory)) + "</tr>\n";
     return out + "</table>\n";
 }
@@ -179,7 +158,7 @@ std::string reportPage(const std::string& file_name, const StatsDocument& d,
     std::string page =
         "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<title>統計レポート: " +
-        escaped(file_name) + "</title>\n<style>" + kStyle +
+        escapeMarkup(file_name) + "</title>\n<style>" + kStyle +
         "</style>\n</head>\n<body>\n<h1>CRフォグランタン 統計レポート</h1>\n";
     page += runTable(file_name, d);
     if (!theory) {
