@@ -128,6 +128,9 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     const MachineRange range = shardMachines(o.shard, o.machines);
+    // A machine that ends with an error ends the run: the others stop at their next game and
+    // the machines not yet begun are not played, so the statistics so far are incomplete.
+    std::atomic<bool> halt{false};
     const MachineSetup setup{.seed = seed,
                              .games = o.games,
                              .program_dir = o.program_dir,
@@ -136,7 +139,8 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                              .frame_ms = o.frame_ms,
                              .end_after_ms = o.end_after_ms,
                              .machine_in_trace = o.machines > 1,
-                             .every_frame = o.every_frame};
+                             .every_frame = o.every_frame,
+                             .halt = &halt};
     OrderedOutput output(range, trace.isOpen() ? &trace : nullptr, runLogFile(setup.settings),
                          standardLogWarnings());
     Shared shared;
@@ -146,27 +150,31 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     std::atomic<std::uint64_t> games_done{0};
     bool internal_fault = false;
 
+    // Plays machine k; what it has to say on the error stream.
+    auto playOne = [&](std::uint64_t k, const OrderedOutput::Sinks& sinks) -> std::string {
+        try {
+            const MachineResult r =
+                playMachine(setup, k, sinks.trace, sinks.log_name_suffix, games_done);
+            if (r.exit_code != 0) halt = true;
+            const std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.total.merge(r.stats.counts());
+            shared.motions.recorded += r.motions.recorded;
+            shared.motions.accounted += r.motions.accounted;
+            shared.motions.stepped += r.motions.stepped;
+            shared.motions.refused += r.motions.refused;
+            shared.summaries[k - range.first] = r.stats.summary();
+            return r.report;
+        } catch (const std::exception& e) {
+            halt = true;
+            const std::lock_guard<std::mutex> lock(shared.mutex);
+            internal_fault = true;
+            return "rl00-headless: machine " + std::to_string(k) + " failed: " + e.what() + "\n";
+        }
+    };
     auto play = [&] {
         for (std::uint64_t k = next_machine++; k < range.end; k = next_machine++) {
             OrderedOutput::Sinks sinks = output.begin(k);
-            std::string report;
-            try {
-                const MachineResult r =
-                    playMachine(setup, k, sinks.trace, sinks.log_name_suffix, games_done);
-                const std::lock_guard<std::mutex> lock(shared.mutex);
-                shared.total.merge(r.stats.counts());
-                shared.motions.recorded += r.motions.recorded;
-                shared.motions.accounted += r.motions.accounted;
-                shared.motions.stepped += r.motions.stepped;
-                shared.motions.refused += r.motions.refused;
-                shared.summaries[k - range.first] = r.stats.summary();
-                report = r.report;
-            } catch (const std::exception& e) {
-                report =
-                    "rl00-headless: machine " + std::to_string(k) + " failed: " + e.what() + "\n";
-                const std::lock_guard<std::mutex> lock(shared.mutex);
-                internal_fault = true;
-            }
+            const std::string report = halt ? std::string() : playOne(k, sinks);
             output.end(std::move(sinks));
             const std::lock_guard<std::mutex> lock(shared.mutex);
             shared.reports += report;

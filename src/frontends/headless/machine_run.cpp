@@ -58,6 +58,7 @@ MachineResult playMachine(const MachineSetup& setup, std::uint64_t machine, Outp
         }
         games.powerOn(m);
         for (std::uint64_t g = 1; g <= setup.games; ++g) {
+            if (setup.halt != nullptr && setup.halt->load(std::memory_order_relaxed)) break;
             games.betweenGames(m, display);
             // A game that found the end flag first is not counted: the loop ends the program.
             if (!playRecordedGame(m, recorder, g, display)) break;

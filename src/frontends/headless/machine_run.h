@@ -27,6 +27,8 @@ struct MachineSetup {
     std::optional<std::uint64_t> end_after_ms;
     bool machine_in_trace = false;  // name the machine on every trace line
     bool every_frame = false;       // step every frame instead of the motion cache
+    // Set when another machine has ended the run with an error: stop before the next game.
+    const std::atomic<bool>* halt = nullptr;
 };
 
 // Machine 0 plays with the run's seed itself, so a run of one machine is the runner's run as it

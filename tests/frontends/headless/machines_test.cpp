@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "frontends/headless/batch.h"
+#include "frontends/headless/machine_run.h"
 #include "platform/json.h"
 #include "runner_support.h"
 
@@ -119,6 +120,22 @@ TEST_F(Machines, TraceAndLogRunInMachineOrderThenGameOrder) {
         EXPECT_EQ(std::stol(records[i].substr(0, 5)), hits[i].first) << i;
         EXPECT_EQ(std::stol(records[i].substr(88, 4)), hits[i].second) << i;
     }
+}
+
+TEST(MachineRun, AMachineStopsBeforeItsNextGameOnceTheRunIsHalted) {
+    // Another machine's error sets the flag; this one must not start another game.
+    std::atomic<bool> halt{false};
+    MachineSetup setup;
+    setup.seed = 5;
+    setup.games = 40;
+    setup.program_dir = "/nonexistent";
+    setup.halt = &halt;
+    std::atomic<std::uint64_t> done{0};
+    EXPECT_EQ(playMachine(setup, 0, nullptr, "", done).stats.summary().games, 40u);
+    halt = true;
+    const MachineResult r = playMachine(setup, 1, nullptr, "", done);
+    EXPECT_EQ(r.stats.summary().games, 0u);
+    EXPECT_EQ(r.exit_code, 0);
 }
 
 }  // namespace
