@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // One game of the sweep: the argument, the seed of the machine and the counter values at start.
-struct GameSpec {
+struct SweptSetup {
     std::string argument;
     std::uint64_t seed;
     Int16 lottery;
@@ -56,13 +56,13 @@ class LogFolder {
 
 class SweptGame {
   public:
-    SweptGame(const GameSpec& spec, const LogFolder& logs) : t_(spec.seed), dir_(logs.path()) {
-        loadMachine(t_.m, dir_.string(), spec.argument, spec.seed);
+    SweptGame(const SweptSetup& setup, const LogFolder& logs) : t_(setup.seed), dir_(logs.path()) {
+        loadMachine(t_.m, dir_.string(), setup.argument, setup.seed);
         t_.m.G_sLogPath = dir_.string();
         t_.m.G_sLogName = "RL00LOG.TXT";
         idleStep(t_.m);
-        t_.m.G_iLottery = spec.lottery;
-        t_.m.G_iZugCnt = spec.zugcnt;
+        t_.m.G_iLottery = setup.lottery;
+        t_.m.G_iZugCnt = setup.zugcnt;
     }
 
     test::TestMachine& t() { return t_; }
@@ -85,9 +85,9 @@ class SweptGame {
 
 // Games that between them play every presentation with every result the dispatcher gives it,
 // with and without the re-lottery, and a game without reach.
-std::vector<GameSpec> everyKindAndResult(LogFolder& logs) {
-    std::map<std::tuple<Int16, Int16, bool>, GameSpec> found;  // kind, result, re-lottery
-    const GameSpec probes[] = {
+std::vector<SweptSetup> everyKindAndResult(LogFolder& logs) {
+    std::map<std::tuple<Int16, Int16, bool>, SweptSetup> found;  // kind, result, re-lottery
+    const SweptSetup probes[] = {
         {"", 0, 7, 1},    // kakuhen hit: the re-lottery three times in four
         {"", 0, 7, 2},    // normal hit: the re-lottery once in four
         {"", 0, 16, 1},   // near miss, preview 2 possible
@@ -95,36 +95,36 @@ std::vector<GameSpec> everyKindAndResult(LogFolder& logs) {
         {"", 0, 56, 3},   // far miss in normal mode
         {"", 0, 100, 5},  // plain miss
     };
-    for (const GameSpec& probe : probes) {
+    for (const SweptSetup& probe : probes) {
         for (std::uint64_t seed = 1; seed <= 400; ++seed) {
-            GameSpec spec = probe;
-            spec.seed = seed;
-            SweptGame g(spec, logs);
+            SweptSetup setup = probe;
+            setup.seed = seed;
+            SweptGame g(setup, logs);
             g.play();
             logs.clear();
             const Machine& m = g.t().m;
             found.emplace(std::make_tuple(m.G_bRich == kTrue ? m.G_iRichSyu : Int16{0},
                                           m.G_iRichRes, m.G_bSaiChusen == kTrue),
-                          spec);
+                          setup);
         }
     }
-    std::vector<GameSpec> specs;
-    for (const auto& [key, spec] : found)
-        specs.push_back(spec);
-    return specs;
+    std::vector<SweptSetup> setups;
+    for (const auto& [key, setup] : found)
+        setups.push_back(setup);
+    return setups;
 }
 
 TEST(EndFlagSweep, EveryFrameAndEveryPauseOfEveryPresentationEndsCleanly) {
     LogFolder logs;
-    const std::vector<GameSpec> specs = everyKindAndResult(logs);
+    const std::vector<SweptSetup> setups = everyKindAndResult(logs);
     // Kinds 1-8 and 10 with hits, six kinds with near misses, four with far misses, the
     // re-lottery, and the game without reach.
-    ASSERT_GE(specs.size(), 22u);
+    ASSERT_GE(setups.size(), 22u);
 
     std::uint64_t games = 0, frames = 0, pauses = 0;
-    for (const GameSpec& spec : specs) {
+    for (const SweptSetup& setup : setups) {
         // The whole game once: its frames, its pauses and what it writes.
-        SweptGame whole(spec, logs);
+        SweptGame whole(setup, logs);
         std::uint64_t total_pauses = 0;
         whole.t().display.onSleep([&](Int32) { ++total_pauses; });
         const Ending full = whole.play();
@@ -134,18 +134,18 @@ TEST(EndFlagSweep, EveryFrameAndEveryPauseOfEveryPresentationEndsCleanly) {
         logs.clear();
 
         for (std::uint64_t f = 1; f <= total_frames; ++f) {
-            SweptGame g(spec, logs);
+            SweptGame g(setup, logs);
             g.t().display.atFrame(f, [&g] { onEndRequest(g.t().m); });
             const Ending e = g.play();
             ++games;
             ++frames;
-            ASSERT_EQ(e.exit_code, 0) << "seed " << spec.seed << " frame " << f;
-            ASSERT_EQ(e.messages, 0u) << "seed " << spec.seed << " frame " << f;
-            ASSERT_EQ(e.log_bytes, 0u) << "seed " << spec.seed << " frame " << f;
+            ASSERT_EQ(e.exit_code, 0) << "seed " << setup.seed << " frame " << f;
+            ASSERT_EQ(e.messages, 0u) << "seed " << setup.seed << " frame " << f;
+            ASSERT_EQ(e.log_bytes, 0u) << "seed " << setup.seed << " frame " << f;
             ASSERT_FALSE(e.completed);
         }
         for (std::uint64_t p = 1; p <= total_pauses; ++p) {
-            SweptGame g(spec, logs);
+            SweptGame g(setup, logs);
             std::uint64_t n = 0;
             g.t().display.onSleep([&](Int32) {
                 if (++n == p) onEndRequest(g.t().m);
@@ -153,21 +153,21 @@ TEST(EndFlagSweep, EveryFrameAndEveryPauseOfEveryPresentationEndsCleanly) {
             const Ending e = g.play();
             ++games;
             ++pauses;
-            ASSERT_EQ(e.messages, 0u) << "seed " << spec.seed << " pause " << p;
+            ASSERT_EQ(e.messages, 0u) << "seed " << setup.seed << " pause " << p;
             if (e.exit_code == 0) {
-                ASSERT_EQ(e.log_bytes, 0u) << "seed " << spec.seed << " pause " << p;
+                ASSERT_EQ(e.log_bytes, 0u) << "seed " << setup.seed << " pause " << p;
                 ASSERT_FALSE(e.completed);
             } else {
                 // Only the pause after the game has been counted lets it return; the idle
                 // loop then ends the program at its next pass.
-                ASSERT_EQ(p, total_pauses) << "seed " << spec.seed;
+                ASSERT_EQ(p, total_pauses) << "seed " << setup.seed;
                 ASSERT_TRUE(e.completed);
                 ASSERT_EQ(e.log_bytes, full.log_bytes);
                 logs.clear();
             }
         }
     }
-    std::cout << specs.size() << " games of every kind and result, " << games
+    std::cout << setups.size() << " games of every kind and result, " << games
               << " endings: " << frames << " at a frame, " << pauses << " at a pause\n";
 }
 
