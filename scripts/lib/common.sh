@@ -36,11 +36,26 @@ ensure_packages() {
         "${missing[@]}"
 }
 
-# configure_and_build DIR BUILD_TYPE [extra cmake args...]
-configure_and_build() {
-    local dir="$1" type="$2"
-    shift 2
-    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >"$dir.configure.log" 2>&1 ||
-        { cat "$dir.configure.log" >&2; return 1; }
-    cmake --build "$dir" --parallel "$(nproc)"
+# configure PRESET [cmake options...]: configures build/PRESET from CMakePresets.json, quietly
+# unless it fails. A build folder that an earlier version of the scripts made with another
+# generator is configured afresh.
+configure() {
+    local preset="$1"
+    shift
+    local out="$ROOT/build/$preset.configure.log"
+    mkdir -p "$ROOT/build"
+    if (cd "$ROOT" && cmake --preset "$preset" "$@") >"$out" 2>&1; then return 0; fi
+    if grep -q 'Does not match the generator used previously' "$out" &&
+        (cd "$ROOT" && cmake --preset "$preset" --fresh "$@") >"$out" 2>&1; then
+        return 0
+    fi
+    cat "$out" >&2
+    return 1
+}
+
+# build PRESET [cmake --build options...]: builds with the build preset PRESET on every core.
+build() {
+    local preset="$1"
+    shift
+    (cd "$ROOT" && cmake --build --preset "$preset" --parallel "$(nproc)" "$@")
 }
