@@ -23,6 +23,7 @@
 #include "session/controller.h"
 #include "support/files.h"
 #include "support/test_machine.h"
+#include "support/test_size.h"
 
 namespace rl00 {
 namespace {
@@ -251,24 +252,33 @@ RunOutput run(const std::string& argument, double frame_ms, std::uint64_t games,
     return r;
 }
 
-TEST(MotionCache, SeededRunsWriteTheSameTraceStatisticsAndLogAsEveryFrame) {
-#if defined(__SANITIZE_ADDRESS__)
-    constexpr std::uint64_t kGames = 20'000;  // the stepped path is slow under the sanitizer
-#else
-    constexpr std::uint64_t kGames = 200'000;
-#endif
-    for (const char* argument : {"", "1", "7", "8"}) {
-        for (const double frame_ms : {2.0, 0.5}) {
-            const RunOutput cached = run(argument, frame_ms, kGames, false);
-            const RunOutput stepped = run(argument, frame_ms, kGames, true);
-            EXPECT_EQ(cached.trace.size(), stepped.trace.size());
-            EXPECT_TRUE(cached.trace == stepped.trace) << "argument '" << argument << "'";
-            EXPECT_EQ(cached.stats, stepped.stats) << "argument '" << argument << "'";
-            EXPECT_EQ(cached.log, stepped.log) << "argument '" << argument << "'";
-            EXPECT_FALSE(cached.log.empty());
-        }
-    }
+// One case per argument and frame period, so that the runs spread over the test runner's jobs.
+// 200,000 games reach the rare presentations of every kind many times over; the slow builds play
+// 20,000 games, which still pass through each kind, result and re-lottery.
+class SeededRunsOfBothPaths : public ::testing::TestWithParam<std::tuple<const char*, double>> {};
+
+TEST_P(SeededRunsOfBothPaths, WriteTheSameTraceStatisticsAndLog) {
+    const auto [argument, frame_ms] = GetParam();
+    const std::uint64_t games = test::sized<std::uint64_t>(200'000, 20'000);
+    const RunOutput cached = run(argument, frame_ms, games, false);
+    const RunOutput stepped = run(argument, frame_ms, games, true);
+    EXPECT_EQ(cached.trace.size(), stepped.trace.size());
+    EXPECT_TRUE(cached.trace == stepped.trace);
+    EXPECT_EQ(cached.stats, stepped.stats);
+    EXPECT_EQ(cached.log, stepped.log);
+    EXPECT_FALSE(cached.log.empty());
 }
+
+std::string runName(const ::testing::TestParamInfo<SeededRunsOfBothPaths::ParamType>& each) {
+    const auto [argument, frame_ms] = each.param;
+    return std::string("argument_") + (*argument != '\0' ? argument : "none") +
+           (frame_ms == 2.0 ? "_frame_2ms" : "_frame_0_5ms");
+}
+
+INSTANTIATE_TEST_SUITE_P(MotionCache, SeededRunsOfBothPaths,
+                         ::testing::Combine(::testing::Values("", "1", "7", "8"),
+                                            ::testing::Values(2.0, 0.5)),
+                         runName);
 
 }  // namespace
 }  // namespace rl00

@@ -7,6 +7,7 @@
 
 #include "platform/json.h"
 #include "runner_support.h"
+#include "support/test_size.h"
 
 namespace rl00 {
 namespace {
@@ -54,13 +55,18 @@ TEST(EndAfterMs, AnyMomentEndsTheRunQuietlyWithOneRecordPerCompletedHit) {
         ASSERT_EQ(games_of[seed].size(), std::size_t(kGames));
     }
 
-    // 300 moments 97 ms apart run from before the first game to past the last.
+    // Moments from before the first game to past the last, at a step that is no multiple of a
+    // frame or of a pause. Each is a run of its own, which costs a sanitizer build a good part
+    // of a second to start: it takes every fifth of the 300 moments.
+    const int moments = test::sized(300, 60);
+    const int step_ms = 97 * 300 / moments;
     std::size_t inside_a_game = 0, after_all = 0;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < moments; ++i) {
         const std::string seed = std::to_string(100 + i % 7);
-        const double t = 1 + 97.0 * i;
-        const test::Outcome r = run(seed, {"--end-after-ms", std::to_string(1 + 97 * i)});
-        SCOPED_TRACE("seed " + seed + ", --end-after-ms " + std::to_string(1 + 97 * i));
+        const int press_ms = 1 + step_ms * i;
+        const auto t = static_cast<double>(press_ms);
+        const test::Outcome r = run(seed, {"--end-after-ms", std::to_string(press_ms)});
+        SCOPED_TRACE("seed " + seed + ", --end-after-ms " + std::to_string(press_ms));
         ASSERT_EQ(r.exit_code, 0) << r.err;
         ASSERT_EQ(r.err, "");
         ASSERT_EQ(r.out, "");
@@ -85,14 +91,16 @@ TEST(EndAfterMs, AnyMomentEndsTheRunQuietlyWithOneRecordPerCompletedHit) {
         after_all += ended_before == kGames;
     }
     // The moments must not all fall between games or after them.
-    EXPECT_GT(inside_a_game, 150u);
+    EXPECT_GT(inside_a_game, static_cast<std::size_t>(moments / 2));
     EXPECT_GT(after_all, 0u);
 }
 
 TEST(EndAfterMs, MotionsInClosedFormSeeThePressWhereEveryFrameWould) {
     TempDir dir("rl00_end_after_fast");
-    for (int i = 0; i < 60; ++i) {
-        const std::string t = std::to_string(1 + 487 * i);
+    // As above, a sanitizer build takes every third moment.
+    const int moments = test::sized(60, 20);
+    for (int i = 0; i < moments; ++i) {
+        const std::string t = std::to_string(1 + 487 * 60 / moments * i);
         std::string seen[2];
         for (const bool every_frame : {false, true}) {
             std::vector<std::string> args = {"--games",

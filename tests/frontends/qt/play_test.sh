@@ -16,7 +16,7 @@ mode="$2"
 
 # The X modes drive the program with xdotool on an X server of their own.
 if [[ ($mode == menu-click || $mode == destroyed) && ${3:-} != on-x ]]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$binary" "$mode" on-x
+    exec "$(dirname "$0")/../../support/on_xvfb.sh" "$0" "$binary" "$mode" on-x
 fi
 
 work="$(mktemp -d)"
@@ -35,7 +35,8 @@ write_ini() {
 run() {
     set +e
     if [[ "$mode" == xvfb ]]; then
-        QT_QPA_PLATFORM=xcb timeout 240 xvfb-run -a "$work/rl00" --no-delay "$@"
+        QT_QPA_PLATFORM=xcb timeout 240 "$(dirname "$0")/../../support/on_xvfb.sh" \
+            "$work/rl00" --no-delay "$@"
     else
         QT_QPA_PLATFORM=offscreen timeout 240 "$work/rl00" --no-delay "$@"
     fi

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # A seeded window run plays the runner's games: its trace is the runner's trace of that seed,
-# argument and frame period, line for line. Usage: seeded_play_test.sh RL00 RL00_HEADLESS MODE
-#   traces       offscreen: seeds and arguments, with and without --replay
-#   frame-steps  on an X server: a replayed game, started paused, ends at exactly as many
-#                presses of "." as the runner counts frames for it
+# argument and frame period, line for line. Usage:
+#   seeded_play_test.sh RL00 RL00_HEADLESS trace SEED ARGUMENT FRAME_MS SHOW
+#       offscreen: the window plays the seed (ARGUMENT and FRAME_MS "-" for none), games 1 to
+#       SHOW-1 replayed at once, game SHOW and the next shown
+#   seeded_play_test.sh RL00 RL00_HEADLESS frame-steps
+#       on an X server: a replayed game, started paused, ends at exactly as many presses of "."
+#       as the runner counts frames for it
 set -euo pipefail
 window="$1" headless="$2" mode="$3"
 if [[ $mode == frame-steps && ${4:-} != on-x ]]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$window" "$headless" "$mode" on-x
+    exec "$(dirname "$0")/../../support/on_xvfb.sh" "$0" "$window" "$headless" "$mode" on-x
 fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -27,25 +30,17 @@ same_trace() {
     cmp -s "$work/window.jsonl" "$work/runner.jsonl" || { echo "$1: traces differ"; exit 1; }
 }
 
-if [[ $mode == traces ]]; then
-    # seed, argument, frame period, the game shown first (1: no replay)
-    while read -r seed arg frame_ms show; do
-        options=(--seed "$seed")
-        [[ $frame_ms == - ]] || options+=(--frame-ms "$frame_ms")
-        [[ $arg == - ]] || options+=("$arg")
-        name="${options[*]}, game $show shown"
-        QT_QPA_PLATFORM=offscreen timeout 240 "$work/rl00" --no-delay --replay "$show" \
-            --end-after-games $((show + 1)) --trace "$work/window.jsonl" "${options[@]}" ||
-            { echo "$name: exit code $?"; exit 1; }
-        runner_trace $((show + 1)) "${options[@]}"
-        same_trace "$name"
-    done <<'EOF'
-1 - - 1
-11 - 0.5 5000
-2 1 2 20000
-3 7 2 1
-4 8 0.5 100000
-EOF
+if [[ $mode == trace ]]; then
+    seed="$4" arg="$5" frame_ms="$6" show="$7"
+    options=(--seed "$seed")
+    [[ $frame_ms == - ]] || options+=(--frame-ms "$frame_ms")
+    [[ $arg == - ]] || options+=("$arg")
+    name="${options[*]}, game $show shown"
+    QT_QPA_PLATFORM=offscreen timeout 240 "$work/rl00" --no-delay --replay "$show" \
+        --end-after-games $((show + 1)) --trace "$work/window.jsonl" "${options[@]}" ||
+        { echo "$name: exit code $?"; exit 1; }
+    runner_trace $((show + 1)) "${options[@]}"
+    same_trace "$name"
 else
     seed=5 show=3
     runner_trace "$show" --seed "$seed"
@@ -59,7 +54,8 @@ else
     sleep 5
     ! shown || { echo "game $show was over before its last frame ($frames)"; kill "$pid"; exit 1; }
     xdotool key --window "$wid" period
-    for ((i = 0; i < 100; ++i)); do shown && break || sleep 0.1; done
+    # The line comes as soon as the program has taken the key; the limit only ends a hang.
+    for ((i = 0; i < 1200; ++i)); do shown && break || sleep 0.1; done
     xdotool windowclose "$wid"
     wait "$pid" || { echo "exit code $?"; exit 1; }
     same_trace "game $show stepped frame by frame"

@@ -189,11 +189,15 @@ TEST_F(StatsWindowFixture, OpensAndClosesWhileTheMainWindowPlays) {
     display.setNoDelay(true);
     window->syncFromScene(0.0);
     window->show();
-    // Often enough for many turns within a game, seldom enough to leave the game time to play.
-    constexpr int kToggleMs = 20;
+    // The turns follow the games' progress, not the clock: every few frames, so that a game sees
+    // many of them however slowly the machine runs (a turn costs much more under the sanitizers).
+    constexpr std::uint64_t kFramesPerToggle = 40;
+    std::uint64_t next_toggle = kFramesPerToggle;
     int toggles = 0;
     QTimer toggle;
     QObject::connect(&toggle, &QTimer::timeout, [&] {
+        if (display.frames() < next_toggle) return;
+        next_toggle = display.frames() + kFramesPerToggle;
         if (live->window() != nullptr) {
             live->window()->close();
         } else {
@@ -201,7 +205,7 @@ TEST_F(StatsWindowFixture, OpensAndClosesWhileTheMainWindowPlays) {
         }
         ++toggles;
     });
-    toggle.start(kToggleMs);
+    toggle.start(0);
     auto* start = static_cast<QPushButton*>(window->control("Com_Start"));
     constexpr std::uint64_t kGames = 2;
     for (std::uint64_t g = 1; g <= kGames; ++g)

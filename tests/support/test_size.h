@@ -1,0 +1,21 @@
+#pragma once
+// How much a heavy test plays. An optimised build plays the full size; a build with the
+// sanitizers or without optimisation runs the same code many times slower, so it plays a
+// smaller size that still reaches every case the test is about. Each test says why its sizes
+// are what they are.
+
+namespace rl00::test {
+
+#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
+inline constexpr bool kSlowBuild = true;
+#else
+inline constexpr bool kSlowBuild = false;
+#endif
+
+// `full` in an optimised build, `slow` in a slow one.
+template <class T>
+constexpr T sized(T full, T slow) {
+    return kSlowBuild ? slow : full;
+}
+
+}  // namespace rl00::test
