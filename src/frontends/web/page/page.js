@@ -1,0 +1,546 @@
+'use strict';
+// The page around the machine: draws frmRL00 on the canvas from what the program hands over
+// (the reel window's pixels, the labels' captions and colours), queues the user's input for the
+// program's event processing, and shows the menu, the machine's messages, its end and the
+// statistics view. The program (rl00-web.js) calls the object rl00Page.
+
+const kFormWidthPx = 366;  // 5490 x 4695 twips at 15 twips per pixel
+const kFormHeightPx = 313;
+const kTwipsPerPixel = 15;
+const kSpeeds = [0.5, 1, 2, 5, 10, 20];
+const kLongPressMs = 550;
+
+// What checks read: the trace, how far a check or a replay has come, the first frame's time.
+const rl00Checks = { trace: [], done: null, frames: null, ended: null, replayed: null,
+                     firstFrameMs: null, link: null, stats: null };
+
+const rl00View = (() => {
+  const query = new URLSearchParams(location.search);
+  const linkZoom = Number(query.get('zoom'));
+  return {
+    zoom: 0,  // 1..4, or 0: fit to the browser's window
+    linkZoom: Number.isInteger(linkZoom) && linkZoom >= 1 && linkZoom <= 4 ? linkZoom : 0,
+    frameMs: 2,
+    linkFrameMs: query.has('frame-ms'),
+    noDelay: false,
+    paused: query.get('paused') === '1',
+    seeded: query.has('seed'),
+    check: query.has('games'),
+  };
+})();
+
+const rl00Notes = {
+  shown: new Set(),
+  // One visible line; the same line is said once.
+  say(text) {
+    if (this.shown.has(text)) return;
+    this.shown.add(text);
+    const p = document.createElement('p');
+    p.textContent = text;
+    document.getElementById('notes').appendChild(p);
+    rl00Page.placeCanvas();
+  },
+};
+
+const rl00Page = (() => {
+  const canvas = document.getElementById('window');
+  const ctx = canvas.getContext('2d', { alpha: false });
+  let layout = [];
+  let labels = [];  // [caption, fore, back] by the scene's numbering
+  let reelImage = null;
+  let scale = 1;  // CSS pixels per pixel of the window at 1x
+  let deviceScale = 1;
+  const input = [];
+  let inputWaiter = null;
+
+  // A turn of the browser without the 4 ms that nested timers cost.
+  const channel = new MessageChannel();
+  const turns = [];
+  channel.port1.onmessage = () => turns.shift()();
+
+  function queue(command) {
+    input.push(command);
+    if (inputWaiter !== null) inputWaiter();
+  }
+
+  function colour(c) {
+    const r = c & 0xff, g = (c >> 8) & 0xff, b = (c >> 16) & 0xff;
+    return `rgb(${r},${g},${b})`;
+  }
+
+  function pixels(twips) {
+    return Math.round(twips / kTwipsPerPixel);
+  }
+
+  function fontOf(c) {
+    const px = Math.round((c.pt * 96) / 72);
+    const family = c.font.includes('明朝') ? 'IPAPMincho, serif' : 'IPAPGothic, sans-serif';
+    return `${c.bold ? 'bold ' : ''}${px}px ${family}`;
+  }
+
+  // The caption on one line at the top of its room, condensed sideways when it would not fit,
+  // as the window's labels do it.
+  function drawText(text, font, fore, x, y, w, align) {
+    if (text === '') return;
+    ctx.font = font;
+    ctx.fillStyle = fore;
+    ctx.textBaseline = 'top';
+    const natural = ctx.measureText(text).width;
+    const squeeze = natural > w && w > 0 ? w / natural : 1;
+    const width = natural * squeeze;
+    const left = align === 'right' ? x + w - width : align === 'center' ? x + (w - width) / 2 : x;
+    ctx.save();
+    ctx.translate(left, y);
+    ctx.scale(squeeze, 1);
+    ctx.fillText(text, 0, 0);
+    ctx.restore();
+  }
+
+  function drawLabel(c) {
+    const [caption, fore, back] = c.scene >= 0 && labels[c.scene] ? labels[c.scene]
+                                                                   : [c.caption, c.fore, c.back];
+    const x = pixels(c.left), y = pixels(c.top), w = pixels(c.width), h = pixels(c.height);
+    ctx.fillStyle = colour(back);
+    ctx.fillRect(x, y, w, h);
+    let frame = 0;
+    let indent = 0;
+    if (c.border) {
+      // A sunken panel: dark above and to the left, light below and to the right.
+      ctx.fillStyle = '#808080';
+      ctx.fillRect(x, y, w, 1);
+      ctx.fillRect(x, y, 1, h);
+      ctx.fillStyle = '#e0e0e0';
+      ctx.fillRect(x, y + h - 1, w, 1);
+      ctx.fillRect(x + w - 1, y, 1, h);
+      frame = 1;
+      ctx.font = fontOf(c);
+      indent = Math.floor(ctx.measureText('x').width / 2);
+    }
+    const left = x + frame + (c.align === 'left' ? indent : 0);
+    const right = x + w - frame - (c.align === 'right' ? indent : 0);
+    const wrap = c.name === 'Lbl_About';
+    if (wrap) {
+      drawWrapped(caption, fontOf(c), colour(fore), left, y + frame, right - left);
+    } else {
+      drawText(caption, fontOf(c), colour(fore), left, y + frame + (c.border ? indent : 0),
+               right - left, c.align);
+    }
+  }
+
+  function drawWrapped(text, font, fore, x, y, w) {
+    ctx.font = font;
+    let line = '';
+    let top = y;
+    const height = parseInt(font.match(/(\d+)px/)[1], 10) + 3;
+    for (const ch of text) {
+      if (line !== '' && ctx.measureText(line + ch).width > w) {
+        drawText(line, font, fore, x, top, w, 'left');
+        top += height;
+        line = '';
+      }
+      line += ch;
+    }
+    drawText(line, font, fore, x, top, w, 'left');
+  }
+
+  function drawButton(c) {
+    const x = pixels(c.left), y = pixels(c.top), w = pixels(c.width), h = pixels(c.height);
+    const face = ctx.createLinearGradient(0, y, 0, y + h);
+    face.addColorStop(0, '#f6f6f6');
+    face.addColorStop(1, '#dcdcdc');
+    ctx.fillStyle = face;
+    ctx.fillRect(x + 1, y + 1, w - 2, h - 2);
+    ctx.strokeStyle = '#8a8a8a';
+    ctx.lineWidth = 1;
+    ctx.strokeRect(x + 0.5, y + 0.5, w - 1, h - 1);
+    ctx.font = fontOf(c);
+    ctx.fillStyle = colour(c.fore);
+    ctx.textBaseline = 'middle';
+    ctx.textAlign = 'center';
+    ctx.fillText(c.caption, x + w / 2, y + h / 2);
+    ctx.textAlign = 'left';
+  }
+
+  function draw() {
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    ctx.fillStyle = '#000';
+    ctx.fillRect(0, 0, canvas.width, canvas.height);
+    for (const c of layout) {
+      if (c.kind === 'reels') {
+        // Pixels of the device, made by the program as the window makes them: no scaling here.
+        if (reelImage !== null) {
+          ctx.setTransform(1, 0, 0, 1, 0, 0);
+          ctx.putImageData(reelImage, Math.round(pixels(c.left) * deviceScale),
+                           Math.round(pixels(c.top) * deviceScale));
+        }
+        continue;
+      }
+      ctx.setTransform(deviceScale, 0, 0, deviceScale, 0, 0);
+      if (c.kind === 'label') drawLabel(c);
+      else if (c.kind === 'button' && c.top < 4695) drawButton(c);
+    }
+  }
+
+  function placeCanvas() {
+    const zoom = rl00View.linkZoom || rl00View.zoom;
+    if (zoom > 0) {
+      scale = zoom;
+    } else {
+      const notes = document.getElementById('notes').offsetHeight;
+      const room = Math.min((window.innerWidth - 16) / kFormWidthPx,
+                            (window.innerHeight - 16 - notes) / kFormHeightPx);
+      scale = Math.max(0.5, Math.floor(room * 100) / 100);
+    }
+    const ratio = window.devicePixelRatio || 1;
+    deviceScale = scale * ratio;
+    canvas.style.width = `${kFormWidthPx * scale}px`;
+    canvas.style.height = `${kFormHeightPx * scale}px`;
+    canvas.width = Math.round(kFormWidthPx * deviceScale);
+    canvas.height = Math.round(kFormHeightPx * deviceScale);
+    reelImage = null;
+    queue(`scale ${deviceScale}`);
+    draw();
+  }
+
+  function buttonAt(event) {
+    const box = canvas.getBoundingClientRect();
+    const x = ((event.clientX - box.left) / box.width) * kFormWidthPx;
+    const y = ((event.clientY - box.top) / box.height) * kFormHeightPx;
+    return layout.find((c) => c.kind === 'button' && x >= pixels(c.left) &&
+                              x < pixels(c.left + c.width) && y >= pixels(c.top) &&
+                              y < pixels(c.top + c.height));
+  }
+
+  canvas.addEventListener('click', (e) => {
+    const b = buttonAt(e);
+    if (b === undefined) return;
+    if (b.name === 'Cmd_Excel') rl00Menu.analysis();
+    else queue(`click ${b.name}`);
+  });
+  window.addEventListener('resize', () => {
+    if (!(rl00View.linkZoom || rl00View.zoom)) placeCanvas();
+  });
+  window.addEventListener('pagehide', () => queue('close'));
+
+  return {
+    canvas,
+    queue,
+    placeCanvas,
+    draw,
+    yieldTurn(ms) {
+      return new Promise((resolve) => {
+        if (ms > 0) {
+          setTimeout(resolve, ms);
+        } else {
+          turns.push(resolve);
+          channel.port2.postMessage(0);
+        }
+      });
+    },
+    waitForInput(ms) {
+      return new Promise((resolve) => {
+        if (input.length > 0) {
+          resolve();
+          return;
+        }
+        const timer = setTimeout(() => {
+          inputWaiter = null;
+          resolve();
+        }, ms);
+        inputWaiter = () => {
+          clearTimeout(timer);
+          inputWaiter = null;
+          resolve();
+        };
+      });
+    },
+    takeInput() {
+      return input.splice(0).join('\n');
+    },
+    showFrame(rgba, width, height, labelsJson) {
+      for (const [i, caption, fore, back] of JSON.parse(labelsJson)) labels[i] = [caption, fore, back];
+      if (rgba !== null) {
+        reelImage = new ImageData(new Uint8ClampedArray(rgba), width, height);
+        if (rl00Checks.firstFrameMs === null) rl00Checks.firstFrameMs = performance.now();
+      }
+      draw();
+    },
+    messageBox: (text, title, style) => rl00Dialog.show(text, title, style),
+    beep() {},
+    tell(kind, text) {
+      switch (kind) {
+        case 'layout':
+          layout = JSON.parse(text);
+          placeCanvas();
+          break;
+        case 'trace':
+          rl00Checks.trace.push(text);
+          break;
+        case 'stats':
+          rl00Checks.stats = text;
+          rl00Stats.update(JSON.parse(text));
+          break;
+        case 'fault':
+          rl00Notes.say(text);
+          break;
+        case 'progress': {
+          const [done, last] = text.split('/');
+          document.title = `CRフォグランタン — 再生中 ${done} / ${last}`;
+          break;
+        }
+        case 'replayed':
+          rl00Checks.replayed = text;
+          document.title = 'CRフォグランタン';
+          break;
+        case 'done':
+          rl00Checks.done = Number(text);
+          break;
+        case 'frames':
+          rl00Checks.frames = Number(text);
+          break;
+        case 'link':
+          rl00Menu.copyLink(text);
+          break;
+        case 'ended':
+          rl00Checks.ended = Number(text);
+          if (!rl00View.check) document.getElementById('ended').hidden = false;
+          break;
+        default:
+          break;
+      }
+    },
+  };
+})();
+
+// The machine's modal messages, with the texts and buttons of its message boxes.
+const rl00Dialog = (() => {
+  const box = document.getElementById('dialog');
+  const icons = { 16: '⛔', 32: '❓', 48: '⚠️', 64: 'ℹ️' };
+  let answer = null;
+  return {
+    open: () => !box.hidden,
+    show(text, title, style) {
+      box.querySelector('.title').textContent = title;
+      box.querySelector('.text').textContent = text.replace(/\r\n?/g, '\n');
+      box.querySelector('.icon').textContent = icons[style & 0xf0] || '';
+      const buttons = box.querySelector('.buttons');
+      buttons.replaceChildren();
+      const yesNo = (style & 0xf) === 4;
+      const choices = yesNo ? [['はい(Y)', 6], ['いいえ(N)', 7]] : [['OK', 1]];
+      return new Promise((resolve) => {
+        answer = (code) => {
+          box.hidden = true;
+          answer = null;
+          resolve(code);
+        };
+        for (const [caption, code] of choices) {
+          const b = document.createElement('button');
+          b.textContent = caption;
+          b.addEventListener('click', () => answer(code));
+          buttons.appendChild(b);
+        }
+        box.hidden = false;
+        buttons.firstChild.focus();
+      });
+    },
+    key(e) {
+      if (answer === null) return;
+      const yesNo = box.querySelectorAll('.buttons button').length === 2;
+      if (yesNo && (e.key === 'y' || e.key === 'Y')) answer(6);
+      else if (yesNo && (e.key === 'n' || e.key === 'N' || e.key === 'Escape')) answer(7);
+      else if (!yesNo && (e.key === 'Enter' || e.key === 'Escape')) answer(1);
+    },
+  };
+})();
+
+// The right-click menu (a long press on a touch screen) with the window's items and shortcuts.
+const rl00Menu = (() => {
+  const menu = document.getElementById('menu');
+
+  function save() {
+    rl00Storage.saveView({ zoom: rl00View.zoom, frameMs: rl00View.frameMs,
+                           noDelay: rl00View.noDelay });
+  }
+  function setZoom(z) {
+    rl00View.zoom = z;
+    rl00View.linkZoom = 0;
+    save();
+    rl00Page.placeCanvas();
+  }
+  function setPace(ms) {
+    rl00View.frameMs = ms;
+    rl00Page.queue(`pace ${ms}`);
+    save();
+  }
+  function stepPace(direction) {
+    const now = rl00View.frameMs;
+    const next = direction < 0 ? kSpeeds.filter((ms) => ms < now - 1e-9).pop()
+                               : kSpeeds.find((ms) => ms > now + 1e-9);
+    if (next !== undefined) setPace(next);
+  }
+  function setNoDelay(on) {
+    rl00View.noDelay = on;
+    rl00Page.queue(`no-delay ${on ? 1 : 0}`);
+    save();
+  }
+  function setPaused(on) {
+    rl00View.paused = on;
+    rl00Page.queue(`pause ${on ? 1 : 0}`);
+  }
+  function stats() {
+    rl00Stats.open(false);
+  }
+
+  function items() {
+    const zoom = rl00View.linkZoom || rl00View.zoom;
+    const list = [['head', '表示倍率']];
+    for (let z = 1; z <= 4; ++z) list.push([`${z}倍`, `Ctrl+${z}`, () => setZoom(z), zoom === z]);
+    list.push(['画面に合わせる', '', () => setZoom(0), zoom === 0], ['sep']);
+    list.push(['head', '速度']);
+    for (const ms of kSpeeds) {
+      list.push([`1コマ ${ms} ms`, '', () => setPace(ms), Math.abs(ms - rl00View.frameMs) < 1e-9]);
+    }
+    list.push(['速く', '+', () => stepPace(-1)], ['遅く', '-', () => stepPace(1)]);
+    list.push(['待ちなし（最速）', 'N', () => setNoDelay(!rl00View.noDelay), rl00View.noDelay]);
+    list.push(['sep'], ['一時停止', 'P', () => setPaused(!rl00View.paused), rl00View.paused]);
+    list.push(['1コマ送り', '.', rl00View.paused ? () => rl00Page.queue('step') : null]);
+    list.push(['sep'], ['統計', 'S', stats]);
+    list.push(['このゲームのリンクをコピー', '', rl00View.seeded ? () => rl00Page.queue('link') : null]);
+    return list;
+  }
+
+  function close() {
+    menu.hidden = true;
+  }
+
+  function open(x, y) {
+    menu.replaceChildren();
+    for (const [text, key, act, checked] of items()) {
+      if (text === 'sep') {
+        menu.appendChild(document.createElement('hr'));
+        continue;
+      }
+      const row = document.createElement('div');
+      if (text === 'head') {
+        row.className = 'head';
+        row.textContent = key;
+      } else {
+        row.className = `item${act ? '' : ' off'}${checked ? ' checked' : ''}`;
+        row.innerHTML = '<span></span><span class="key"></span>';
+        row.firstChild.textContent = text;
+        row.lastChild.textContent = key;
+        if (act) {
+          row.addEventListener('click', () => {
+            close();
+            act();
+          });
+        }
+      }
+      menu.appendChild(row);
+    }
+    menu.hidden = false;
+    const w = menu.offsetWidth, h = menu.offsetHeight;
+    menu.style.left = `${Math.max(0, Math.min(x, window.innerWidth - w))}px`;
+    menu.style.top = `${Math.max(0, Math.min(y, window.innerHeight - h))}px`;
+  }
+
+  const canvas = rl00Page.canvas;
+  canvas.addEventListener('contextmenu', (e) => {
+    e.preventDefault();
+    open(e.clientX, e.clientY);
+  });
+  let press = null;
+  canvas.addEventListener('pointerdown', (e) => {
+    if (e.pointerType !== 'touch') return;
+    press = setTimeout(() => open(e.clientX, e.clientY), kLongPressMs);
+  });
+  for (const type of ['pointerup', 'pointercancel', 'pointermove']) {
+    canvas.addEventListener(type, (e) => {
+      if (type === 'pointermove' && (Math.abs(e.movementX) + Math.abs(e.movementY) < 4)) return;
+      clearTimeout(press);
+    });
+  }
+  document.addEventListener('pointerdown', (e) => {
+    if (!menu.hidden && !menu.contains(e.target)) close();
+  });
+
+  window.addEventListener('keydown', (e) => {
+    if (rl00Dialog.open()) {
+      rl00Dialog.key(e);
+      return;
+    }
+    if (e.key === 'Escape') {
+      close();
+      rl00Stats.close();
+      return;
+    }
+    if (e.ctrlKey && e.key >= '1' && e.key <= '4') {
+      e.preventDefault();
+      setZoom(Number(e.key));
+      return;
+    }
+    if (e.ctrlKey || e.altKey || e.metaKey) return;
+    const act = { '+': () => stepPace(-1), '-': () => stepPace(1),
+                  n: () => setNoDelay(!rl00View.noDelay), p: () => setPaused(!rl00View.paused),
+                  '.': () => rl00View.paused && rl00Page.queue('step'), s: stats }[e.key.toLowerCase()];
+    if (act) {
+      e.preventDefault();
+      act();
+    }
+  });
+
+  return {
+    analysis() {
+      rl00Stats.open(true);
+    },
+    copyLink(query) {
+      const link = `${location.origin}${location.pathname}${query}`;
+      rl00Checks.link = link;
+      const said = () => rl00Notes.say(`リンク: ${link}`);
+      if (navigator.clipboard) navigator.clipboard.writeText(link).then(said, said);
+      else said();
+    },
+    setPaused,
+  };
+})();
+
+document.getElementById('restart').addEventListener('click', () => location.reload());
+
+// The program starts once the view choices are read, with the pace they name.
+var Module = {
+  preRun: [
+    () => {
+      const dev = FS.makedev(64, 0);
+      FS.registerDevice(dev, {
+        open() {},
+        close() {},
+        read() { return 0; },
+        write(stream, buffer, offset, length) {
+          rl00Storage.addRecord(buffer.slice(offset, offset + length));
+          return length;
+        },
+        llseek() { return 0; },
+      });
+      FS.mkdir('/log');
+      FS.mkdev('/log/RL00LOG.TXT', dev);
+      addRunDependency('view');
+      rl00Storage.loadView().then((choice) => {
+        if (!rl00Storage.kept()) {
+          rl00Notes.say('この環境ではブラウザーに保存できないため、ログと表示の設定は残りません。');
+        }
+        if (choice !== null) {
+          rl00View.zoom = choice.zoom || 0;
+          if (!rl00View.linkFrameMs) rl00View.frameMs = choice.frameMs || 2;
+          rl00View.noDelay = !!choice.noDelay;
+        }
+        if (!rl00View.check) {
+          if (!rl00View.linkFrameMs) rl00Page.queue(`pace ${rl00View.frameMs}`);
+          if (rl00View.noDelay) rl00Page.queue('no-delay 1');
+        }
+        removeRunDependency('view');
+      });
+    },
+  ],
+  print: (text) => console.log(text),
+  printErr: (text) => console.warn(text),
+};
