@@ -105,13 +105,7 @@ const rl00Page = (() => {
     let frame = 0;
     let indent = 0;
     if (c.border) {
-      // A sunken panel: dark above and to the left, light below and to the right.
-      ctx.fillStyle = '#808080';
-      ctx.fillRect(x, y, w, 1);
-      ctx.fillRect(x, y, 1, h);
-      ctx.fillStyle = '#e0e0e0';
-      ctx.fillRect(x, y + h - 1, w, 1);
-      ctx.fillRect(x + w - 1, y, 1, h);
+      drawSunkenPanel(x, y, w, h);
       frame = 1;
       ctx.font = fontOf(c);
       indent = Math.floor(ctx.measureText('x').width / 2);
@@ -125,6 +119,26 @@ const rl00Page = (() => {
       drawText(caption, fontOf(c), colour(fore), left, y + frame + (c.border ? indent : 0),
                right - left, c.align);
     }
+  }
+
+  // A sunken panel one pixel wide, line for line as the window's style draws it in the screen's
+  // pixels: dark above and to the left, then light below and to the right, over the corners.
+  function drawSunkenPanel(x1x, y1x, w1x, h1x) {
+    const ratio = deviceScale;
+    const x = Math.round(x1x * ratio), y = Math.round(y1x * ratio);
+    const w = Math.trunc(w1x * ratio), h = Math.trunc(h1x * ratio);
+    const width = Math.max(1, Math.round(ratio));
+    ctx.save();
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    const row = (from, to, at) => ctx.fillRect(Math.min(from, to), at, Math.abs(to - from) + 1, 1);
+    const column = (at, from, to) => ctx.fillRect(at, Math.min(from, to), 1, Math.abs(to - from) + 1);
+    ctx.fillStyle = '#808080';
+    for (let i = 0; i < width; ++i) row(x, x + w - 2 - i, y + i);
+    for (let i = 0; i < width; ++i) column(x + i, y + h - 2, y + width - i);
+    ctx.fillStyle = '#e0e0e0';
+    for (let i = 0; i < width; ++i) row(x + i, x + w - 1, y + h - 1 - i);
+    for (let i = 0; i < width; ++i) column(x + w - 1 - i, y + i, y + h - width - 1);
+    ctx.restore();
   }
 
   function drawWrapped(text, font, fore, x, y, w) {
