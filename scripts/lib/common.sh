@@ -15,6 +15,14 @@ RL00_PACKAGES=(
     parallel
 )
 
+# What the page (scripts/web) needs beyond them: emscripten and its JavaScript parser, Chromium
+# for the page's checks, fontTools (with Brotli for WOFF2) to cut the fonts down. node and npm
+# come with emscripten's node; npm installs the chart library and the browser driver.
+RL00_WEB_PACKAGES=(
+    emscripten node-acorn chromium python3-fonttools python3-brotli
+    fonts-ipafont-gothic fonts-ipafont-mincho
+)
+
 log() { printf '== %s\n' "$*"; }
 
 # Installs the packages that dpkg does not report as installed; a second run asks apt nothing.
@@ -43,4 +51,18 @@ configure_and_build() {
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >"$dir.configure.log" 2>&1 ||
         { cat "$dir.configure.log" >&2; return 1; }
     cmake --build "$dir" --parallel "$(nproc)"
+}
+
+# The page's packages: the Debian ones, npm where the system has none, and the npm packages of
+# package-lock.json (installed again only when the lock file changed).
+ensure_web_packages() {
+    ensure_packages "${RL00_WEB_PACKAGES[@]}"
+    if ! command -v npm >/dev/null; then
+        ensure_packages npm
+    fi
+    if [[ ! -f "$ROOT/node_modules/.package-lock.json" ||
+        "$ROOT/package-lock.json" -nt "$ROOT/node_modules/.package-lock.json" ]]; then
+        log "installing the npm packages of package-lock.json"
+        (cd "$ROOT" && npm ci --no-audit --no-fund --loglevel=error)
+    fi
 }

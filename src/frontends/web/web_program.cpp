@@ -85,20 +85,22 @@ int runPage(PageHost& host, const PageLink& link) {
     if (link.trace) {
         window.addGameListener([&host](const GameRecord& r) { host.tell("trace", toJsonLine(r)); });
     }
+    // The game on the screen: the one playing, else the last one shown, else the next one.
     std::uint64_t shown_game = 0;
     window.addGameListener([&](const GameRecord& r) {
         if (!display.fastForward()) shown_game = r.game;
     });
+    auto gameOnScreen = [&] {
+        if (m.game_running || shown_game == 0) return window.completedGames() + 1;
+        return shown_game;
+    };
     window.setCommandHandler([&](std::string_view command) {
         if (command == "frames") {
             host.tell("frames", std::to_string(display.frames()));
         } else if (command == "stats") {
             host.tell("stats", statsJson(stats.counts(), theory ? &*theory : nullptr));
         } else if (command == "link" && link.seed) {
-            // The game on the screen: the one playing, or the last one shown.
-            const std::uint64_t game = m.game_running ? window.completedGames() + 1
-                                                      : std::max<std::uint64_t>(shown_game, 1);
-            host.tell("link", linkToGame(link, game));
+            host.tell("link", linkToGame(link, gameOnScreen()));
         }
     });
 
@@ -115,6 +117,10 @@ int runPage(PageHost& host, const PageLink& link) {
             run->powerOn(m);
             if (link.games) {
                 playCheck(m, window, display, host, *link.games, link.shown);
+                // The page still answers (the statistics, the log), but starts no other game.
+                const StartRequestsPaused held(m);
+                while (m.G_bEnd != kTrue)
+                    display.waitForEvents();
                 return 0;
             }
             if (link.replay > 1) playAtOnce(m, window, display, host, link.replay - 1);
