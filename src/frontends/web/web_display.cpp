@@ -89,6 +89,13 @@ void WebDisplay::endFrame() {
     // Keep to the frame grid; only a frame that is late by a whole period starts a new grid.
     const double now_ms = host_.nowMs();
     last_frame_ms_ = now_ms - deadline >= period ? now_ms : deadline;
+    if (frame_times_.size() < frame_times_wanted_) frame_times_.push_back(now_ms);
+}
+
+void WebDisplay::recordFrameTimes(std::size_t count) {
+    frame_times_.clear();
+    frame_times_.reserve(count);
+    frame_times_wanted_ = count;
 }
 
 void WebDisplay::holdWhilePaused() {

@@ -5,7 +5,9 @@
 // refresh (to paint and to take input) and otherwise waits on the clock, since a browser's timers
 // cannot wake it every 0.5 or 2 ms. Pace and pause only decide how fast a game is shown.
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/display.h"
 #include "session/game_sequence.h"
@@ -66,6 +68,12 @@ class WebDisplay final : public Display, public GameClock {
     // From now on nothing waits, so the logic reaches its next check of the end flag at once.
     void noteEndRequest() { end_requested_ = true; }
 
+    // Keeps the clock's time of each of the next `count` frames, for a measurement of the pace.
+    void recordFrameTimes(std::size_t count);
+    // The times kept, once `count` frames have been kept; empty before.
+    const std::vector<double>& frameTimes() const { return frame_times_; }
+    bool frameTimesDone() const { return frame_times_.size() >= frame_times_wanted_; }
+
     // Gives the page a turn now when a screen refresh has passed since the last one: a long
     // piece of work that processes no events (a replay) keeps the page answering with it.
     void keepPageAnswering();
@@ -101,6 +109,8 @@ class WebDisplay final : public Display, public GameClock {
     std::uint64_t frames_ = 0;
     std::uint64_t whole_ms_ = 0;
     double virtual_frame_ms_ = kDefaultFrameMs;
+    std::vector<double> frame_times_;
+    std::size_t frame_times_wanted_ = 0;
 };
 
 }  // namespace rl00

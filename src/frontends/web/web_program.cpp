@@ -1,6 +1,7 @@
 #include "frontends/web/web_program.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <string>
 
@@ -97,6 +98,18 @@ int runPage(PageHost& host, const PageLink& link) {
     window.setCommandHandler([&](std::string_view command) {
         if (command == "frames") {
             host.tell("frames", std::to_string(display.frames()));
+        } else if (command.starts_with("frame-times ")) {
+            std::size_t count = 0;
+            const std::string_view n = command.substr(12);
+            if (std::from_chars(n.data(), n.data() + n.size(), count).ec == std::errc{})
+                display.recordFrameTimes(count);
+        } else if (command == "frame-times?") {
+            std::string times;
+            if (display.frameTimesDone()) {
+                for (double t : display.frameTimes())
+                    times += std::to_string(t) + " ";
+            }
+            host.tell("frame-times", times);
         } else if (command == "stats") {
             host.tell("stats", statsJson(stats.counts(), theory ? &*theory : nullptr));
         } else if (command == "link" && link.seed) {

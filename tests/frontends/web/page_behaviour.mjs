@@ -153,7 +153,7 @@ async function messagesLinkAndEnd() {
   await page.evaluate(() => { rl00Checks.link = null; rl00Page.queue('link'); });
   const link = await waitFor(page, () => rl00Checks.link, 5000);
   check('the copied link shows the game on the screen, paused', link.endsWith('?seed=9&replay=3&paused=1&zoom=1'), link);
-  const answer = page.evaluate(() => rl00Dialog.show('6 :オーバーフローしました。', 'システムエラーが発生しました', 16));
+  const answer = page.evaluate(() => rl00Dialog.show('システムエラーが発生しました\r6 :オーバーフローしました。', ' エラー', 16));
   await waitFor(page, () => !document.getElementById('dialog').hidden, 2000);
   await page.keyboard.press('Enter');
   check('a message of the machine waits for its button', (await answer) === 1);

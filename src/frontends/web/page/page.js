@@ -12,7 +12,7 @@ const kLongPressMs = 550;
 
 // What checks read: the trace, how far a check or a replay has come, the first frame's time.
 const rl00Checks = { trace: [], done: null, frames: null, ended: null, replayed: null,
-                     firstFrameMs: null, link: null, stats: null };
+                     firstFrameMs: null, link: null, stats: null, frameTimes: null };
 
 const rl00View = (() => {
   const query = new URLSearchParams(location.search);
@@ -271,6 +271,8 @@ const rl00Page = (() => {
     takeInput() {
       return input.splice(0).join('\n');
     },
+    // The labels as painted: [caption, fore, back] by the scene's numbering.
+    captions: () => labels.slice(),
     showFrame(rgba, width, height, labelsJson) {
       for (const [i, caption, fore, back] of JSON.parse(labelsJson)) labels[i] = [caption, fore, back];
       if (rgba !== null) {
@@ -312,6 +314,9 @@ const rl00Page = (() => {
         case 'frames':
           rl00Checks.frames = Number(text);
           break;
+        case 'frame-times':
+          rl00Checks.frameTimes = text === '' ? [] : text.trim().split(' ').map(Number);
+          break;
         case 'link':
           rl00Menu.copyLink(text);
           break;
@@ -329,14 +334,17 @@ const rl00Page = (() => {
 // The machine's modal messages, with the texts and buttons of its message boxes.
 const rl00Dialog = (() => {
   const box = document.getElementById('dialog');
-  const icons = { 16: '⛔', 32: '❓', 48: '⚠️', 64: 'ℹ️' };
+  const icons = { 16: ['critical', '×'], 32: ['question', '?'], 48: ['exclamation', '!'],
+                  64: ['information', 'i'] };
   let answer = null;
   return {
     open: () => !box.hidden,
     show(text, title, style) {
       box.querySelector('.title').textContent = title;
       box.querySelector('.text').textContent = text.replace(/\r\n?/g, '\n');
-      box.querySelector('.icon').textContent = icons[style & 0xf0] || '';
+      const [kind, mark] = icons[style & 0xf0] || ['', ''];
+      box.querySelector('.icon').className = `icon ${kind}`;
+      box.querySelector('.icon').textContent = mark;
       const buttons = box.querySelector('.buttons');
       buttons.replaceChildren();
       const yesNo = (style & 0xf) === 4;
