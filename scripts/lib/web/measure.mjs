@@ -42,7 +42,7 @@ async function measure() {
     page = await browser.newPage();
     await page.goto(`${url}index.html?seed=4&arg=7&frame-ms=2`);
     await waitFor(page, () => rl00Checks.firstFrameMs, 30000);
-    await page.evaluate(() => rl00Page.queue('frame-times 5000'));
+    await page.evaluate(() => rl00Page.queue('frame-times 6000'));
     await sleep(10000);
     await page.evaluate(() => { rl00Checks.frameTimes = null; rl00Page.queue('frame-times?'); });
     const times = await waitFor(page, () => rl00Checks.frameTimes, 10000);

@@ -70,9 +70,8 @@ class WebDisplay final : public Display, public GameClock {
 
     // Keeps the clock's time of each of the next `count` frames, for a measurement of the pace.
     void recordFrameTimes(std::size_t count);
-    // The times kept, once `count` frames have been kept; empty before.
+    // The times kept so far.
     const std::vector<double>& frameTimes() const { return frame_times_; }
-    bool frameTimesDone() const { return frame_times_.size() >= frame_times_wanted_; }
 
     // Gives the page a turn now when a screen refresh has passed since the last one: a long
     // piece of work that processes no events (a replay) keeps the page answering with it.

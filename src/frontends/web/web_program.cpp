@@ -105,10 +105,8 @@ int runPage(PageHost& host, const PageLink& link) {
                 display.recordFrameTimes(count);
         } else if (command == "frame-times?") {
             std::string times;
-            if (display.frameTimesDone()) {
-                for (double t : display.frameTimes())
-                    times += std::to_string(t) + " ";
-            }
+            for (double t : display.frameTimes())
+                times += std::to_string(t) + " ";
             host.tell("frame-times", times);
         } else if (command == "stats") {
             host.tell("stats", statsJson(stats.counts(), theory ? &*theory : nullptr));
