@@ -5,7 +5,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # Debian packages the project builds, tests and runs with.
 RL00_PACKAGES=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic fonts-ipafont-mincho

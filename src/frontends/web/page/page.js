@@ -201,8 +201,8 @@ const rl00Page = (() => {
       scale = zoom;
     } else {
       const notes = document.getElementById('notes').offsetHeight;
-      const room = Math.min((window.innerWidth - 16) / kFormWidthPx,
-                            (window.innerHeight - 16 - notes) / kFormHeightPx);
+      const room = Math.min((window.innerWidth - 24) / kFormWidthPx,
+                            (window.innerHeight - 24 - notes) / kFormHeightPx);
       scale = Math.max(0.5, Math.floor(room * 100) / 100);
     }
     const ratio = window.devicePixelRatio || 1;
@@ -231,9 +231,8 @@ const rl00Page = (() => {
     if (b.name === 'Cmd_Excel') rl00Menu.analysis();
     else queue(`click ${b.name}`);
   });
-  window.addEventListener('resize', () => {
-    if (!(rl00View.linkZoom || rl00View.zoom)) placeCanvas();
-  });
+  // A new size of the browser's window, or a new pixel ratio (the browser's own zoom).
+  window.addEventListener('resize', () => placeCanvas());
   window.addEventListener('pagehide', () => queue('close'));
 
   return {
@@ -545,6 +544,14 @@ var Module = {
       });
       FS.mkdir('/log');
       FS.mkdev('/log/RL00LOG.TXT', dev);
+      // The canvas draws with the page's fonts only once they are loaded; nothing else asks
+      // the browser for them.
+      addRunDependency('fonts');
+      Promise.all(['12px IPAPGothic', 'bold 12px IPAPGothic', '12px IPAPMincho']
+        .map((f) => document.fonts.load(f))).catch(() => null).then(() => {
+        rl00Page.draw();
+        removeRunDependency('fonts');
+      });
       addRunDependency('view');
       rl00Storage.loadView().then((choice) => {
         if (!rl00Storage.kept()) {
