@@ -62,7 +62,7 @@ std::string statsJson(const RunStats& s, const Theory* theory) {
     for (std::uint64_t k = 1; k <= kChainRows + 1; ++k) {
         const std::string name =
             k <= kChainRows ? std::to_string(k) : std::to_string(kChainRows + 1) + "〜";
-        row(w, name, r.others.at(r.first_chain_row + k - 1));
+        row(w, name, r.others.at(static_cast<std::size_t>(r.first_chain_row + k - 1)));
     }
     w.endArray();
     const DroughtCurves d = droughtCurves(s, theory);
