@@ -97,7 +97,8 @@ int runPage(PageHost& host, const PageLink& link) {
     };
     window.setCommandHandler([&](std::string_view command) {
         if (command == "frames") {
-            host.tell("frames", std::to_string(display.frames()));
+            host.tell("frames",
+                      std::to_string(display.frames()) + (m.game_running ? " playing" : " idle"));
         } else if (command.starts_with("frame-times ")) {
             std::size_t count = 0;
             const std::string_view n = command.substr(12);

@@ -50,7 +50,16 @@ async function pageGrab(zoom) {
       await ask();
       return waitFor(page, () => rl00Checks.frames, 10000);
     };
-    const before = await frames();  // the replay's frames; game G waits for the timer's tick
+    // Game G starts at the timer's tick after the replay and holds at its first frame, where
+    // the count of frames stands still while the game is playing.
+    const playing = () => page.evaluate(() => rl00Checks.playing);
+    let before = null;
+    for (let i = 0; i < 200 && before === null; ++i) {
+      const n = await frames();
+      await new Promise((r) => setTimeout(r, 300));
+      if ((await frames()) === n && (await playing())) before = n - 1;
+    }
+    if (before === null) throw new Error(`game ${game.game} did not start`);
     const held = async (n) => {
       for (let i = 0; i < 600; ++i) {
         if ((await frames()) === n) return;
@@ -58,7 +67,6 @@ async function pageGrab(zoom) {
       }
       throw new Error(`the page did not hold frame ${n - before} of game ${game.game}`);
     };
-    await held(before + 1);
     await page.evaluate((steps) => { for (let i = 0; i < steps; ++i) rl00Page.queue('step'); },
                         frame - 1);
     await held(before + frame);

@@ -310,9 +310,12 @@ const rl00Page = (() => {
         case 'done':
           rl00Checks.done = Number(text);
           break;
-        case 'frames':
-          rl00Checks.frames = Number(text);
+        case 'frames': {
+          const [frames, state] = text.split(' ');
+          rl00Checks.frames = Number(frames);
+          rl00Checks.playing = state === 'playing';
           break;
+        }
         case 'frame-times':
           rl00Checks.frameTimes = text === '' ? [] : text.trim().split(' ').map(Number);
           break;
