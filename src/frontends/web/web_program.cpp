@@ -123,6 +123,8 @@ int runPage(PageHost& host, const PageLink& link) {
         loadMachine(m, "/rl00", link.argument, run ? std::optional(run->seed()) : std::nullopt);
         m.G_sLogPath = kPageLogFolder;
         m.G_sLogName = kPageLogName;
+        // The page's first commands (its zoom, the remembered pace) before the first picture.
+        window.takeInput();
         window.paint();
         if (run) {
             window.setSeededRun(&*run);
