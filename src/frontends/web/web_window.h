@@ -1,8 +1,9 @@
 #pragma once
 // frmRL00 on the page: the window's events turned into calls of the machine's logic (Tim_Start
-// ticks and Com_Start clicks start a game, Cmd_End and closing the page end the program, Cmd_Excel
-// opens the page's analysis) and the view's commands (pace, pause, one frame), and the scene
-// handed to the page to paint. The window owns no game state.
+// ticks and Com_Start clicks start a game, Cmd_End and closing the page end the program) and the
+// view's commands (pace, pause, one frame, scale), and the scene handed to the page to paint.
+// Cmd_Excel never reaches the machine: the page answers it with its statistics view and
+// downloads. The window owns no game state.
 
 #include <functional>
 #include <string>
