@@ -66,85 +66,106 @@ void playCheck(Machine& m, WebWindow& window, WebDisplay& display, PageHost& hos
     host.tell("done", std::to_string(window.completedGames()));
 }
 
-}  // namespace
-
-int runPage(PageHost& host, const PageLink& link) {
-    WebDisplay display(host);
-    const double frame_ms = link.frame_ms.value_or(kDefaultFrameMs);
-    display.setVirtualFrameMs(frame_ms);
-    if (link.frame_ms) display.setFramePeriodMs(*link.frame_ms);
-    display.setPaused(link.paused);
-    Machine m(display, 0);  // the load seeds the generator, from the clock unless seeded
-    WebWindow window(m, display, host);
-    display.attach(&window);
-    host.tell("layout", windowLayoutJson());
-
-    MachineStats stats(0);
-    std::optional<Theory> theory;
-    if (theoryApplies(link.argument)) theory = computeTheory();
-    window.addGameListener([&stats](const GameRecord& r) { stats.add(r); });
-    if (link.trace) {
-        window.addGameListener([&host](const GameRecord& r) { host.tell("trace", toJsonLine(r)); });
+// One run of the page: the machine, its window and Display, and what the page may ask about it.
+class PageRun {
+  public:
+    PageRun(PageHost& host, const PageLink& link)
+        : host_(host), link_(link), display_(host), m_(display_, 0), window_(m_, display_, host) {
+        display_.setVirtualFrameMs(link.frame_ms.value_or(kDefaultFrameMs));
+        if (link.frame_ms) display_.setFramePeriodMs(*link.frame_ms);
+        display_.setPaused(link.paused);
+        display_.attach(&window_);
+        if (theoryApplies(link.argument)) theory_ = computeTheory();
+        window_.addGameListener([this](const GameRecord& r) {
+            stats_.add(r);
+            if (link_.trace) host_.tell("trace", toJsonLine(r));
+            if (!display_.fastForward()) shown_game_ = r.game;
+        });
+        window_.setCommandHandler([this](std::string_view command) { answer(command); });
     }
+
+    // Plays until the machine ends; its exit code.
+    int play() {
+        host_.tell("layout", windowLayoutJson());
+        std::optional<SeededRun> run;
+        if (link_.seed || link_.games) run.emplace(link_.seed.value_or(0));
+        try {
+            // The load seeds the generator, from the clock unless seeded.
+            loadMachine(m_, "/rl00", link_.argument,
+                        run ? std::optional(run->seed()) : std::nullopt);
+            m_.G_sLogPath = kPageLogFolder;
+            m_.G_sLogName = kPageLogName;
+            // The page's first commands (its zoom, the remembered pace) before the first picture.
+            window_.takeInput();
+            window_.paint();
+            if (run) playSeeded(*run);
+            onActivate(m_);
+        } catch (const ProgramEnd& end) {
+            return end.exit_code;
+        }
+        return 0;
+    }
+
+  private:
+    void playSeeded(SeededRun& run) {
+        window_.setSeededRun(&run);
+        run.powerOn(m_);
+        if (link_.games) {
+            playCheck(m_, window_, display_, host_, *link_.games, link_.shown);
+            // The page still answers (the statistics, the log), but starts no other game.
+            const StartRequestsPaused held(m_);
+            while (m_.G_bEnd != kTrue)
+                display_.waitForEvents();
+            display_.endProgram(0);
+        }
+        if (link_.replay > 1) playAtOnce(m_, window_, display_, host_, link_.replay - 1);
+        heldIdleLoop(m_);
+    }
+
     // The game on the screen: the one playing, else the last one shown, else the next one.
-    std::uint64_t shown_game = 0;
-    window.addGameListener([&](const GameRecord& r) {
-        if (!display.fastForward()) shown_game = r.game;
-    });
-    auto gameOnScreen = [&] {
-        if (m.game_running || shown_game == 0) return window.completedGames() + 1;
-        return shown_game;
-    };
-    window.setCommandHandler([&](std::string_view command) {
-        if (command == "frames") {
-            host.tell("frames",
-                      std::to_string(display.frames()) + (m.game_running ? " playing" : " idle"));
+    std::uint64_t gameOnScreen() const {
+        if (m_.game_running || shown_game_ == 0) return window_.completedGames() + 1;
+        return shown_game_;
+    }
+
+    // What the page asks beside the window's own commands: the statistics, the link of the game
+    // on the screen, and for checks the frames counted and their times.
+    void answer(std::string_view command) {
+        if (command == "stats") {
+            host_.tell("stats", statsJson(stats_.counts(), theory_ ? &*theory_ : nullptr));
+        } else if (command == "link" && link_.seed) {
+            host_.tell("link", linkToGame(link_, gameOnScreen()));
+        } else if (command == "frames") {
+            host_.tell("frames", std::to_string(display_.frames()) +
+                                     (m_.game_running ? " playing" : " idle"));
         } else if (command.starts_with("frame-times ")) {
             std::size_t count = 0;
             const std::string_view n = command.substr(12);
             if (std::from_chars(n.data(), n.data() + n.size(), count).ec == std::errc{})
-                display.recordFrameTimes(count);
+                display_.recordFrameTimes(count);
         } else if (command == "frame-times?") {
             std::string times;
-            for (double t : display.frameTimes())
+            for (double t : display_.frameTimes())
                 times += std::to_string(t) + " ";
-            host.tell("frame-times", times);
-        } else if (command == "stats") {
-            host.tell("stats", statsJson(stats.counts(), theory ? &*theory : nullptr));
-        } else if (command == "link" && link.seed) {
-            host.tell("link", linkToGame(link, gameOnScreen()));
+            host_.tell("frame-times", times);
         }
-    });
-
-    std::optional<SeededRun> run;
-    if (link.seed) run.emplace(*link.seed);
-    if (link.games) run.emplace(link.seed.value_or(0));
-    try {
-        loadMachine(m, "/rl00", link.argument, run ? std::optional(run->seed()) : std::nullopt);
-        m.G_sLogPath = kPageLogFolder;
-        m.G_sLogName = kPageLogName;
-        // The page's first commands (its zoom, the remembered pace) before the first picture.
-        window.takeInput();
-        window.paint();
-        if (run) {
-            window.setSeededRun(&*run);
-            run->powerOn(m);
-            if (link.games) {
-                playCheck(m, window, display, host, *link.games, link.shown);
-                // The page still answers (the statistics, the log), but starts no other game.
-                const StartRequestsPaused held(m);
-                while (m.G_bEnd != kTrue)
-                    display.waitForEvents();
-                return 0;
-            }
-            if (link.replay > 1) playAtOnce(m, window, display, host, link.replay - 1);
-            heldIdleLoop(m);
-        }
-        onActivate(m);
-    } catch (const ProgramEnd& end) {
-        return end.exit_code;
     }
-    return 0;
+
+    PageHost& host_;
+    const PageLink& link_;
+    WebDisplay display_;
+    Machine m_;
+    WebWindow window_;
+    MachineStats stats_{0};
+    std::optional<Theory> theory_;
+    std::uint64_t shown_game_ = 0;
+};
+
+}  // namespace
+
+int runPage(PageHost& host, const PageLink& link) {
+    PageRun run(host, link);
+    return run.play();
 }
 
 }  // namespace rl00
