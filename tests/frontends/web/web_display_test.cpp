@@ -4,54 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
-#include <vector>
 
-#include "frontends/web/page_host.h"
+#include "frontends/web/fake_host.h"
 #include "frontends/web/web_display.h"
 
 namespace rl00 {
 namespace {
 
-// A browser whose clock moves a little at every look and by the time asked at every turn.
-struct FakeHost final : PageHost {
-    double t = 0.0;
-    std::vector<double> turns;  // when the browser had a turn
-    std::deque<std::string> input;
-    int frames_shown = 0;
-    std::vector<std::pair<std::string, std::string>> told;
-
-    double nowMs() override { return t += 0.01; }
-    void yieldToPage(double ms) override {
-        t += std::max(ms, 0.05);
-        turns.push_back(t);
-    }
-    void waitForInput(double ms) override {
-        if (input.empty()) t += ms;
-        turns.push_back(t);
-    }
-    std::string takeInput() override {
-        if (input.empty()) return {};
-        std::string s = input.front();
-        input.pop_front();
-        return s;
-    }
-    void showFrame(const PageFrame&) override { ++frames_shown; }
-    Int32 messageBox(const std::string&, const std::string&, Int32) override { return 1; }
-    LocalDateTime localTime() override { return {}; }
-    void beep() override {}
-    void tell(std::string_view kind, std::string_view text) override {
-        told.emplace_back(kind, text);
-    }
-};
-
 // A window that carries out the commands the page queues and counts its paints.
 struct FakeWindow final : PageWindow {
-    FakeHost& host;
+    test::FakeHost& host;
     WebDisplay& display;
     int paints = 0;
-    FakeWindow(FakeHost& h, WebDisplay& d) : host(h), display(d) {}
+    FakeWindow(test::FakeHost& h, WebDisplay& d) : host(h), display(d) {}
     void takeInput() override {
         const std::string s = host.takeInput();
         if (s == "step") display.stepFrame();
@@ -62,7 +28,7 @@ struct FakeWindow final : PageWindow {
 };
 
 struct Fixture : ::testing::Test {
-    FakeHost host;
+    test::FakeHost host;
     WebDisplay display{host};
     FakeWindow window{host, display};
     void SetUp() override { display.attach(&window); }
