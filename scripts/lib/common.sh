@@ -5,7 +5,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # Debian packages the project builds, tests and runs with.
 RL00_PACKAGES=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
@@ -13,6 +13,14 @@ RL00_PACKAGES=(
     libreoffice-calc libreoffice-dev
     librsvg2-bin dpkg-dev desktop-file-utils man-db
     parallel
+)
+
+# What the page (scripts/web) needs beyond them: emscripten and its JavaScript parser, Chromium
+# for the page's checks, fontTools (with Brotli for WOFF2) to cut the fonts down. node and npm
+# come with emscripten's node; npm installs the chart library and the browser driver.
+RL00_WEB_PACKAGES=(
+    emscripten node-acorn chromium python3-fonttools python3-brotli
+    fonts-ipafont-gothic fonts-ipafont-mincho
 )
 
 log() { printf '== %s\n' "$*"; }
@@ -58,4 +66,18 @@ build() {
     local preset="$1"
     shift
     (cd "$ROOT" && cmake --build --preset "$preset" --parallel "$(nproc)" "$@")
+}
+
+# The page's packages: the Debian ones, npm where the system has none, and the npm packages of
+# package-lock.json (installed again only when the lock file changed).
+ensure_web_packages() {
+    ensure_packages "${RL00_WEB_PACKAGES[@]}"
+    if ! command -v npm >/dev/null; then
+        ensure_packages npm
+    fi
+    if [[ ! -f "$ROOT/node_modules/.package-lock.json" ||
+        "$ROOT/package-lock.json" -nt "$ROOT/node_modules/.package-lock.json" ]]; then
+        log "installing the npm packages of package-lock.json"
+        (cd "$ROOT" && npm ci --no-audit --no-fund --loglevel=error)
+    fi
 }

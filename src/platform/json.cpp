@@ -4,6 +4,8 @@
 #include <cmath>
 #include <system_error>
 
+#include "platform/float_text.h"
+
 namespace rl00::json {
 
 const Value& Value::operator[](const std::string& key) const {
@@ -243,7 +245,7 @@ Writer& Writer::number(double d, Whole whole) {
     beforeValue();
     const std::size_t at = out_.size();
     appendConverted(out_, 24,
-                    [d](char* first, char* last) { return std::to_chars(first, last, d); });
+                    [d](char* first, char* last) { return shortestChars(first, last, d); });
     if (whole == Whole::WithPoint && out_.find_first_of(".eE", at) == std::string::npos)
         out_ += ".0";
     return afterValue();
@@ -253,9 +255,8 @@ Writer& Writer::fixed(double d, int decimals) {
     if (decimals < 0) throw std::invalid_argument("json::Writer: negative number of decimals");
     if (!std::isfinite(d)) return null();
     beforeValue();
-    appendConverted(out_, 24 + static_cast<std::size_t>(decimals), [=](char* first, char* last) {
-        return std::to_chars(first, last, d, std::chars_format::fixed, decimals);
-    });
+    appendConverted(out_, 24 + static_cast<std::size_t>(decimals),
+                    [=](char* first, char* last) { return fixedChars(first, last, d, decimals); });
     return afterValue();
 }
 
@@ -441,7 +442,7 @@ double Reader::readNumber() {
     if (!startsNumber(s_[pos_])) fail("expected a number");
     const Number n = scanNumber();
     double d = 0;
-    if (std::from_chars(s_.data() + pos_, s_.data() + n.end, d).ec != std::errc{})
+    if (readDouble(s_.data() + pos_, s_.data() + n.end, d).ec != std::errc{})
         fail("a number beyond the range of a double");
     pos_ = n.end;
     need_value_ = false;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "platform/float_text.h"
 #include "session/version.h"
 
 namespace rl00 {
@@ -30,7 +31,7 @@ std::string quoted(std::string_view text) {
 
 bool readReal(std::string_view text, double& value) {
     const char* end = text.data() + text.size();
-    const auto res = std::from_chars(text.data(), end, value);
+    const auto res = readDouble(text.data(), end, value);
     return res.ec == std::errc{} && res.ptr == end && std::isfinite(value);
 }
 
@@ -92,7 +93,7 @@ std::vector<UsageLine> usageLines(const Option& o) {
 
 std::string numberText(double value) {
     char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    const auto res = shortestChars(buf, buf + sizeof buf, value);
     return std::string(buf, res.ptr);
 }
 

@@ -21,7 +21,7 @@ struct Layer {
 };
 
 // The most specific folder wins: analysis/bridge is the helper program, below the launcher that
-// speaks its protocol; the two front ends are peers.
+// speaks its protocol; the front ends are peers.
 // clang-format off
 constexpr Layer kLayers[] = {
     {"platform", 0},
@@ -37,6 +37,7 @@ constexpr Layer kLayers[] = {
     {"analysis", 9},
     {"frontends/headless", 10},
     {"frontends/qt", 10},
+    {"frontends/web", 10},
     {"app", 11},
 };
 // clang-format on

@@ -3,22 +3,15 @@
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QValueAxis>
-#include <algorithm>
-#include <cmath>
 
 #include "frontends/qt/charts/chart_style.h"
+#include "stats/drought_curves.h"
 #include "stats/theory.h"
 
 namespace rl00 {
 
 namespace {
 
-// The chance axis ends at a power of ten at most half the chance of one gap among all counted, so
-// that the last step shows above it; but at 1 % at least and at one in a million at most.
-constexpr double kHighestFloor = 1e-2;
-constexpr double kLowestFloor = 1e-6;
-constexpr int kTheoryPoints = 300;
-constexpr double kFewestGames = 10.0;
 constexpr qreal kStepMarker = 10.0;
 
 QLineSeries* addCurve(QChart& chart, const QString& name, QRgb colour, Qt::PenStyle style) {
@@ -29,58 +22,15 @@ QLineSeries* addCurve(QChart& chart, const QString& name, QRgb colour, Qt::PenSt
     return s;
 }
 
-// The fewest games n with P(gap >= n) below `floor`, by halving: the chance only falls with n.
-double gamesDownTo(double floor, double (*chance)(const Theory&, double), const Theory& t) {
-    double low = 1.0, high = 2.0;
-    while (chance(t, high) >= floor && high < 1e7)
-        high *= 2.0;
-    while (high - low > 1.0) {
-        const double mid = std::floor((low + high) / 2.0);
-        (chance(t, mid) >= floor ? low : high) = mid;
-    }
-    return high;
-}
-
-double longRun(const Theory& t, double n) {
-    return t.survival(static_cast<std::uint64_t>(n));
-}
-
-double fromNormal(const Theory& t, double n) {
-    return t.survivalFromNormal(static_cast<std::uint64_t>(n));
-}
-
-QList<QPointF> theoryCurve(double (*chance)(const Theory&, double), const Theory& t,
-                           double last_games) {
+QList<QPointF> toPoints(const std::vector<CurvePoint>& curve) {
     QList<QPointF> points;
-    const double step = std::max(1.0, std::ceil(last_games / kTheoryPoints));
-    for (double n = 1.0; n <= last_games + step; n += step) {
-        const double c = chance(t, n);
-        if (c <= 0.0) break;  // beyond what a log scale can show
-        points.append({n, c});
-    }
+    points.reserve(static_cast<qsizetype>(curve.size()));
+    for (const CurvePoint& p : curve)
+        points.append({p.x, p.y});
     return points;
 }
 
 }  // namespace
-
-QList<QPointF> survivalSteps(const Histogram& gaps) {
-    QList<QPointF> points;
-    const double total = static_cast<double>(gaps.total());
-    std::uint64_t left = gaps.atLeast(1);  // gaps of at least v games
-    if (left == 0) return points;
-    points.append({1.0, static_cast<double>(left) / total});
-    for (std::uint64_t v = 1; v <= gaps.bound() && left > gaps.overCount(); ++v) {
-        const std::uint64_t here = gaps.count(v);
-        if (here == 0) continue;
-        const double x = static_cast<double>(v);
-        points.append({x, static_cast<double>(left) / total});
-        left -= here;
-        if (left > 0) points.append({x, static_cast<double>(left) / total});
-    }
-    // Gaps beyond the bound: the chance stays where it is to the end of the histogram.
-    if (left > 0) points.append({static_cast<double>(gaps.bound()), double(left) / total});
-    return points;
-}
 
 DroughtChart::DroughtChart(const Theory* theory)
     : theory_model_(theory), games_axis_(new QValueAxis), chance_axis_(new QLogValueAxis) {
@@ -104,8 +54,9 @@ DroughtChart::DroughtChart(const Theory* theory)
 }
 
 void DroughtChart::plot(const RunStats& s) {
-    const QList<QPointF> steps = survivalSteps(s.gaps);
-    const QList<QPointF> steps_normal = survivalSteps(s.gaps_from_normal);
+    const DroughtCurves c = droughtCurves(s, theory_model_);
+    const QList<QPointF> steps = toPoints(c.steps);
+    const QList<QPointF> steps_normal = toPoints(c.steps_from_normal);
     // Steps that hardly leave n = 1 (every gap a single game, as under the argument 7) would be
     // no line at all; their points show them.
     for (const auto& [series, points] :
@@ -113,26 +64,15 @@ void DroughtChart::plot(const RunStats& s) {
         series->replace(*points);
         series->setPointsVisible(!points->isEmpty() && points->back().x() <= 1.0);
     }
-
-    const double gaps = static_cast<double>(
-        std::max<std::uint64_t>({s.gaps.total(), s.gaps_from_normal.total(), 1}));
-    const double floor =
-        std::clamp(std::pow(10.0, std::floor(std::log10(0.5 / gaps))), kLowestFloor, kHighestFloor);
-    double last = kFewestGames;
-    for (const QList<QPointF>* p : {&steps, &steps_normal}) {
-        if (!p->isEmpty()) last = std::max(last, p->back().x());
-    }
     if (theory_model_ != nullptr) {
-        last = std::max({last, gamesDownTo(floor, longRun, *theory_model_),
-                         gamesDownTo(floor, fromNormal, *theory_model_)});
-        theory_->replace(theoryCurve(longRun, *theory_model_, last));
-        theory_normal_->replace(theoryCurve(fromNormal, *theory_model_, last));
+        theory_->replace(toPoints(c.theory));
+        theory_normal_->replace(toPoints(c.theory_from_normal));
     }
-    games_axis_->setRange(0.0, last);
+    games_axis_->setRange(0.0, c.last);
     games_axis_->applyNiceNumbers();
     // A hair below the power of ten: the axis labels the powers it finds above its end, and
     // rounding may put the end itself just above.
-    chance_axis_->setRange(floor * (1.0 - 1e-9), 1.0);
+    chance_axis_->setRange(c.floor * (1.0 - 1e-9), 1.0);
 }
 
 }  // namespace rl00

@@ -39,8 +39,4 @@ class DroughtChart : public QChart {
     QLineSeries* theory_normal_;
 };
 
-// The steps of P(gap >= n) of the gaps counted: a point where each step begins and ends, from
-// n = 1 (chance 1) down to the longest gap within the histogram's bound (chance 1/gaps counted).
-QList<QPointF> survivalSteps(const Histogram& gaps);
-
 }  // namespace rl00
