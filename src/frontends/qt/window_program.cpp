@@ -50,6 +50,27 @@ std::vector<std::string> argsAfterQt() {
     return args;
 }
 
+// rl00 --report STATS DIR keeps DIR in the place of the machine's argument.
+const std::string& reportFolder(const WindowOptions& o) {
+    return o.report_dir.empty() ? o.shared.argument : o.report_dir;
+}
+
+// The report's own table: rl00 report STATS DIR.
+CommandLine reportCommandLine(WindowOptions& o) {
+    CommandLine line;
+    line.program = "rl00 report";
+    line.summary =
+        "Renders the statistics file STATS of rl00-headless --stats, no window: charts (PNG,\n"
+        "SVG) and tables (index.html) into DIR, a new or empty folder (as rl00 --report).";
+    line.synopsis = "STATS DIR";
+    line.options = {
+        textOption("", "STATS", "a statistics file", "the statistics file", o.report),
+        textOption("", "DIR", "a folder", "the folder to write, new or empty", o.report_dir),
+        helpOption(),
+    };
+    return line;
+}
+
 // --report: files only, so no display is needed and none is opened.
 int runReport(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -58,7 +79,7 @@ int runReport(int argc, char** argv) {
     const CommandLine line = windowCommandLine(o);
     const Reading reading = readWindowCommandLine(line, o, argsAfterQt());
     if (const auto code = answerReading(line, reading, std::cout, std::cerr)) return *code;
-    return writeReport(o.report, o.shared.argument, std::cout, std::cerr);
+    return writeReport(o.report, reportFolder(o), std::cout, std::cerr);
 }
 
 // The zoom for a screen nobody chose one for: a throw-away application asks the screen, since
@@ -138,14 +159,25 @@ CommandLine windowCommandLine(WindowOptions& o) {
     line.footer =
         "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.\n"
         "While paused, . lets one animation frame pass.\n"
-        "S opens the statistics window.";
+        "S opens the statistics window.\n"
+        "rl00 report STATS DIR is rl00 --report STATS DIR (rl00 report --help).";
+    line.commands.push_back(reportCommandLine(o));
     return line;
 }
 
 Reading readWindowCommandLine(const CommandLine& line, const WindowOptions& o,
                               std::span<const std::string> args, Foreign foreign) {
     Reading r = readCommandLine(line, args, foreign);
-    if (r.fault.empty() && o.replay != 0 && !o.seed)
+    if (!r.fault.empty()) return r;
+    if (r.command == "report") {
+        if (o.report.empty()) {
+            r.fault = "report is missing the statistics file STATS";
+        } else if (o.report_dir.empty()) {
+            r.fault = "report is missing the folder DIR after STATS";
+        }
+        return r;
+    }
+    if (o.replay != 0 && !o.seed)
         r.fault = "--replay needs --seed: only the games of a seed can be played again";
     if (r.fault.empty() && !o.report.empty() && o.shared.argument.empty())
         r.fault = "--report is missing the folder DIR after its statistics file";
