@@ -1,7 +1,5 @@
 #include "engine/stop_sel.h"
 
-#include <string>
-
 #include "engine/tables.h"
 #include "machine/machine.h"
 #include "machine/msg_show.h"
@@ -132,12 +130,10 @@ bool decideHit(Machine& m, const StopSelInput& in, StopSelection& s) {
     s.stop_zug[1] = hit;
     s.stop_zug[2] = hit;
     s.stop_zug[3] = hit;
-    s.zugara_hit = hit_symbol->text;
     const Int16 reveal = m.rnd.upTo(kRevealOdds);
     s.rich = kTrue;
     s.rich_res = kRichHit;
     s.oshi_dir = 1;
-    s.zugara_kari = s.zugara_hit;
 
     Int16 first = hit;
     const bool kakuhen_symbol = hit_symbol->kakuhen == kTrue;
@@ -155,7 +151,6 @@ bool decideHit(Machine& m, const StopSelInput& in, StopSelection& s) {
     s.now_zug[1] = first;
     s.now_zug[2] = first;
     s.now_zug[3] = first;
-    if (auto text = ZUG_STR(first)) s.zugara_kari = std::move(*text);
     return true;
 }
 
@@ -214,8 +209,9 @@ void applySelection(Machine& m, const StopSelection& s) {
         m.G_iStopZug[r] = s.stop_zug[r];
     }
     if (s.ooatari == kTrue) {
-        m.G_sZugaraHit = s.zugara_hit;
-        m.G_sZugaraKari = s.zugara_kari;
+        // Both symbols are 1..14 after a hit, so both have a text.
+        m.G_sZugaraHit = ZUG_STR(s.stop_zug[1]).value_or(m.G_sZugaraHit);
+        m.G_sZugaraKari = ZUG_STR(s.now_zug[1]).value_or(m.G_sZugaraKari);
     }
 }
 

@@ -3,8 +3,6 @@
 // result, previews, kakuhen, re-lottery) and the stop symbols of the three reels that agree
 // with it. STOP_SEL keeps the machine's own name.
 
-#include <string>
-
 #include "machine/game_state.h"
 #include "platform/vb_types.h"
 
@@ -30,10 +28,8 @@ struct StopSelection {
     Flag yokoku2 = kFalse;
     Int16 oshi_dir = 0;
     Flag kakuhen = kFalse;
-    ReelArray16 now_zug;      // the symbols the reels stop on first, 1..3
-    ReelArray16 stop_zug;     // the decided symbols, 1..3
-    std::string zugara_hit;   // G_sZugaraHit, on a hit only
-    std::string zugara_kari;  // G_sZugaraKari, on a hit only
+    ReelArray16 now_zug;   // the symbols the reels stop on first, 1..3
+    ReelArray16 stop_zug;  // the decided symbols, 1..3
 
     bool operator==(const StopSelection&) const = default;
 };
@@ -47,8 +43,9 @@ StopSelection STOP_SEL(Machine& m, const StopSelInput& in);
 // The machine's own input of STOP_SEL.
 StopSelInput stopSelInput(const Machine& m);
 
-// Writes a selection into the shared variables, as GAME_START takes it: the strings of the hit
-// symbol only on a hit, the reel symbols 1..3.
+// Writes a selection into the shared variables, as GAME_START takes it: the reel symbols 1..3
+// and, on a hit only, the texts of the hit symbol (G_sZugaraHit) and of the symbol the reels stop
+// on first (G_sZugaraKari).
 void applySelection(Machine& m, const StopSelection& s);
 
 }  // namespace rl00
