@@ -156,14 +156,7 @@ void writeSpread(Writer& w, const char* name, const Spread& s) {
     w.endObject();
 }
 
-void writeFigures(Writer& w, const StatsDocument& d) {
-    const RunStats& s = d.counts;
-    std::optional<Theory> theory;
-    if (theoryApplies(d.run.argument)) theory = computeTheory();
-    const Report r = compare(s, theory ? &*theory : nullptr);
-
-    w.key("figures").beginObject(Span::LinePerItem);
-    w.key("virtual_ms").fixed(s.virtualMs(d.run.frame_ms), 3);
+void writeReachKinds(Writer& w, const Report& r) {
     w.key("reach_kinds").beginArray(Span::LinePerItem);
     for (int k = 1; k <= kReachKinds; ++k) {
         const Comparison& c = r.reach_kinds[static_cast<std::size_t>(k - 1)];
@@ -176,6 +169,9 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.endObject();
     }
     w.endArray();
+}
+
+void writeModes(Writer& w, const Report& r) {
     w.key("modes").beginArray(Span::LinePerItem);
     for (int m = 0; m < kModes; ++m) {
         const Comparison& c = r.modes[static_cast<std::size_t>(m)];
@@ -187,6 +183,9 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.endObject();
     }
     w.endArray();
+}
+
+void writeOthers(Writer& w, const Report& r) {
     w.key("theory").beginArray(Span::LinePerItem);
     for (const Comparison& c : r.others) {
         const Interval ci = c.ci95();
@@ -199,23 +198,41 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.endObject();
     }
     w.endArray();
+}
+
+// A mean with its decimals, or null where there is none.
+void writeMean(Writer& w, const std::optional<double>& mean) {
+    if (mean) {
+        w.fixed(*mean, kMeanDecimals);
+    } else {
+        w.null();
+    }
+}
+
+void writeMeans(Writer& w, const Report& r) {
     w.key("means").beginArray(Span::LinePerItem);
     for (const MeanComparison& c : r.means) {
         w.beginObject().key("figure").string(c.figure).key("observed");
-        if (c.observed) {
-            w.fixed(*c.observed, kMeanDecimals);
-        } else {
-            w.null();
-        }
+        writeMean(w, c.observed);
         w.key("theory");
-        if (c.theory) {
-            w.fixed(*c.theory, kMeanDecimals);
-        } else {
-            w.null();
-        }
+        writeMean(w, c.theory);
         w.endObject();
     }
     w.endArray();
+}
+
+void writeFigures(Writer& w, const StatsDocument& d) {
+    const RunStats& s = d.counts;
+    std::optional<Theory> theory;
+    if (theoryApplies(d.run.argument)) theory = computeTheory();
+    const Report r = compare(s, theory ? &*theory : nullptr);
+
+    w.key("figures").beginObject(Span::LinePerItem);
+    w.key("virtual_ms").fixed(s.virtualMs(d.run.frame_ms), 3);
+    writeReachKinds(w, r);
+    writeModes(w, r);
+    writeOthers(w, r);
+    writeMeans(w, r);
     std::vector<std::uint64_t> hits, droughts;
     for (const MachineSummary& m : d.machines) {
         hits.push_back(m.hits);

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <iostream>
 #include <limits>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -69,7 +68,7 @@ Option iniOption(std::optional<std::string>& to) {
 
 }  // namespace
 
-CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
+CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared, MergeOptions& merge) {
     constexpr auto kMaxCount = std::numeric_limits<std::uint64_t>::max();
     CommandLine line;
     line.program = "rl00-headless";
@@ -110,6 +109,7 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
     line.footer =
         "rl00-headless merge FILE... [--stats OUT] puts the statistics of shards together\n"
         "(rl00-headless merge --help).";
+    line.commands.push_back(mergeCommandLine(merge));
     return line;
 }
 
@@ -118,13 +118,14 @@ int runHeadlessProgram(int argc, char** argv, std::ostream& out, std::ostream& e
     // without its statistics; ignored, the write fails as a write, and is reported as one.
     std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && args.front() == "merge")
-        return runMerge(std::span<const std::string>(args).subspan(1), out, err);
-
     BatchOptions o;
     SharedOptions shared;
-    const CommandLine line = headlessCommandLine(o, shared);
-    if (const auto code = answerReading(line, readCommandLine(line, args), out, err)) return *code;
+    MergeOptions merge;
+    const CommandLine line = headlessCommandLine(o, shared, merge);
+    Reading reading = readCommandLine(line, args);
+    if (reading.command == "merge") reading = checkMergeReading(std::move(reading), merge);
+    if (const auto code = answerReading(line, reading, out, err)) return *code;
+    if (reading.command == "merge") return mergeFiles(merge, out, err);
 
     o.program_dir = programDir(argv[0]);
     if (!o.ini_file) o.user_ini_file = userSettingsFile(o.program_dir, line.program, err);
