@@ -126,7 +126,11 @@ Files render(const std::string& stats_file, const StatsDocument& d) {
 // the reason in `why` (the fresh folder removed) when anything failed.
 bool writeFolder(const fs::path& target, const Files& files, std::string& why) {
     const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string name = (parent / ("." + target.filename().string() + ".rl00-XXXXXX")).string();
+    // Appended piece by piece: GCC 12 misreads the size of "." + std::string&& once inlined.
+    std::string leaf = ".";
+    leaf += target.filename().string();
+    leaf += ".rl00-XXXXXX";
+    std::string name = (parent / leaf).string();
     if (::mkdtemp(name.data()) == nullptr) {
         why = std::strerror(errno);
         return false;
