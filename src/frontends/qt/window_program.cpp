@@ -38,16 +38,10 @@ namespace {
 // Milliseconds after showing the window at which the idle loop starts even without activation.
 constexpr int kFallbackStartMs = 500;
 
+// The arguments as the bytes they are. Once the application exists, Qt has taken its own options
+// out of argv; its decoded arguments() would not do, since a file's name need not be UTF-8.
 std::vector<std::string> argsOf(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
-}
-
-// The arguments the application left after taking its own options.
-std::vector<std::string> argsAfterQt() {
-    std::vector<std::string> args;
-    for (const QString& a : QCoreApplication::arguments().mid(1))
-        args.push_back(a.toStdString());
-    return args;
 }
 
 // --report: files only, so no display is needed and none is opened.
@@ -56,7 +50,7 @@ int runReport(int argc, char** argv) {
     QApplication app(argc, argv);
     WindowOptions o;
     const CommandLine line = windowCommandLine(o);
-    const Reading reading = readWindowCommandLine(line, o, argsAfterQt());
+    const Reading reading = readWindowCommandLine(line, o, argsOf(argc, argv));
     if (const auto code = answerReading(line, reading, std::cout, std::cerr)) return *code;
     return writeReport(o.report, o.shared.argument, std::cout, std::cerr);
 }
@@ -185,7 +179,7 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     // The desktop entry and the icon the package installs, for task bars that look them up.
     QGuiApplication::setDesktopFileName(QStringLiteral("rl00"));
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rl00")));
-    std::vector<std::string> args = argsAfterQt();
+    std::vector<std::string> args = argsOf(argc, argv);
     WindowOptions o;
     const CommandLine line = windowCommandLine(o);
     if (const auto code =
