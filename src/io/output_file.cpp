@@ -144,10 +144,19 @@ bool WholeFile::prepare(const std::string& path) {
     return true;
 }
 
-bool WholeFile::commit(std::string_view content) {
-    if (fd_ < 0) return false;
+void WholeFile::write(std::string_view part) {
+    if (fd_ < 0) return;
     std::size_t done = 0;
-    if (const int error = writeAll(fd_, content, done)) return fail(error);
+    if (const int error = writeAll(fd_, part, done)) fail(error);
+}
+
+bool WholeFile::commit(std::string_view content) {
+    write(content);
+    return commit();
+}
+
+bool WholeFile::commit() {
+    if (fd_ < 0) return false;
     if (!temporary_.empty() && ::fsync(fd_) != 0) return fail(errno);
     const int fd = fd_;
     fd_ = -1;

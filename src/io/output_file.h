@@ -61,7 +61,11 @@ class WholeFile {
     // Makes sure the file can be written, before the work that fills it; false (the reason in
     // error()) when it cannot.
     bool prepare(const std::string& path);
-    // Writes `content` and puts it in place; false (the reason in error()) when it failed.
+    // Writes the next part of the content; a failure is kept for commit() to report.
+    void write(std::string_view part);
+    // Puts what was written in place; false (the reason in error()) when anything failed.
+    bool commit();
+    // Writes `content` and puts it in place.
     bool commit(std::string_view content);
     // Gives up: the temporary file is removed, the target left as it was.
     void abandon();

@@ -33,12 +33,11 @@ std::string machinesLine(const StatsDocument& d) {
     return line + "\n";
 }
 
-std::string panelSection(const RunStats& s, std::size_t machines) {
+std::string panelSection(const RunStats& s, std::uint64_t machines) {
     std::string out =
         machines > 1 ? "statistics panel (added up over the machines)\n" : "statistics panel\n";
     for (std::size_t i = 0; i < kPanelNames.size(); ++i)
-        out +=
-            format("  %-14s %10lld\n", kPanelNames[i], static_cast<long long>(s.panel.counters[i]));
+        out += format("  %-14s %10llu\n", kPanelNames[i], ull(s.panel.counters[i]));
     return out;
 }
 
@@ -48,11 +47,11 @@ std::string reachSection(const RunStats& s, const Report& r) {
     for (int k = 1; k <= kReachKinds; ++k) {
         const Comparison& c = r.reach_kinds[static_cast<std::size_t>(k - 1)];
         const Interval ci = c.ci95();
-        out += format("  %-7s %6llu %5llu %5llu %12lld   %8.4f  [%.4f, %.4f]  %s\n",
+        out += format("  %-7s %6llu %5llu %5llu %12llu   %8.4f  [%.4f, %.4f]  %s\n",
                       std::string(richCode(static_cast<Int16>(k))).c_str(),
                       ull(s.reachResult(k, 1)), ull(s.reachResult(k, 2)), ull(s.reachResult(k, 3)),
-                      static_cast<long long>(s.panel.reaches[static_cast<std::size_t>(k)][3]),
-                      c.observed.share(), ci.low, ci.high, theoryColumn(c, "%8.4f").c_str());
+                      ull(s.panel.reaches[static_cast<std::size_t>(k)][3]), c.observed.share(),
+                      ci.low, ci.high, theoryColumn(c, "%8.4f").c_str());
     }
     return out;
 }
@@ -105,15 +104,11 @@ std::string spreadSection(const char* title, const Spread& s) {
     return out;
 }
 
-std::string perMachineSection(const std::vector<MachineSummary>& machines) {
-    std::vector<std::uint64_t> hits, droughts;
-    for (const MachineSummary& m : machines) {
-        hits.push_back(m.hits);
-        droughts.push_back(m.longest_drought);
-    }
+std::string perMachineSection(const MachineLines& machines) {
     std::string out = format("\nper machine (%llu machines)\n", ull(machines.size()));
-    out += spreadSection("hits", spreadOf(hits));
-    out += spreadSection("longest drought (games without a hit)", spreadOf(droughts));
+    out += spreadSection("hits", spreadOf(machines.hitsPerMachine()));
+    out += spreadSection("longest drought (games without a hit)",
+                         spreadOf(machines.droughtPerMachine()));
     return out;
 }
 

@@ -231,9 +231,13 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     d.run.machines = o.machines;
     d.run.end_after_ms = o.end_after_ms;
     d.shard = o.shard;
-    d.machines = std::move(shared.summaries);
+    for (const MachineSummary& m : shared.summaries)
+        d.machines.add(m);
     d.counts = std::move(shared.total);
-    if (!o.stats_file.empty() && !stats_file.commit(statsFileText(d))) {
+    if (!o.stats_file.empty()) {
+        writeStatsFile(d, [&stats_file](std::string_view piece) { stats_file.write(piece); });
+    }
+    if (!o.stats_file.empty() && !stats_file.commit()) {
         err << "rl00-headless: cannot write " << stats_file.error() << "\n";
         exit_code = 1;
     }

@@ -12,6 +12,8 @@
 
 #include "frontends/headless/merge.h"
 #include "io/settings_home.h"
+#include "io/sjis.h"
+#include "stats/stats_file.h"
 
 namespace rl00 {
 
@@ -124,7 +126,15 @@ int runHeadlessProgram(int argc, char** argv, std::ostream& out, std::ostream& e
     BatchOptions o;
     SharedOptions shared;
     const CommandLine line = headlessCommandLine(o, shared);
-    if (const auto code = answerReading(line, readCommandLine(line, args), out, err)) return *code;
+    Reading reading = readCommandLine(line, args);
+    // The argument goes into the statistics file, which a merge reads back: it must be text
+    // that the file can hold.
+    if (reading.fault.empty() &&
+        (!isUtf8(shared.argument) || shared.argument.size() > kMaxStatsTextBytes)) {
+        reading.fault = "the argument must be UTF-8 text of at most " +
+                        std::to_string(kMaxStatsTextBytes) + " bytes";
+    }
+    if (const auto code = answerReading(line, reading, out, err)) return *code;
 
     o.program_dir = programDir(argv[0]);
     if (!o.ini_file) o.user_ini_file = userSettingsFile(o.program_dir, line.program, err);
