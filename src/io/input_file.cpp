@@ -42,23 +42,25 @@ bool InputFile::fail(std::string why) {
     return false;
 }
 
-bool InputFile::open(const std::string& path, std::uint64_t max_bytes) {
+bool InputFile::open(const std::string& path, std::uint64_t max_bytes, std::string_view what) {
     path_ = path;
+    named_ = what.empty() ? path : std::string(what) + " " + path;
     max_bytes_ = max_bytes;
-    if (path.empty()) return fail("the file's name is empty");
+    if (path.empty())
+        return fail((what.empty() ? "the file" : std::string(what)) + "'s name is empty");
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         const int error = errno;
         struct stat link {};
         if (error == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
-            return fail(path + " is a symbolic link whose target does not exist");
-        return fail("cannot read " + path + ": " + reasonOf(error));
+            return fail(named_ + " is a symbolic link whose target does not exist");
+        return fail("cannot read " + named_ + ": " + reasonOf(error));
     }
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) return fail("cannot read " + path + ": " + reasonOf(errno));
-    if (!S_ISREG(st.st_mode)) return fail(path + " is " + kindOf(st.st_mode));
+    if (::fstat(fd_, &st) != 0) return fail("cannot read " + named_ + ": " + reasonOf(errno));
+    if (!S_ISREG(st.st_mode)) return fail(named_ + " is " + kindOf(st.st_mode));
     size_ = static_cast<std::uint64_t>(st.st_size);
-    if (size_ > max_bytes) return fail(path + " is larger than " + sizeText(max_bytes));
+    if (size_ > max_bytes) return fail(named_ + " is larger than " + sizeText(max_bytes));
     return true;
 }
 
@@ -66,22 +68,22 @@ std::size_t InputFile::read(char* to, std::size_t size) {
     ssize_t n = -1;
     while (fd_ >= 0 && n < 0) {
         n = ::read(fd_, to, size);
-        if (n < 0 && errno != EINTR) fail("cannot read " + path_ + ": " + reasonOf(errno));
+        if (n < 0 && errno != EINTR) fail("cannot read " + named_ + ": " + reasonOf(errno));
     }
     if (n <= 0) return 0;
     read_ += static_cast<std::uint64_t>(n);
     // The file may grow while it is read; the limit holds for what is actually read.
     if (read_ > max_bytes_) {
-        fail(path_ + " is larger than " + sizeText(max_bytes_));
+        fail(named_ + " is larger than " + sizeText(max_bytes_));
         return 0;
     }
     return static_cast<std::size_t>(n);
 }
 
 std::optional<std::string> readWholeFile(const std::string& path, std::uint64_t max_bytes,
-                                         std::string& error) {
+                                         std::string& error, std::string_view what) {
     InputFile file;
-    if (!file.open(path, max_bytes)) {
+    if (!file.open(path, max_bytes, what)) {
         error = file.error();
         return std::nullopt;
     }

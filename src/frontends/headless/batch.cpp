@@ -1,17 +1,11 @@
 #include "frontends/headless/batch.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <ostream>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -31,15 +25,6 @@
 namespace rl00 {
 
 namespace {
-
-std::string reasonOf(int error_number) {
-    return std::error_code(error_number, std::generic_category()).message();
-}
-
-bool isNullDevice(const struct stat& st) {
-    struct stat null {};
-    return S_ISCHR(st.st_mode) && ::stat("/dev/null", &null) == 0 && st.st_rdev == null.st_rdev;
-}
 
 // The settings every machine of the run starts with, read once, as a machine's load reads them:
 // RL00.INI beside the program, then the named file or the user's in its place.
@@ -71,39 +56,9 @@ struct Shared {
 
 }  // namespace
 
-std::optional<std::string> iniFileFault(const std::string& path) {
-    const std::string name = "the configuration file " + path;
-    if (path.empty()) return std::string("the configuration file's name is empty");
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return "cannot read " + name + ": " + reasonOf(errno);
-    if (S_ISDIR(st.st_mode)) return name + " is a directory";
-    if (isNullDevice(st)) return std::nullopt;
-    if (!S_ISREG(st.st_mode)) return name + " is not a regular file";
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxIniBytes)
-        return name + " is larger than " + std::to_string(kMaxIniBytes >> 20) + " MiB";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return "cannot read " + name + ": " + reasonOf(errno);
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    const int read_error = got < bytes.size() ? errno : 0;
-    ::close(fd);
-    if (read_error != 0) return "cannot read " + name + ": " + reasonOf(read_error);
-    // Shift-JIS and UTF-8 text never hold a NUL byte; UTF-16 text and binaries do.
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
-        bytes.find('\0') != std::string::npos)
-        return name + " is not text in Shift-JIS or UTF-8 (UTF-16, or not text at all)";
-    return std::nullopt;
-}
-
 int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     if (o.ini_file) {
-        if (const auto fault = iniFileFault(*o.ini_file)) {
+        if (const auto fault = settingsFileFault(*o.ini_file)) {
             err << "rl00-headless: " << *fault << "\n";
             return 2;
         }

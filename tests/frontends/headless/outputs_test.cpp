@@ -99,9 +99,9 @@ TEST_F(RunnerOutputs, AConfigurationFileThatIsNoneIsAUsageErrorAndDevNullIsNoSet
         {dir_ / "binary.ini",
          file + (dir_ / "binary.ini") +
              " is not text in Shift-JIS or UTF-8 (UTF-16, or not text at all)"},
-        {dir_.path().string(), file + dir_.path().string() + " is a directory"},
+        {dir_.path().string(), file + dir_.path().string() + " is a folder"},
         {"", "the configuration file's name is empty"},
-        {"/dev/zero", file + "/dev/zero is not a regular file"},
+        {"/dev/zero", file + "/dev/zero is a device, not a regular file"},
         {dir_ / "absent.ini",
          "cannot read " + file + (dir_ / "absent.ini") + ": No such file or directory"},
     };
