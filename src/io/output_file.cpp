@@ -37,6 +37,22 @@ int writeAll(int fd, std::string_view data, std::size_t& done) {
 
 }  // namespace
 
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    const bool a_exists = ::stat(a.c_str(), &sa) == 0;
+    const bool b_exists = ::stat(b.c_str(), &sb) == 0;
+    if (a_exists != b_exists) return false;
+    if (a_exists) {
+        const bool device = S_ISCHR(sa.st_mode) || S_ISBLK(sa.st_mode);
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino && !device;
+    }
+    std::error_code ec_a, ec_b;
+    const auto ra = std::filesystem::weakly_canonical(a, ec_a);
+    const auto rb = std::filesystem::weakly_canonical(b, ec_b);
+    return !ec_a && !ec_b && ra == rb;
+}
+
 OutputFile::~OutputFile() {
     if (fd_ >= 0) ::close(fd_);
 }

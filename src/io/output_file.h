@@ -10,6 +10,11 @@
 
 namespace rl00 {
 
+// Whether two names of outputs are one file: by device and inode when both exist, else by the
+// path each resolves to. A device is not counted: writing twice to /dev/null or a terminal
+// takes nothing from either output.
+bool sameFile(const std::string& a, const std::string& b);
+
 // A file written line by line (the trace). The first failure is kept and later writes are
 // dropped; the lines already written stay whole, since a failed flush cuts the file back to the
 // end of the last line it holds in full (where the file can be cut).

@@ -196,6 +196,16 @@ LogWarnings& standardLogWarnings() {
     return warnings;
 }
 
+std::optional<std::string> runLogFile(const Settings& s) {
+    if (isBlank(s.G_sLogName)) return std::nullopt;
+    const std::string folder = isBlank(s.G_sLogPath) ? defaultLogFolder() : s.G_sLogPath;
+    if (folder.empty() || holdsControlCharacter(folder) || holdsControlCharacter(s.G_sLogName))
+        return std::nullopt;
+    std::string file = joinPath(folder, s.G_sLogName);
+    if (file.size() >= PATH_MAX) return std::nullopt;
+    return file;
+}
+
 Flag LOG_WRITE(Machine& m) {
     return LOG_WRITE(m, standardLogWarnings());
 }

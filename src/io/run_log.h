@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@ namespace rl00 {
 struct GameState;
 struct LocalDateTime;
 struct Machine;
+struct Settings;
 
 inline constexpr std::size_t kLogRecordWidth = 114;
 inline constexpr const char* kLogLineEnd = "\r\n";
@@ -45,6 +47,10 @@ class LogWarnings {
 
 // The process's warnings, on standard error.
 LogWarnings& standardLogWarnings();
+
+// The run log the settings name, resolved as LOG_WRITE resolves it; nothing when they name none
+// that could be written (the writer then says why, once).
+std::optional<std::string> runLogFile(const Settings& settings);
 
 // Appends the record of the hit just played, with its line end, in a single write under an
 // exclusive lock, so a failure never leaves part of a line behind, ours or another writer's.

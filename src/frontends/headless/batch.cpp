@@ -7,6 +7,7 @@
 #include <mutex>
 #include <ostream>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "frontends/headless/headless_display.h"
@@ -37,6 +38,24 @@ Settings runSettings(const BatchOptions& o) {
     return probe;
 }
 
+// Two outputs of the run that are one file would write over each other, and the trace opened
+// first would empty the run log: refused before anything is opened.
+std::optional<std::string> collidingOutputs(const BatchOptions& o,
+                                            const std::optional<std::string>& log) {
+    std::vector<std::pair<std::string, std::string>> outputs;
+    if (!o.trace_file.empty()) outputs.emplace_back("--trace", o.trace_file);
+    if (!o.stats_file.empty()) outputs.emplace_back("--stats", o.stats_file);
+    if (log) outputs.emplace_back("the run log", *log);
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            if (sameFile(outputs[i].second, outputs[j].second))
+                return outputs[i].first + " and " + outputs[j].first + " are the same file, " +
+                       outputs[j].second;
+        }
+    }
+    return std::nullopt;
+}
+
 unsigned threadsFor(const BatchOptions& o, std::uint64_t machines) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const unsigned wanted = o.jobs != 0 ? o.jobs : cores;
@@ -62,6 +81,12 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
             err << "rl00-headless: " << *fault << "\n";
             return 2;
         }
+    }
+    const Settings settings = runSettings(o);
+    const std::optional<std::string> log = runLogFile(settings);
+    if (const auto collision = collidingOutputs(o, log)) {
+        err << "rl00-headless: " << *collision << "; nothing is written\n";
+        return 2;
     }
     OutputFile trace;
     WholeFile stats_file;
@@ -90,14 +115,13 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                              .games = o.games,
                              .program_dir = o.program_dir,
                              .argument = o.argument,
-                             .settings = runSettings(o),
+                             .settings = settings,
                              .frame_ms = o.frame_ms,
                              .end_after_ms = o.end_after_ms,
                              .machine_in_trace = o.machines > 1,
                              .every_frame = o.every_frame,
                              .halt = &halt};
-    OrderedOutput output(range, trace.isOpen() ? &trace : nullptr, runLogFile(setup.settings),
-                         standardLogWarnings());
+    OrderedOutput output(range, trace.isOpen() ? &trace : nullptr, log, standardLogWarnings());
     Shared shared;
     for (std::uint64_t k = range.first; k < range.end; ++k)
         shared.summaries.push_back(MachineSummary{.machine = k});

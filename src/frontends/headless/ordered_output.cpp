@@ -7,14 +7,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <filesystem>
 #include <system_error>
 
 #include "io/paths.h"
 #include "io/run_log.h"
-#include "io/user_dirs.h"
-#include "machine/settings.h"
 
 namespace rl00 {
 
@@ -25,15 +22,6 @@ constexpr std::size_t kRecordsPerChunk = 512;
 
 std::string reasonOf(int error_number) {
     return std::error_code(error_number, std::generic_category()).message();
-}
-
-bool isBlank(const std::string& s) {
-    return s.find_first_not_of(" \t") == std::string::npos;
-}
-
-bool holdsControlCharacter(const std::string& s) {
-    return std::any_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 std::string spoolSuffix(std::uint64_t machine) {
@@ -87,16 +75,6 @@ int createLogSpool(const std::string& spool, const std::string& header) {
 std::string logSpoolHeader(std::uint64_t machine, const std::string& log) {
     return "rl00-headless: run-log records of machine " + std::to_string(machine) +
            " waiting for their turn in " + log + "\r\n";
-}
-
-std::optional<std::string> runLogFile(const Settings& s) {
-    if (isBlank(s.G_sLogName)) return std::nullopt;
-    const std::string folder = isBlank(s.G_sLogPath) ? defaultLogFolder() : s.G_sLogPath;
-    if (folder.empty() || holdsControlCharacter(folder) || holdsControlCharacter(s.G_sLogName))
-        return std::nullopt;
-    std::string file = joinPath(folder, s.G_sLogName);
-    if (file.size() >= PATH_MAX) return std::nullopt;
-    return file;
 }
 
 OrderedOutput::OrderedOutput(MachineRange machines, OutputFile* trace,

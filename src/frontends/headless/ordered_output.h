@@ -25,10 +25,6 @@ namespace rl00 {
 class LogWarnings;
 struct Settings;
 
-// The run log the settings name, resolved as the log writer resolves it; nothing when they name
-// none that could be written (the writer then says why, once).
-std::optional<std::string> runLogFile(const Settings& settings);
-
 class OrderedOutput {
   public:
     // `trace` (not owned, may be null) is the run's trace, `log` the run log's file, if any.

@@ -24,6 +24,7 @@
 #include "frontends/qt/stats_window.h"
 #include "frontends/qt/view_options.h"
 #include "io/output_file.h"
+#include "io/run_log.h"
 #include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
@@ -82,6 +83,19 @@ void traceGames(MainWindow& window, QtDisplay& display, OutputFile& trace) {
         std::cerr << "rl00: cannot write " << trace.error() << "\n";
         return false;
     });
+}
+
+// Opens the trace once the settings are read: a trace that is the run log would empty it.
+bool openTrace(const std::string& file, const Settings& settings, OutputFile& trace) {
+    if (file.empty()) return true;
+    if (const auto log = runLogFile(settings); log && sameFile(file, *log)) {
+        std::cerr << "rl00: --trace and the run log are the same file, " << file
+                  << "; nothing is written\n";
+        return false;
+    }
+    if (trace.open(file)) return true;
+    std::cerr << "rl00: cannot write " << trace.error() << "\n";
+    return false;
 }
 
 }  // namespace
@@ -201,10 +215,6 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     display.setVirtualFrameMs(o.shared.frame_ms.value_or(kDefaultFrameMs));
     display.setPaused(o.paused);
     OutputFile trace;
-    if (!o.trace_file.empty() && !trace.open(o.trace_file)) {
-        std::cerr << "rl00: cannot write " << trace.error() << "\n";
-        return 2;
-    }
     std::optional<SeededRun> run;
     if (o.seed) run.emplace(*o.seed);
     Machine m(display, 0);  // the load seeds the generator, from the clock unless seeded
@@ -217,7 +227,7 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     }
     window.setEndAfterGames(o.end_after_games);
     window.setEndAfterMs(o.end_after_ms);
-    if (trace.isOpen()) traceGames(window, display, trace);
+    if (!o.trace_file.empty()) traceGames(window, display, trace);
     if (run) {
         window.setSeededRun(&*run);
         window.setIdleEntry([&, show = std::max<std::uint64_t>(o.replay, 1)] {
@@ -234,6 +244,7 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
         !user.empty()) {
         readSettingsInstead(m, user);
     }
+    if (!openTrace(o.trace_file, m, trace)) return 2;
     window.syncFromScene(0.0);
     window.show();
     window.activateWindow();  // a bare X server activates nothing unless asked
