@@ -32,8 +32,9 @@ class OutputFile {
 
     // Whole lines, or the whole of another file's lines.
     void write(std::string_view lines);
-    // Appends the file at `path` (lines of a spool), then removes it.
-    void appendFileAndRemove(const std::string& path);
+    // Appends the whole lines of the file at `path` (a spool), then removes it. Returns the bytes
+    // of an unterminated last line, which is left out: a line its writer did not finish.
+    std::size_t appendFileAndRemove(const std::string& path);
     bool flush();
     // Flushes and closes; false when anything failed since open().
     bool close();
