@@ -43,15 +43,10 @@ void runSelections(benchmark::State& state, const std::vector<Int16>& values, In
     Machine m(display, 42);
     const std::vector<Input> inputs = makeInputs(values);
     std::size_t i = 0;
-    Int16 rich_res = 0, oshi_dir = 0;
-    Flag rich = 0, ooatari = 0, saichusen = 0, yokoku1 = 0, yokoku2 = 0, kakuhen = 0;
     for (auto _ : state) {
         const Input& in = inputs[i++ & (inputs.size() - 1)];
-        Int16 lottery = in.lottery;
-        m.G_iZugCnt = in.count;
-        STOP_SEL(m, lottery, mode, rich_res, rich, ooatari, saichusen, yokoku1, yokoku2, oshi_dir,
-                 kakuhen);
-        benchmark::DoNotOptimize(m.G_iStopZug);
+        const StopSelection s = STOP_SEL(m, {in.lottery, mode, in.count, kFalse});
+        benchmark::DoNotOptimize(s.stop_zug);
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -7,6 +7,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 RL00_PACKAGES=(
     g++ cmake ninja-build pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
+    libcli11-dev libfmt-dev
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-translations-l10n libgl-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth xdotool libxcb1-dev

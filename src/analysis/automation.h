@@ -52,8 +52,8 @@ enum class AutomationFailure {
     Other,           // any other refused call
 };
 
-// Automation errors carry the old runtime's numbers (429, 432, 438, ...) so that they are
-// ordinary runtime errors, plus the kind of failure and the server's own explanation.
+// Automation errors carry the old runtime's numbers (err::kCannotCreateObject, ...) so that they
+// are ordinary runtime errors, plus the kind of failure and the server's own explanation.
 class AutomationError : public RuntimeError {
   public:
     AutomationError(AutomationFailure failure, Int32 number, std::string detail);
@@ -66,14 +66,6 @@ class AutomationError : public RuntimeError {
     AutomationFailure failure_;
     std::string detail_;
 };
-
-namespace err {
-inline constexpr Int32 kObjectRequired = 424;
-inline constexpr Int32 kAutomationFileNotFound = 432;
-inline constexpr Int32 kMemberNotSupported = 438;
-inline constexpr Int32 kServerUnavailable = 462;
-inline constexpr Int32 kApplicationDefined = 1004;
-}  // namespace err
 
 // Where automation objects come from.
 class Automation {

@@ -185,8 +185,7 @@ void GAME_START(Machine& m) {
 
         Motions& motions = motionsOf(m);
         motions.startDisplay(m);
-        STOP_SEL(m, m.G_iLottery, m.G_iSyriMode, m.G_iRichRes, m.G_bRich, m.G_bOoatari,
-                 m.G_bSaiChusen, m.G_bYokoku1, m.G_bYokoku2, m.G_iOshiDir, m.G_bKakuhen);
+        applySelection(m, STOP_SEL(m, stopSelInput(m)));
         if (m.observer) m.observer->outcomeDecided(m);
         if (m.G_bYokoku2 == kTrue || m.G_bYokoku1 == kTrue) m.scene.window_back = kBlue;
         const ReelArray16 decided = m.G_iStopZug;

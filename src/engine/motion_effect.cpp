@@ -1,6 +1,7 @@
 #include "engine/motion_effect.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "machine/machine.h"
 
@@ -9,48 +10,40 @@ namespace rl00 {
 namespace slot {
 
 int reelOf(int s) {
-    if (s >= kRows && s < kPictures) return (s - kRows) / kSymbols + 1;
-    if (s >= kPictures && s < kStep) {
+    if (s >= kRows && s < kStep) return (s - kRows) / kSymbols + 1;
+    if (s >= kStep && s < kOshiDir) return (s - kStep) % 3 + 1;
+    if (s >= kPictures && s < kWindowBack) {
         const int picture = (s - kPictures) / kPictureFields;
         return picture < kReelPictures ? picture / kSymbols + 1 : 0;
     }
-    if (s >= kStep && s < kOshiDir) return (s - kStep) % 3 + 1;
     return 0;
 }
 
 }  // namespace slot
 
-SlotTable::SlotTable(Machine& m) : m_(&m) {
-    for (int r = 1; r <= 3; ++r) {
-        for (int i = 1; i <= kSymbols; ++i)
-            put(slot::kRows + (r - 1) * kSymbols + i - 1, &m.G_lZugTop[r][i], Kind::I32);
-        put(slot::kStep + r - 1, &m.G_iStep[r], Kind::I16);
-        put(slot::kPass + r - 1, &m.G_bPass[r], Kind::I16);
-        put(slot::kMove + r - 1, &m.G_bMove[r], Kind::I16);
-        put(slot::kNow + r - 1, &m.G_iNowZug[r], Kind::I16);
-        put(slot::kStart + r - 1, &m.G_iStartZug[r], Kind::I16);
-        put(slot::kStop + r - 1, &m.G_iStopZug[r], Kind::I16);
-    }
-    for (int p = 0; p < kPictureCount; ++p) {
-        Picture& pic = m.scene.pictures[static_cast<std::size_t>(p)];
-        const int base = slot::kPictures + p * slot::kPictureFields;
-        put(base + 0, &pic.left, Kind::I32);
-        put(base + 1, &pic.top, Kind::I32);
-        put(base + 2, &pic.width, Kind::I32);
-        put(base + 3, &pic.height, Kind::I32);
-        put(base + 4, &pic.image, Kind::I16);
-        put(base + 5, &pic.visible, Kind::Bool);
-        put(base + 6, &pic.stretch, Kind::Bool);
-    }
-    put(slot::kOshiDir, &m.G_iOshiDir, Kind::I16);
-    put(slot::kModori, &m.G_bModori, Kind::I16);
-    put(slot::kSaiChusenUp, &m.G_bSaiChusenUp, Kind::I16);
-    put(slot::kWindowBack, &m.scene.window_back, Kind::I32);
-}
+namespace {
 
-void SlotTable::put(int s, void* p, Kind k) {
-    ptr_[static_cast<std::size_t>(s)] = p;
-    kind_[static_cast<std::size_t>(s)] = k;
+// Gives each kept item the next slot.
+struct SlotNumbering {
+    std::array<std::variant<Int32*, Int16*, bool*>, slot::kCount>& items;
+    std::size_t next = 0;
+
+    template <class T>
+    void kept(T& item) {
+        items.at(next++) = &item;
+    }
+    template <class... T>
+    void keptApart(T&...) {}
+    template <class... T>
+    void untouched(T&...) {}
+};
+
+}  // namespace
+
+SlotTable::SlotTable(Machine& m) : m_(&m) {
+    SlotNumbering numbering{items_};
+    describeItems(m, numbering);
+    if (numbering.next != slot::kCount) throw std::logic_error("the machine's kept items moved");
 }
 
 Int32 SlotTable::read(int s) const {
@@ -79,12 +72,12 @@ namespace {
 
 // The slot that holds, `shift` places on, what slot s holds.
 int rotatedSlot(int s, int shift) {
-    if (s >= slot::kRows && s < slot::kPictures) {
+    if (s >= slot::kRows && s < slot::kStep) {
         const int r = (s - slot::kRows) / kSymbols;
         const int i = (s - slot::kRows) % kSymbols + 1;
         return slot::kRows + r * kSymbols + rotateSymbol(static_cast<Int16>(i), shift) - 1;
     }
-    if (s >= slot::kPictures && s < slot::kStep) {
+    if (s >= slot::kPictures && s < slot::kWindowBack) {
         const int picture = (s - slot::kPictures) / slot::kPictureFields;
         const int field = (s - slot::kPictures) % slot::kPictureFields;
         if (picture >= kReelPictures) return s;
@@ -101,7 +94,7 @@ bool holdsSymbol(int s) {
 }
 
 bool isReelImage(int s) {
-    if (s < slot::kPictures || s >= slot::kStep) return false;
+    if (s < slot::kPictures || s >= slot::kWindowBack) return false;
     const int picture = (s - slot::kPictures) / slot::kPictureFields;
     return picture < kReelPictures && (s - slot::kPictures) % slot::kPictureFields == 4;
 }

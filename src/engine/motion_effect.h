@@ -2,7 +2,8 @@
 // What a motion does to a machine, as the motion cache stores it: every item a motion can
 // touch is a numbered slot (the reel tables, every picture's place, size, image and visibility,
 // the reel counters and symbols, the flags the presentations keep, the reel window's colour),
-// plus the message label and the drawing order. A scratch run records the slots a motion
+// plus the message label and the drawing order; each part of the machine names them beside its
+// struct (describeItems). A scratch run records the slots a motion
 // wrote; applying the record to another machine writes the same values.
 
 #include <array>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "machine/scene.h"
@@ -22,47 +24,47 @@ namespace rl00 {
 
 struct Machine;
 
+// The slots, in the order machine.h's describeItems names the kept items.
 namespace slot {
-inline constexpr int kRows = 0;                         // G_lZugTop[1..3][1..14]
-inline constexpr int kPictures = kRows + 3 * kSymbols;  // 7 fields per picture
-inline constexpr int kPictureFields = 7;                // left top width height image
-inline constexpr int kStep = kPictures + kPictureCount * kPictureFields;  //  visible stretch
-inline constexpr int kPass = kStep + 3;
-inline constexpr int kMove = kPass + 3;
-inline constexpr int kNow = kMove + 3;
-inline constexpr int kStart = kNow + 3;
-inline constexpr int kStop = kStart + 3;
-inline constexpr int kOshiDir = kStop + 3;
-inline constexpr int kModori = kOshiDir + 1;
-inline constexpr int kSaiChusenUp = kModori + 1;
-inline constexpr int kWindowBack = kSaiChusenUp + 1;
+inline constexpr int kRows = 0;                     // G_lZugTop[1..3][1..14]
+inline constexpr int kStep = kRows + 3 * kSymbols;  // G_iStep[1..3]
+inline constexpr int kPass = kStep + 3;             // G_bPass[1..3]
+inline constexpr int kMove = kPass + 3;             // G_bMove[1..3]
+inline constexpr int kNow = kMove + 3;              // G_iNowZug[1..3]
+inline constexpr int kStart = kNow + 3;             // G_iStartZug[1..3]
+inline constexpr int kStop = kStart + 3;            // G_iStopZug[1..3]
+inline constexpr int kOshiDir = kStop + 3;          // G_iOshiDir
+inline constexpr int kModori = kOshiDir + 1;        // G_bModori
+inline constexpr int kSaiChusenUp = kModori + 1;    // G_bSaiChusenUp
+inline constexpr int kPictures = kSaiChusenUp + 1;  // 7 fields per picture:
+inline constexpr int kPictureFields = 7;            // left top width height image
+inline constexpr int kWindowBack = kPictures + kPictureCount * kPictureFields;  // visible stretch
 inline constexpr int kCount = kWindowBack + 1;
 
 // The reel (1..3) a slot belongs to, or 0 for the slots of no reel.
 int reelOf(int s);
 }  // namespace slot
 
-// Where the slots of one machine lie.
+// Where the slots of one machine lie, typed as the items are, found by describeItems.
 class SlotTable {
   public:
     explicit SlotTable(Machine& m);
 
     Int32 read(int s) const;
     void write(int s, Int32 value) const;
-    bool isI32(int s) const { return kind_[static_cast<std::size_t>(s)] == Kind::I32; }
-    bool isI16(int s) const { return kind_[static_cast<std::size_t>(s)] == Kind::I16; }
-    Int32* i32(int s) const { return static_cast<Int32*>(ptr_[static_cast<std::size_t>(s)]); }
-    Int16* i16(int s) const { return static_cast<Int16*>(ptr_[static_cast<std::size_t>(s)]); }
-    bool* flag(int s) const { return static_cast<bool*>(ptr_[static_cast<std::size_t>(s)]); }
+    bool isI32(int s) const { return std::holds_alternative<Int32*>(at(s)); }
+    bool isI16(int s) const { return std::holds_alternative<Int16*>(at(s)); }
+    Int32* i32(int s) const { return std::get<Int32*>(at(s)); }
+    Int16* i16(int s) const { return std::get<Int16*>(at(s)); }
+    bool* flag(int s) const { return std::get<bool*>(at(s)); }
     Machine& machine() const { return *m_; }
 
   private:
-    enum class Kind : std::uint8_t { I32, I16, Bool };
-    void put(int s, void* p, Kind k);
+    using Item = std::variant<Int32*, Int16*, bool*>;
+    const Item& at(int s) const { return items_[static_cast<std::size_t>(s)]; }
 
     Machine* m_;
-    std::array<void*, slot::kCount> ptr_{};
-    std::array<Kind, slot::kCount> kind_{};
+    std::array<Item, slot::kCount> items_{};
 };
 
 // Symbol s (1..14) moved `shift` places on along the strip.

@@ -1,7 +1,5 @@
 #include "engine/stop_sel.h"
 
-#include <string>
-
 #include "engine/tables.h"
 #include "machine/machine.h"
 #include "machine/msg_show.h"
@@ -54,65 +52,66 @@ Int16 drawSymbol(Machine& m) {
 }
 
 // Left and right on one symbol; the loops draw until the pattern holds, as the machine did.
-void drawRightEqualToLeft(Machine& m) {
+void drawRightEqualToLeft(Machine& m, StopSelection& s) {
     do {
-        m.G_iNowZug[3] = drawSymbol(m);
-    } while (m.G_iNowZug[3] != m.G_iNowZug[1]);
+        s.now_zug[3] = drawSymbol(m);
+    } while (s.now_zug[3] != s.now_zug[1]);
 }
 
-void drawNearMiss(Machine& m, Int16 v, Int16& rich_res, Flag& rich, Flag& yokoku2,
-                  Int16& oshi_dir) {
-    m.G_iNowZug[1] = drawSymbol(m);
-    const Int16 left = m.G_iNowZug[1];
+void stopWhereFirst(StopSelection& s) {
+    for (int r = 1; r <= 3; ++r)
+        s.stop_zug[r] = s.now_zug[r];
+}
+
+void drawNearMiss(Machine& m, const StopSelInput& in, StopSelection& s) {
+    s.now_zug[1] = drawSymbol(m);
+    const Int16 left = s.now_zug[1];
     for (;;) {
-        m.G_iNowZug[2] = drawSymbol(m);
-        if (m.G_iNowZug[2] == symbolAfter(left, 1)) {
-            oshi_dir = 1;
+        s.now_zug[2] = drawSymbol(m);
+        if (s.now_zug[2] == symbolAfter(left, 1)) {
+            s.oshi_dir = 1;
             break;
         }
-        if (m.G_iNowZug[2] == symbolBefore(left, 1)) {
-            oshi_dir = 0;
+        if (s.now_zug[2] == symbolBefore(left, 1)) {
+            s.oshi_dir = 0;
             break;
         }
     }
-    drawRightEqualToLeft(m);
-    rich = kTrue;
-    rich_res = kRichNearMiss;
-    m.G_iStopZug = m.G_iNowZug;
+    drawRightEqualToLeft(m, s);
+    s.rich = kTrue;
+    s.rich_res = kRichNearMiss;
+    stopWhereFirst(s);
 
     // Preview 2 teases a kakuhen hit: only when the counter now points at a kakuhen symbol.
-    Int16 symbol = 0;
-    Flag kakuhen = kFalse;
-    std::string text;
-    ATARI_ZUG_GET(m.G_iZugCnt, symbol, kakuhen, text);
-    if (isPreview2Value(v) && isKakuhenSymbol(symbol)) {
-        if (m.rnd.upTo(kPreview2Odds) == 1) yokoku2 = kTrue;
+    const auto pointed = ATARI_ZUG_GET(in.zug_cnt);
+    if (isPreview2Value(in.lottery) && pointed && isKakuhenSymbol(pointed->symbol)) {
+        if (m.rnd.upTo(kPreview2Odds) == 1) s.yokoku2 = kTrue;
     }
 }
 
 // Far misses are only played out in normal mode; in the other modes the pattern stays silent.
-void drawFarMiss(Machine& m, bool played, Int16& rich_res, Flag& rich, Int16& oshi_dir) {
-    m.G_iNowZug[1] = drawSymbol(m);
-    const Int16 left = m.G_iNowZug[1];
+void drawFarMiss(Machine& m, bool played, StopSelection& s) {
+    s.now_zug[1] = drawSymbol(m);
+    const Int16 left = s.now_zug[1];
     do {
-        m.G_iNowZug[2] = drawSymbol(m);
-    } while (m.G_iNowZug[2] == left || m.G_iNowZug[2] == symbolAfter(left, 1) ||
-             m.G_iNowZug[2] == symbolBefore(left, 1));
-    oshi_dir = 0;
-    drawRightEqualToLeft(m);
-    rich = toFlag(played);
-    rich_res = played ? kRichFarMiss : kRichNone;
-    m.G_iStopZug = m.G_iNowZug;
+        s.now_zug[2] = drawSymbol(m);
+    } while (s.now_zug[2] == left || s.now_zug[2] == symbolAfter(left, 1) ||
+             s.now_zug[2] == symbolBefore(left, 1));
+    s.oshi_dir = 0;
+    drawRightEqualToLeft(m, s);
+    s.rich = toFlag(played);
+    s.rich_res = played ? kRichFarMiss : kRichNone;
+    stopWhereFirst(s);
 }
 
-void drawMiss(Machine& m, Int16& rich_res) {
-    m.G_iNowZug[1] = drawSymbol(m);
-    m.G_iNowZug[2] = drawSymbol(m);
+void drawMiss(Machine& m, StopSelection& s) {
+    s.now_zug[1] = drawSymbol(m);
+    s.now_zug[2] = drawSymbol(m);
     do {
-        m.G_iNowZug[3] = drawSymbol(m);
-    } while (m.G_iNowZug[3] == m.G_iNowZug[1]);
-    m.G_iStopZug = m.G_iNowZug;
-    rich_res = kRichNone;
+        s.now_zug[3] = drawSymbol(m);
+    } while (s.now_zug[3] == s.now_zug[1]);
+    stopWhereFirst(s);
+    s.rich_res = kRichNone;
 }
 
 [[noreturn]] void failSelection(Machine& m) {
@@ -121,88 +120,99 @@ void drawMiss(Machine& m, Int16& rich_res) {
 }
 
 // Decides the hit symbol and how the hit is revealed. Returns false when no symbols can be
-// chosen for the current counter.
-bool decideHit(Machine& m, Int16 v, Int16& rich_res, Flag& rich, Flag& saichusen, Flag& yokoku2,
-               Int16& oshi_dir, Flag& kakuhen_flag) {
-    kakuhen_flag = kFalse;
-    Flag mark = kFalse;
-    // Without a hit symbol for the counter the stop symbols would be left over from an earlier
-    // game; such a hit is refused rather than played on a stale symbol.
-    if (m.G_iZugCnt < 1 || m.G_iZugCnt > kSymbols) return false;
-    ATARI_ZUG_GET(m.G_iZugCnt, m.G_iStopZug[1], mark, m.G_sZugaraHit);
-    const Int16 hit = m.G_iStopZug[1];
-    m.G_iStopZug[2] = hit;
-    m.G_iStopZug[3] = hit;
+// chosen for the counter: without a hit symbol the stop symbols would be left over from an
+// earlier game, so such a hit is refused rather than played on a stale symbol.
+bool decideHit(Machine& m, const StopSelInput& in, StopSelection& s) {
+    s.kakuhen = kFalse;
+    const auto hit_symbol = ATARI_ZUG_GET(in.zug_cnt);
+    if (!hit_symbol) return false;
+    const Int16 hit = hit_symbol->symbol;
+    s.stop_zug[1] = hit;
+    s.stop_zug[2] = hit;
+    s.stop_zug[3] = hit;
     const Int16 reveal = m.rnd.upTo(kRevealOdds);
-    rich = kTrue;
-    rich_res = kRichHit;
-    oshi_dir = 1;
-    m.G_sZugaraKari = m.G_sZugaraHit;
+    s.rich = kTrue;
+    s.rich_res = kRichHit;
+    s.oshi_dir = 1;
 
     Int16 first = hit;
-    const bool kakuhen_symbol = mark == kTrue;
+    const bool kakuhen_symbol = hit_symbol->kakuhen == kTrue;
     if (kakuhen_symbol) {
         // Only the machine's own hit value teases with preview 2; the kakuhen-mode extra hits
         // never do.
-        if (isPreview2Value(v) && m.rnd.upTo(kPreview2Odds) == 1) yokoku2 = kTrue;
-        kakuhen_flag = kTrue;
+        if (isPreview2Value(in.lottery) && m.rnd.upTo(kPreview2Odds) == 1) s.yokoku2 = kTrue;
+        s.kakuhen = kTrue;
     }
     if (reveal <= reLotteryReveals(kakuhen_symbol)) {
-        saichusen = kTrue;
-        first = reLotterySymbol(m.G_iZugCnt, mark, m.rnd.upTo(kReLotteryDraw));
+        s.saichusen = kTrue;
+        first = reLotterySymbol(in.zug_cnt, hit_symbol->kakuhen, m.rnd.upTo(kReLotteryDraw));
     }
     if (first == 0) return false;
-    m.G_iNowZug[1] = first;
-    m.G_iNowZug[2] = first;
-    m.G_iNowZug[3] = first;
-    ZUG_STR(m.G_iNowZug[1], m.G_sZugaraKari);
+    s.now_zug[1] = first;
+    s.now_zug[2] = first;
+    s.now_zug[3] = first;
     return true;
+}
+
+StopSelection select(Machine& m, const StopSelInput& in) {
+    StopSelection s;
+    s.kakuhen = in.kakuhen;
+    if (m.rnd.upTo(kPreview1Odds) == 1) s.yokoku1 = kTrue;
+
+    const LotteryClass cls = lotteryClass(in.lottery, in.mode);
+    switch (cls) {
+        case LotteryClass::kHit:
+            // The kakuhen-mode extra hits draw the symbols of a miss before the hit's own.
+            if (!isHitValue(in.lottery)) drawMiss(m, s);
+            s.ooatari = kTrue;
+            break;
+        case LotteryClass::kNearMissReach:
+            drawNearMiss(m, in, s);
+            break;
+        case LotteryClass::kFarMissReach:
+        case LotteryClass::kPairedMiss:
+            drawFarMiss(m, cls == LotteryClass::kFarMissReach, s);
+            break;
+        case LotteryClass::kMiss:
+            drawMiss(m, s);
+            break;
+    }
+    if (s.ooatari == kTrue && !decideHit(m, in, s)) failSelection(m);
+    return s;
 }
 
 }  // namespace
 
-Flag STOP_SEL(Machine& m, Int16& P_iLottery, Int16& P_iMode, Int16& P_iRichRes, Flag& P_bRich,
-              Flag& P_bOoatari, Flag& P_bSaiChusen, Flag& P_bYokoku1, Flag& P_bYokoku2,
-              Int16& P_iOshiDir, Flag& P_bKakuhen) {
+StopSelection STOP_SEL(Machine& m, const StopSelInput& in) {
     try {
-        P_iRichRes = kRichNone;
-        P_bRich = kFalse;
-        P_bOoatari = kFalse;
-        P_bSaiChusen = kFalse;
-        P_bYokoku1 = kFalse;
-        P_bYokoku2 = kFalse;
-        P_iOshiDir = 0;
-
-        if (m.rnd.upTo(kPreview1Odds) == 1) P_bYokoku1 = kTrue;
-
-        const Int16 v = P_iLottery;
-        const LotteryClass cls = lotteryClass(v, P_iMode);
-        switch (cls) {
-            case LotteryClass::kHit:
-                // The kakuhen-mode extra hits draw the symbols of a miss before the hit's own.
-                if (!isHitValue(v)) drawMiss(m, P_iRichRes);
-                P_bOoatari = kTrue;
-                break;
-            case LotteryClass::kNearMissReach:
-                drawNearMiss(m, v, P_iRichRes, P_bRich, P_bYokoku2, P_iOshiDir);
-                break;
-            case LotteryClass::kFarMissReach:
-            case LotteryClass::kPairedMiss:
-                drawFarMiss(m, cls == LotteryClass::kFarMissReach, P_iRichRes, P_bRich, P_iOshiDir);
-                break;
-            case LotteryClass::kMiss:
-                drawMiss(m, P_iRichRes);
-                break;
-        }
-
-        if (P_bOoatari == kTrue && !decideHit(m, v, P_iRichRes, P_bRich, P_bSaiChusen, P_bYokoku2,
-                                              P_iOshiDir, P_bKakuhen)) {
-            failSelection(m);
-        }
+        return select(m, in);
     } catch (const RuntimeError& e) {
         showSystemError(m, e);
     }
-    return kTrue;
+}
+
+StopSelInput stopSelInput(const Machine& m) {
+    return {m.G_iLottery, m.G_iSyriMode, m.G_iZugCnt, m.G_bKakuhen};
+}
+
+void applySelection(Machine& m, const StopSelection& s) {
+    m.G_iRichRes = s.rich_res;
+    m.G_bRich = s.rich;
+    m.G_bOoatari = s.ooatari;
+    m.G_bSaiChusen = s.saichusen;
+    m.G_bYokoku1 = s.yokoku1;
+    m.G_bYokoku2 = s.yokoku2;
+    m.G_iOshiDir = s.oshi_dir;
+    m.G_bKakuhen = s.kakuhen;
+    for (int r = 1; r <= 3; ++r) {
+        m.G_iNowZug[r] = s.now_zug[r];
+        m.G_iStopZug[r] = s.stop_zug[r];
+    }
+    if (s.ooatari == kTrue) {
+        // Both symbols are 1..14 after a hit, so both have a text.
+        m.G_sZugaraHit = ZUG_STR(s.stop_zug[1]).value_or(m.G_sZugaraHit);
+        m.G_sZugaraKari = ZUG_STR(s.now_zug[1]).value_or(m.G_sZugaraKari);
+    }
 }
 
 }  // namespace rl00

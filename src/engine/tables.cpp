@@ -64,18 +64,15 @@ bool isKakuhenSymbol(Int16 s) {
     }
 }
 
-Flag ZUG_STR(Int16& symbol, std::string& text) {
-    if (symbol >= 1 && symbol <= kSymbols) text = std::to_string(symbol);
-    return kTrue;
+std::optional<std::string> ZUG_STR(Int16 symbol) {
+    if (symbol < 1 || symbol > kSymbols) return std::nullopt;
+    return std::to_string(symbol);
 }
 
-Flag ATARI_ZUG_GET(Int16& count, Int16& symbol, Flag& kakuhen, std::string& text) {
-    if (count < 1 || count > kSymbols) return kTrue;
+std::optional<HitSymbol> ATARI_ZUG_GET(Int16 count) {
+    if (count < 1 || count > kSymbols) return std::nullopt;
     const HitEntry& e = kHitTable[count];
-    symbol = e.symbol;
-    kakuhen = e.kakuhen;
-    ZUG_STR(symbol, text);
-    return kTrue;
+    return HitSymbol{e.symbol, e.kakuhen, std::to_string(e.symbol)};
 }
 
 Int16 GAME_TEST_TABLE(Int16 k) {

@@ -4,6 +4,7 @@
 // command-line test mode and the kakuhen symbols. ZUG_STR, ATARI_ZUG_GET and GAME_TEST_TABLE
 // keep the machine's own names.
 
+#include <optional>
 #include <string>
 
 #include "machine/game_state.h"
@@ -59,12 +60,18 @@ LotteryClass lotteryClass(Int16 v, Int16 mode);
 // Symbols 3, 7, 10, 11, 12, 13 and 14: a hit on them grants probability variation.
 bool isKakuhenSymbol(Int16 s);
 
-// Stores "1".."14" into text for a symbol 1..14; leaves text alone otherwise. Returns true.
-Flag ZUG_STR(Int16& symbol, std::string& text);
+// The text "1".."14" of a symbol 1..14; nothing for any other symbol, whose text stays as it was.
+std::optional<std::string> ZUG_STR(Int16 symbol);
 
-// For a symbol counter 1..14: the hit symbol, its kakuhen mark (-1 or 0) and its text. For any
-// other count it writes nothing. Returns true.
-Flag ATARI_ZUG_GET(Int16& count, Int16& symbol, Flag& kakuhen, std::string& text);
+// A hit symbol with its kakuhen mark (-1 or 0) and its text.
+struct HitSymbol {
+    Int16 symbol = 0;
+    Flag kakuhen = kFalse;
+    std::string text;
+};
+
+// The hit symbol of symbol counter 1..14; nothing for any other count.
+std::optional<HitSymbol> ATARI_ZUG_GET(Int16 count);
 
 // The lottery value of row k (1..32) of the command-line test table; another k raises
 // "Subscript out of range" (9).

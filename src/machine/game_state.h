@@ -86,6 +86,38 @@ struct GameState {
     Flag G_bActivated = kFalse;
     // Return mode of the right ghost super reach.
     Flag G_bModori = kFalse;
+
+    bool operator==(const GameState&) const = default;
 };
+
+// Items 1..3 of a per-reel array, kept; item 0 is no reel's.
+template <class Visitor>
+void keptReels(ReelArray16& a, Visitor& v) {
+    for (int r = 1; r <= 3; ++r)
+        v.kept(a[r]);
+}
+
+// Every item of the game state for the motion store (engine/motion_effect.*): `kept` for what a
+// reel or reach motion may change, which a stored motion records; `untouched` for what no motion
+// changes. The order of the kept items is the order of their slots. A test poisons the state and
+// fails on any byte that no line here names, so an item added above must be added here too.
+template <class Visitor>
+void describeItems(GameState& s, Visitor& v) {
+    keptReels(s.G_iNowZug, v);
+    keptReels(s.G_iStartZug, v);
+    keptReels(s.G_iStopZug, v);
+    v.kept(s.G_iOshiDir);
+    v.kept(s.G_bModori);
+    v.kept(s.G_bSaiChusenUp);
+    v.untouched(s.G_iLottery, s.G_iZugCnt, s.G_iSyriMode, s.G_bKakuhen, s.G_bKakuhenPrev,
+                s.G_bJitan, s.G_iRenchan, s.G_bOoatari, s.G_bRich, s.G_iRichRes, s.G_bSaiChusen,
+                s.G_bYokoku1, s.G_bYokoku2, s.G_iRichSyu, s.G_sRichCode, s.G_sZugaraHit,
+                s.G_sZugaraKari, s.G_sYokoku, s.G_lRevCnt, s.G_lOoatariCnt, s.G_lOoatariT,
+                s.G_lOoatariK, s.G_lYokoku1N, s.G_lYokoku2N, s.G_lYokoku1A, s.G_lYokoku2A,
+                s.G_lRichCnt, s.G_lOshiCnt, s.G_lDohaCnt, s.G_lRichDoha, s.G_lRichOshi,
+                s.G_lRichAtari, s.G_lRichTotal, s.G_bEnd, s.G_bActivated);
+    for (ReelArray16* a : {&s.G_iNowZug, &s.G_iStartZug, &s.G_iStopZug})
+        v.untouched((*a)[0]);
+}
 
 }  // namespace rl00

@@ -67,4 +67,17 @@ struct Machine : GameState, ReelState, Settings {
     Motions* motions = nullptr;
 };
 
+// Every item of a machine for the motion store, part by part, as describeItems of GameState
+// tells; the kept items in the order of their slots: the reels, the game's symbols and flags,
+// the pictures and the reel window. The Display is a reference, which has no item to name.
+template <class Visitor>
+void describeItems(Machine& m, Visitor& v) {
+    describeItems(static_cast<ReelState&>(m), v);
+    describeItems(static_cast<GameState&>(m), v);
+    describeItems(m.scene, v);
+    describeItems(static_cast<Settings&>(m), v);
+    // Motions draw nothing: a stored motion leaves the generator where the game left it.
+    v.untouched(m.rnd, m.err, m.idle, m.command, m.G_sAppPath, m.game_running,
+                m.start_requests_paused, m.observer, m.motions);
+}
 }  // namespace rl00

@@ -40,6 +40,8 @@ struct Picture {
     Int16 image = 0;  // item of Iml_Moto (1..20); 0 = no image
     bool visible = true;
     bool stretch = false;
+
+    bool operator==(const Picture&) const = default;
 };
 
 struct Label {
@@ -58,6 +60,8 @@ struct Label {
         count = value;
         caption = std::to_string(value);
     }
+
+    bool operator==(const Label&) const = default;
 };
 
 template <int Lo, int Hi>
@@ -66,6 +70,8 @@ using LabelArray = VbArray<Label, Lo, Hi>;
 struct TimerState {
     bool enabled = false;
     Int32 interval_ms = 1000;
+
+    bool operator==(const TimerState&) const = default;
 };
 
 struct Scene {
@@ -113,6 +119,39 @@ struct Scene {
     };
     // When set, every change of the drawing order is also appended here.
     std::vector<ZMove>* z_moves = nullptr;
+
+    bool operator==(const Scene&) const = default;
 };
 
+// A picture for the motion store, as describeItems of GameState tells: motions move, size,
+// show and hide pictures and change their images, so all of it is kept.
+template <class Visitor>
+void describeItems(Picture& p, Visitor& v) {
+    v.kept(p.left);
+    v.kept(p.top);
+    v.kept(p.width);
+    v.kept(p.height);
+    v.kept(p.image);
+    v.kept(p.visible);
+    v.kept(p.stretch);
+}
+
+// The scene for the motion store, as describeItems of GameState tells. `keptApart` names what
+// the store records in a way of its own: the message under the reels (Lbl_Rich(1)'s caption) and
+// the drawing order, as the moves a motion makes of it.
+template <class Visitor>
+void describeItems(Scene& s, Visitor& v) {
+    for (Picture& p : s.pictures)
+        describeItems(p, v);
+    v.kept(s.window_back);
+    v.keptApart(s.Lbl_Rich[1].caption);
+    v.keptApart(s.z_order);
+    v.untouched(s.Lbl_Rich[0], s.Lbl_Rich[1].fore, s.Lbl_Rich[1].back, s.Lbl_Rich[1].count,
+                s.Lbl_Rich[2], s.Lbl_Rich[3], s.Lbl_Rich[4], s.Lbl_Rich[5]);
+    v.untouched(s.Lbl_SyriMode, s.Lbl_Rev, s.Lbl_Ooatari, s.Lbl_OoatariT, s.Lbl_OoatariK,
+                s.Lbl_Yokoku, s.Lbl_GHYokoku, s.Lbl_GHYokokuN, s.Lbl_GHYokokuA, s.Lbl_RichPoint,
+                s.Lbl_RichSyu, s.Lbl_RichSyuND, s.Lbl_RichSyuNO, s.Lbl_RichSyuNA, s.Lbl_RichSyuA);
+    // While a motion is recorded this points at the record of its moves; it is no state.
+    v.untouched(s.Tim_Start, s.z_moves);
+}
 }  // namespace rl00

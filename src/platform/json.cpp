@@ -112,6 +112,71 @@ void writeValue(Writer& w, const Value& value) {
     std::visit(Visitor{w}, value.v);
 }
 
+// What the next value of a Reader is; an array or an object is named by its opening bracket. A
+// number is Int when it has no fraction and no exponent and fits 64 bits, otherwise Double.
+enum class Kind { Null, Bool, Int, Double, String, ArrayStart, ObjectStart };
+
+// Reads one value from a text, which must outlive it, in the order of the text. Each read checks
+// what it consumes; anything the text does not allow throws ParseError with the offset where it
+// went wrong.
+//
+//     Reader in(text);
+//     in.enterObject();
+//     for (std::string key; in.nextKey(key);) ... read the member's value ...
+//     in.finish();
+class Reader {
+  public:
+    explicit Reader(std::string_view text) : s_(text) {}
+
+    // The kind of the next value, without consuming it.
+    Kind peek();
+    void readNull();
+    bool readBool();
+    // Only an Int: an integer that fits 64 bits.
+    std::int64_t readInt();
+    // Any number.
+    double readNumber();
+    std::string readString();
+
+    // Opens an array; `nextItem` then says whether an item follows (read it) or the array has
+    // ended (consumed).
+    void enterArray();
+    bool nextItem();
+    // Opens an object; `nextKey` then reads the next key and its ':' (read the value next) or
+    // says the object has ended (consumed).
+    void enterObject();
+    bool nextKey(std::string& key);
+
+    // Throws unless only blanks remain after the value.
+    void finish();
+
+    // Throws a ParseError that names the current offset, for a caller that finds a well-formed
+    // value it cannot accept.
+    [[noreturn]] void fail(std::string_view what) const;
+
+  private:
+    struct Number {
+        std::size_t end;
+        bool integral;
+    };
+
+    [[noreturn]] void failAt(std::size_t offset, std::string_view what) const;
+    void skipBlanks();
+    void startValue();
+    Number scanNumber() const;
+    void expectWord(std::string_view word);
+    unsigned hex4();
+    unsigned codePoint();
+    void enter(char open);
+    bool next(char close);
+
+    std::string_view s_;
+    std::size_t pos_ = 0;
+    std::string open_;  // '[' or '{' of each container we are in
+    bool need_value_ = true;
+    bool first_ = false;
+};
+
 Value readValue(Reader& in) {
     switch (in.peek()) {
         case Kind::Null:

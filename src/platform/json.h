@@ -3,12 +3,10 @@
 // headless runner's trace and statistics files. Shared by the program and the helper, so it
 // depends on nothing but the standard library.
 //
-// Three ways in and out:
+// Two ways in and out:
 // - `Value` with `write` and `parse`: a whole message as a tree.
 // - `Writer`: writes straight into a string, keys in the order they are given, for records
 //   whose layout must stay byte for byte the same.
-// - `Reader`: reads value by value in the order of the text, for the tree and for checks that
-//   care about the order of keys.
 //
 // The reader takes what another writer may send over a socket, so it is strict and bounded:
 // exactly one value with nothing but blanks after it, no leading zeros, no raw control
@@ -138,74 +136,10 @@ class Writer {
     bool done_ = false;
 };
 
-// What the next value of a Reader is; an array or an object is named by its opening bracket. A
-// number is Int when it has no fraction and no exponent and fits 64 bits, otherwise Double.
-enum class Kind { Null, Bool, Int, Double, String, ArrayStart, ObjectStart };
-
-// Reads one value from a text, which must outlive it, in the order of the text. Each read checks
-// what it consumes; anything the text does not allow throws ParseError with the offset where it
-// went wrong.
-//
-//     Reader in(text);
-//     in.enterObject();
-//     for (std::string key; in.nextKey(key);) ... read the member's value ...
-//     in.finish();
-class Reader {
-  public:
-    // Far deeper than any message of ours (two levels), and shallow enough that reading a tree
-    // this deep fitted in a 40 KiB thread stack in a release build (216 KiB with the
-    // sanitizers); without a cap, 100,000 brackets overflowed the stack.
-    static constexpr std::size_t kMaxDepth = 128;
-
-    explicit Reader(std::string_view text) : s_(text) {}
-
-    // The kind of the next value, without consuming it.
-    Kind peek();
-    void readNull();
-    bool readBool();
-    // Only an Int: an integer that fits 64 bits.
-    std::int64_t readInt();
-    // Any number.
-    double readNumber();
-    std::string readString();
-
-    // Opens an array; `nextItem` then says whether an item follows (read it) or the array has
-    // ended (consumed).
-    void enterArray();
-    bool nextItem();
-    // Opens an object; `nextKey` then reads the next key and its ':' (read the value next) or
-    // says the object has ended (consumed).
-    void enterObject();
-    bool nextKey(std::string& key);
-
-    // Throws unless only blanks remain after the value.
-    void finish();
-
-    // Throws a ParseError that names the current offset, for a caller that finds a well-formed
-    // value it cannot accept.
-    [[noreturn]] void fail(std::string_view what) const;
-
-  private:
-    struct Number {
-        std::size_t end;
-        bool integral;
-    };
-
-    [[noreturn]] void failAt(std::size_t offset, std::string_view what) const;
-    void skipBlanks();
-    void startValue();
-    Number scanNumber() const;
-    void expectWord(std::string_view word);
-    unsigned hex4();
-    unsigned codePoint();
-    void enter(char open);
-    bool next(char close);
-
-    std::string_view s_;
-    std::size_t pos_ = 0;
-    std::string open_;  // '[' or '{' of each container we are in
-    bool need_value_ = true;
-    bool first_ = false;
-};
+// How deep the reader lets arrays and objects nest: far deeper than any message of ours (two
+// levels), and shallow enough that reading a tree this deep fitted in a 40 KiB thread stack in a
+// release build (216 KiB with the sanitizers); without a cap, 100,000 brackets overflowed the
+// stack.
+inline constexpr std::size_t kMaxDepth = 128;
 
 }  // namespace rl00::json

@@ -21,7 +21,13 @@ inline constexpr Int32 kPathFileAccess = 75;
 inline constexpr Int32 kPathNotFound = 76;
 inline constexpr Int32 kControlArrayElement = 340;
 inline constexpr Int32 kInvalidPropertyValue = 380;
+// The automation's: the launcher's client and the spreadsheet helper use them alike.
+inline constexpr Int32 kObjectRequired = 424;
 inline constexpr Int32 kCannotCreateObject = 429;
+inline constexpr Int32 kAutomationFileNotFound = 432;
+inline constexpr Int32 kMemberNotSupported = 438;
+inline constexpr Int32 kServerUnavailable = 462;
+inline constexpr Int32 kApplicationDefined = 1004;
 }  // namespace err
 
 // The description the runtime gives for an error number ("" for numbers it does not know).

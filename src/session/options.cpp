@@ -1,6 +1,7 @@
 #include "session/options.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <ostream>
 
@@ -11,22 +12,11 @@ namespace rl00 {
 
 namespace {
 
-const Option* findNamed(const CommandLine& line, std::string_view name) {
-    for (const Option& o : line.options) {
-        if (!o.name.empty() && (o.name == name || o.alias == name)) return &o;
-    }
-    return nullptr;
-}
-
 const Option* findPositional(const CommandLine& line) {
     for (const Option& o : line.options) {
         if (o.name.empty()) return &o;
     }
     return nullptr;
-}
-
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
 }
 
 bool readReal(std::string_view text, double& value) {
@@ -147,69 +137,29 @@ Option textOption(std::string name, std::string value_name, std::string takes, s
     return o;
 }
 
-Reading readCommandLine(const CommandLine& line, std::span<const std::string> args,
-                        Foreign foreign) {
-    Reading r;
-    auto fault = [&r](std::string text) {
-        if (r.fault.empty()) r.fault = std::move(text);
+Option wordsOption(std::string value_name, std::string takes, std::string help,
+                   std::vector<std::string>& to) {
+    Option o;
+    o.kind = ValueKind::Text;
+    o.value_name = std::move(value_name);
+    o.takes = std::move(takes);
+    o.help = std::move(help);
+    o.many = true;
+    o.store = [&to](std::string_view word) {
+        to.emplace_back(word);
+        return true;
     };
-    const Option* positional = findPositional(line);
-    const std::string* argument = nullptr;  // the positional argument taken so far
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (!a.starts_with("-")) {
-            if (positional == nullptr) {
-                if (foreign == Foreign::Fault) fault("no argument is taken, not " + quoted(a));
-            } else if (argument != nullptr) {
-                if (foreign == Foreign::Fault) {
-                    fault("only one argument is taken, not " + quoted(*argument) + " and " +
-                          quoted(a));
-                }
-            } else {
-                argument = &a;
-                if (!positional->store(a)) {
-                    fault("the argument takes " + positional->takes + ", not " + quoted(a));
-                }
-            }
-            continue;
-        }
-        // Only a long name carries its value after "=".
-        const auto eq = a.starts_with("--") ? a.find('=') : std::string::npos;
-        const std::string_view name = std::string_view(a).substr(0, eq);
-        const Option* o = findNamed(line, name);
-        if (o == nullptr) {
-            if (foreign == Foreign::Fault) fault("unknown option " + quoted(a));
-            continue;
-        }
-        if (o->kind == ValueKind::None) {
-            if (eq != std::string::npos) {
-                fault(o->name + " takes no value, not " + quoted(a.substr(eq + 1)));
-            } else if (o->asks_for_usage) {
-                r.help = true;
-            } else if (o->asks_for_version) {
-                r.version = true;
-            } else {
-                o->store("");
-            }
-            continue;
-        }
-        std::string_view value;
-        if (eq != std::string::npos) {
-            value = std::string_view(a).substr(eq + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            fault(o->name + " is missing its value (" + o->takes + ")");
-            continue;
-        }
-        if (!o->store(value)) fault(o->name + " takes " + o->takes + ", not " + quoted(value));
-    }
-    return r;
+    return o;
 }
 
 std::string usageText(const CommandLine& line) {
-    std::string text = "Usage: " + line.program + " [options]";
-    if (const Option* p = findPositional(line)) text += " [" + p->value_name + "]";
+    std::string text = "Usage: " + line.program + " ";
+    if (line.synopsis.empty()) {
+        text += "[options]";
+        if (const Option* p = findPositional(line)) text += " [" + p->value_name + "]";
+    } else {
+        text += line.synopsis;
+    }
     text += "\n";
     if (!line.summary.empty()) text += line.summary + "\n";
 
@@ -230,8 +180,9 @@ std::string usageText(const CommandLine& line) {
     return text;
 }
 
-std::optional<int> answerReading(const CommandLine& line, const Reading& reading, std::ostream& out,
-                                 std::ostream& err) {
+std::optional<int> answerReading(const CommandLine& program, const Reading& reading,
+                                 std::ostream& out, std::ostream& err) {
+    const CommandLine& line = tableOf(program, reading);
     if (reading.help) {
         out << usageText(line);
         return 0;

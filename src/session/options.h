@@ -1,6 +1,7 @@
 #pragma once
 // The command line of both programs. Each program declares its options in one table, the shared
-// rows plus its own; the same table reads the arguments and writes the usage text, so the two
+// rows plus its own, and a table for each further job it does (a subcommand, its first word);
+// CLI11 reads the arguments by the table and the same table writes the usage text, so the two
 // cannot disagree.
 
 #include <charconv>
@@ -23,7 +24,8 @@ enum class ValueKind {
     Text,   // any text, the empty one too
 };
 
-// One row of a program's option table. The row without a name is the positional argument.
+// One row of a program's option table. A row without a name is a positional argument; several
+// take the words in their order.
 struct Option {
     std::string name;   // "--games"; empty for the positional argument
     std::string alias;  // a short form such as "-h", or empty
@@ -34,6 +36,7 @@ struct Option {
     std::string help;
     bool asks_for_usage = false;    // --help: the usage is the answer, whatever else was given
     bool asks_for_version = false;  // --version: the version is the answer, unless --help is
+    bool many = false;              // a positional argument that takes every word left
     // Keeps a value; false when the text is not one the option takes. A switch gets "".
     std::function<bool(std::string_view)> store;
 };
@@ -41,18 +44,26 @@ struct Option {
 // A program's command line: its options and the texts around them in the usage. The rows keep
 // references to where their values go, which must outlive the table.
 struct CommandLine {
-    std::string program;  // "rl00"
+    std::string program;  // "rl00"; a subcommand's: "rl00-headless merge"
     std::string summary;  // one line under the usage line
     std::vector<Option> options;
-    std::string footer;  // lines after the options, or empty
+    std::string footer;    // lines after the options, or empty
+    std::string synopsis;  // the usage line after the program's name; empty: made from the rows
+    // The program's other jobs, each named by the last word of its `program`, which must be the
+    // first argument.
+    std::vector<CommandLine> commands;
 };
 
 // What a reading of the arguments found besides the values it stored.
 struct Reading {
-    bool help = false;     // --help or -h was given
-    std::string fault;     // the first fault, empty when there was none
-    bool version = false;  // --version was given
+    bool help = false;      // --help or -h was given
+    std::string fault;      // the first fault, empty when there was none
+    bool version = false;   // --version was given
+    std::string command{};  // the subcommand read ("merge"), empty for the program's own table
 };
+
+// The table `reading` was read with: the subcommand's, or `line` itself.
+const CommandLine& tableOf(const CommandLine& line, const Reading& reading);
 
 // What a reading makes of arguments that are not the table's: unknown options (anything that
 // begins with "-", "-" alone too) and a second positional argument.
@@ -61,18 +72,20 @@ enum class Foreign {
     Skip,   // passed over: someone else (Qt) still takes its own options out of the arguments
 };
 
-// Reads `args` (without the program's name) into the table's targets. Both "--name value" and
-// "--name=value" give a value; the value after a separate name is the next argument, whatever
-// it looks like. Reading goes on past a fault, so a later --help is still seen.
+// Reads `args` (without the program's name) into the table's targets, or those of the subcommand
+// the first argument names. Both "--name value" and "--name=value" give a value; the value after
+// a separate name is the next argument, whatever it looks like. Reading goes on past a fault, so
+// a later --help is still seen; the fault told is the first in the order of the arguments.
 Reading readCommandLine(const CommandLine& line, std::span<const std::string> args,
                         Foreign foreign = Foreign::Fault);
 
 // The usage text: the usage line, the summary, one aligned entry per option, the footer.
 std::string usageText(const CommandLine& line);
 
-// What a program that cannot run says: the usage on `out` (exit code 0) after --help, else the
-// program's name and version on `out` (exit code 0) after --version; otherwise the fault in one
-// line and where to find the usage on `err` (exit code 2). Nothing when the program runs.
+// What a program that cannot run says, in the words of the table read: the usage on `out` (exit
+// code 0) after --help, else the program's name and version on `out` (exit code 0) after
+// --version; otherwise the fault in one line and where to find the usage on `err` (exit code 2).
+// Nothing when the program runs.
 std::optional<int> answerReading(const CommandLine& line, const Reading& reading, std::ostream& out,
                                  std::ostream& err);
 
@@ -144,6 +157,10 @@ Option realOption(std::string name, std::string value_name, std::string help,
 // Any text into `to`; `takes` names what it is ("a file").
 Option textOption(std::string name, std::string value_name, std::string takes, std::string help,
                   std::string& to);
+
+// A positional argument that takes every word left, each appended to `to`.
+Option wordsOption(std::string value_name, std::string takes, std::string help,
+                   std::vector<std::string>& to);
 
 // --- the rows both programs take ---
 

@@ -87,8 +87,9 @@ constexpr bool isGrey(std::string_view column, int row) {
     return false;
 }
 
-constexpr std::array<ControlDesign, kControlCount> buildControls() {
-    TableBuilder b;
+// The reel window, the message labels, the buttons, the timer, the image list and the about
+// text.
+constexpr void addFrameControls(TableBuilder& b) {
     b.add({ControlKind::PictureBox, "Pic_Window01", -1, "", 0, 240, Scene::kWindowWidth,
            Scene::kWindowHeight, kDefaultFont, kLabelPt, false, kBlack, kBlack, false,
            Align::Left});
@@ -108,7 +109,10 @@ constexpr std::array<ControlDesign, kControlCount> buildControls() {
         b.label("Lbl_About", i, kAboutText[i], 120, kAboutTops[i], 5175,
                 kAboutTops[i + 1] - kAboutTops[i], kBlack, kWhite, false, Align::Left);
     }
+}
 
+// The counters of the statistics panel.
+constexpr void addCounters(TableBuilder& b) {
     b.heading("Lbl_Rev", 0, "回転数", 0, 1680, 735, 255);
     b.value("Lbl_Rev", 1, 900, 1680, 495, 255);
     b.heading("Lbl_Ooatari", 0, "大当たり数", 0, 1920, 855, 255);
@@ -126,7 +130,10 @@ constexpr std::array<ControlDesign, kControlCount> buildControls() {
     b.value("Lbl_GHYokokuA", 1, 1860, 2520, 375, 255);
     b.heading("Lbl_RichPoint", 0, "リーチの数", 0, 2880, 855, 255);
     b.value("Lbl_RichPoint", 1, 900, 2880, 735, 255);
+}
 
+// The table of reach kinds: headings, then a row per kind.
+constexpr void addReachTable(TableBuilder& b) {
     b.heading("Lbl_Rich", 0, "リーチ種類", 2580, 0, 975, 255);
     b.heading("Lbl_Rich", 2, "どは", 3600, 0, 375, 255);
     b.heading("Lbl_Rich", 3, "惜し", 3960, 0, 375, 255);
@@ -150,7 +157,10 @@ constexpr std::array<ControlDesign, kControlCount> buildControls() {
                     isGrey(c.name, r) ? kGrey : kFormBack);
         }
     }
+}
 
+// The reel pictures and the sprites.
+constexpr void addPictures(TableBuilder& b) {
     constexpr std::string_view kReelNames[3] = {"Img_ZugaraL", "Img_ZugaraC", "Img_ZugaraR"};
     for (int reel = 0; reel < 3; ++reel) {
         for (int i = 1; i <= kSymbols; ++i) {
@@ -160,7 +170,14 @@ constexpr std::array<ControlDesign, kControlCount> buildControls() {
     b.image("Img_Obake", -1, kObakeDesignLeft, 0, kSpriteSize);
     b.image("Img_HandL", -1, kHandLDesignLeft, 0, kSpriteSize);
     b.image("Img_HandR", -1, kHandRDesignLeft, 0, kSpriteSize);
+}
 
+constexpr std::array<ControlDesign, kControlCount> buildControls() {
+    TableBuilder b;
+    addFrameControls(b);
+    addCounters(b);
+    addReachTable(b);
+    addPictures(b);
     if (b.n != kControlCount) throw "the control table and its size disagree";
     return b.items;
 }

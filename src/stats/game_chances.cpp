@@ -53,10 +53,9 @@ Int16 reachResult(LotteryClass cls) {
 // One (value, counter) pair, weighed over all the draws that follow it.
 void countPair(Counts& c, Int16 v, Int16 count, Int16 mode) {
     const LotteryClass cls = lotteryClass(v, mode);
-    Int16 symbol = 0;
-    Flag mark = kFalse;
-    std::string text;
-    ATARI_ZUG_GET(count, symbol, mark, text);
+    const HitSymbol hit_symbol = ATARI_ZUG_GET(count).value_or(HitSymbol{});
+    const Flag mark = hit_symbol.kakuhen;
+    const Int16 symbol = hit_symbol.symbol;
 
     const bool hit = cls == LotteryClass::kHit;
     switch (cls) {

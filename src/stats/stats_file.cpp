@@ -106,14 +106,7 @@ void writeSpread(Writer& w, const char* name, const Spread& s) {
     w.endObject();
 }
 
-}  // namespace
-
-void writeFigures(Writer& w, const StatsDocument& d) {
-    const RunStats& s = d.counts;
-    const Report r = compare(s, theoryApplies(d.run.argument) ? &machineTheory() : nullptr);
-
-    w.key("figures").beginObject(Span::LinePerItem);
-    w.key("virtual_ms").fixed(s.virtualMs(d.run.frame_ms), 3);
+void writeReachKinds(Writer& w, const Report& r) {
     w.key("reach_kinds").beginArray(Span::LinePerItem);
     for (int k = 1; k <= kReachKinds; ++k) {
         const Comparison& c = r.reach_kinds[static_cast<std::size_t>(k - 1)];
@@ -126,6 +119,9 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.endObject();
     }
     w.endArray();
+}
+
+void writeModes(Writer& w, const Report& r) {
     w.key("modes").beginArray(Span::LinePerItem);
     for (int m = 0; m < kModes; ++m) {
         const Comparison& c = r.modes[static_cast<std::size_t>(m)];
@@ -137,6 +133,9 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.endObject();
     }
     w.endArray();
+}
+
+void writeOthers(Writer& w, const Report& r) {
     w.key("theory").beginArray(Span::LinePerItem);
     for (const Comparison& c : r.others) {
         const Interval ci = c.ci95();
@@ -149,23 +148,41 @@ void writeFigures(Writer& w, const StatsDocument& d) {
         w.endObject();
     }
     w.endArray();
+}
+
+// A mean with its decimals, or null where there is none.
+void writeMean(Writer& w, const std::optional<double>& mean) {
+    if (mean) {
+        w.fixed(*mean, kMeanDecimals);
+    } else {
+        w.null();
+    }
+}
+
+void writeMeans(Writer& w, const Report& r) {
     w.key("means").beginArray(Span::LinePerItem);
     for (const MeanComparison& c : r.means) {
         w.beginObject().key("figure").string(c.figure).key("observed");
-        if (c.observed) {
-            w.fixed(*c.observed, kMeanDecimals);
-        } else {
-            w.null();
-        }
+        writeMean(w, c.observed);
         w.key("theory");
-        if (c.theory) {
-            w.fixed(*c.theory, kMeanDecimals);
-        } else {
-            w.null();
-        }
+        writeMean(w, c.theory);
         w.endObject();
     }
     w.endArray();
+}
+
+}  // namespace
+
+void writeFigures(Writer& w, const StatsDocument& d) {
+    const RunStats& s = d.counts;
+    const Report r = compare(s, theoryApplies(d.run.argument) ? &machineTheory() : nullptr);
+
+    w.key("figures").beginObject(Span::LinePerItem);
+    w.key("virtual_ms").fixed(s.virtualMs(d.run.frame_ms), 3);
+    writeReachKinds(w, r);
+    writeModes(w, r);
+    writeOthers(w, r);
+    writeMeans(w, r);
     writeSpread(w, "hits_per_machine", spreadOf(d.machines.hitsPerMachine()));
     writeSpread(w, "longest_drought_per_machine", spreadOf(d.machines.droughtPerMachine()));
     w.endObject();

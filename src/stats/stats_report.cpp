@@ -1,12 +1,13 @@
 #include "stats/stats_report.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
 #include <string_view>
 
 #include "engine/rich_sel.h"
 #include "machine/machine.h"
-#include "stats/text_format.h"
 #include "stats/theory.h"
 
 namespace rl00 {
@@ -35,25 +36,22 @@ void addChainRows(Report& r, const RunStats& s, const Theory* t) {
     for (std::uint64_t k = 1; k <= kChainRows; ++k) {
         const double pmf = t ? t->chainLengthPmf(k) : 0.0;
         tail -= pmf;
-        r.others.push_back(
-            {format("chain of %llu hit%s", static_cast<unsigned long long>(k), k == 1 ? "" : "s"),
-             {s.chains.count(k), chains},
-             when(t, pmf)});
+        r.others.push_back({fmt::format("chain of {} hit{}", k, k == 1 ? "" : "s"),
+                            {s.chains.count(k), chains},
+                            when(t, pmf)});
     }
-    r.others.push_back(
-        {format("chain of %llu hits or more", static_cast<unsigned long long>(kChainRows) + 1),
-         {s.chains.atLeast(kChainRows + 1), chains},
-         when(t, std::max(0.0, tail))});
+    r.others.push_back({fmt::format("chain of {} hits or more", kChainRows + 1),
+                        {s.chains.atLeast(kChainRows + 1), chains},
+                        when(t, std::max(0.0, tail))});
 }
 
 void addGapRows(Report& r, const Histogram& gaps, const char* which, const Theory* t,
                 bool from_normal) {
     for (const std::uint64_t n : kGapRows) {
         const double theory = !t ? 0.0 : from_normal ? t->survivalFromNormal(n) : t->survival(n);
-        r.others.push_back(
-            {format("gap %s of %llu games or more", which, static_cast<unsigned long long>(n)),
-             {gaps.atLeast(n), gaps.total()},
-             when(t, theory)});
+        r.others.push_back({fmt::format("gap {} of {} games or more", which, n),
+                            {gaps.atLeast(n), gaps.total()},
+                            when(t, theory)});
     }
 }
 

@@ -19,25 +19,14 @@ namespace {
 using test::runUntilEnd;
 using test::TestMachine;
 
-struct Outcome {
-    Int16 rich_res = 99;
-    Flag rich = 99;
-    Flag ooatari = 99;
-    Flag saichusen = 99;
-    Flag yokoku1 = 99;
-    Flag yokoku2 = 99;
-    Int16 oshi_dir = 99;
-    Flag kakuhen = 99;
-};
+using Outcome = StopSelection;
 
-// Runs STOP_SEL for lottery value v in `mode` with the symbol counter at `count`; the outputs
-// start at values STOP_SEL never writes, so an output it forgets shows.
+// Runs STOP_SEL for lottery value v in `mode` with the symbol counter at `count` and writes what
+// it decides into the machine, as GAME_START does.
 Outcome select(Machine& m, Int16 v, Int16 mode, Int16 count, Flag kakuhen_before) {
-    Outcome o;
-    o.kakuhen = kakuhen_before;
     m.G_iZugCnt = count;
-    STOP_SEL(m, v, mode, o.rich_res, o.rich, o.ooatari, o.saichusen, o.yokoku1, o.yokoku2,
-             o.oshi_dir, o.kakuhen);
+    const StopSelection o = STOP_SEL(m, {v, mode, count, kakuhen_before});
+    applySelection(m, o);
     return o;
 }
 
@@ -152,6 +141,29 @@ TEST(StopSel, DrawsInTheFixedOrderForEveryClassModeAndCount) {
         }
     }
     EXPECT_EQ(checked, 3 * 11 * 14 * 40);
+}
+
+TEST(StopSel, DecidesFromItsInputAloneAndLeavesTheMachineAsItWas) {
+    for (Int16 v : {Int16{7}, Int16{16}, Int16{25}, Int16{64}, Int16{100}}) {
+        TestMachine plain(5);
+        TestMachine other(5);
+        // Shared variables that alias the inputs or outputs of the old interface.
+        other.m.G_iLottery = 300;
+        other.m.G_iSyriMode = kModeJitan;
+        other.m.G_iZugCnt = 0;
+        other.m.G_bKakuhen = kTrue;
+        other.m.G_iNowZug[1] = 9;
+        other.m.G_iStopZug[2] = 9;
+        other.m.G_sZugaraHit = "前";
+        const StopSelInput in{v, kModeKakuhen, 3, kFalse};
+        EXPECT_EQ(STOP_SEL(plain.m, in), STOP_SEL(other.m, in)) << v;
+        EXPECT_EQ(other.m.G_iLottery, 300);
+        EXPECT_EQ(other.m.G_iZugCnt, 0);
+        EXPECT_EQ(other.m.G_bKakuhen, kTrue);
+        EXPECT_EQ(other.m.G_iNowZug[1], 9);
+        EXPECT_EQ(other.m.G_iStopZug[2], 9);
+        EXPECT_EQ(other.m.G_sZugaraHit, "前");
+    }
 }
 
 TEST(StopSel, HitWithoutASymbolForTheCounterFailsWithBothMessages) {

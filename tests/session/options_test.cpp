@@ -138,6 +138,13 @@ TEST(CommandLineFaults, EachSaysWhatWasWrong) {
     // The first fault is the one reported.
     EXPECT_EQ(faultOf({"--zoom", "9", "--bogus", "7", "8"}),
               "--zoom takes a whole number from 1 to 4, not \"9\"");
+    EXPECT_EQ(faultOf({"--bogus", "--zoom", "9"}), "unknown option \"--bogus\"");
+    EXPECT_EQ(faultOf({"--quiet=yes", "--zoom", "9"}), "--quiet takes no value, not \"yes\"");
+    EXPECT_EQ(faultOf({"--zoom", "9", "--quiet=yes"}),
+              "--zoom takes a whole number from 1 to 4, not \"9\"");
+    EXPECT_EQ(faultOf({"-", "--zoom", "9"}), "unknown option \"-\"");
+    EXPECT_EQ(faultOf({"--zoom", "9", "--file"}),
+              "--zoom takes a whole number from 1 to 4, not \"9\"");
 
     Values v;
     EXPECT_EQ(read(v, {"7", "-x", "8"}).fault, "unknown option \"-x\"");
@@ -225,6 +232,59 @@ TEST(CommandLineUsage, ComesFromTheTable) {
               "the argument takes a whole number from 1 to 3, not \"4\"");
 }
 
+// A program with a second job: "prog job FILE... [--out FILE]".
+struct JobValues {
+    Values main;
+    std::vector<std::string> files;
+    std::string out;
+};
+
+CommandLine jobTable(JobValues& v) {
+    CommandLine line = table(v.main);
+    CommandLine job;
+    job.program = "prog job";
+    job.synopsis = "[options] FILE...";
+    job.options = {wordsOption("FILE...", "a file", "files", v.files),
+                   textOption("--out", "FILE", "a file", "where", v.out), helpOption()};
+    line.commands.push_back(std::move(job));
+    return line;
+}
+
+TEST(CommandLineCommands, TheFirstWordNamesAJobThatReadsItsOwnTable) {
+    JobValues v;
+    const CommandLine line = jobTable(v);
+    const Reading r = readCommandLine(
+        line, std::vector<std::string>{"job", "a", "--out", "-o", "b", "--out=o2", "c"});
+    EXPECT_EQ(r.fault, "");
+    EXPECT_EQ(r.command, "job");
+    EXPECT_EQ(v.files, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(v.out, "o2");
+
+    JobValues w;
+    const CommandLine other = jobTable(w);
+    const Reading own = readCommandLine(other, std::vector<std::string>{"job", "--zoom", "2"});
+    EXPECT_EQ(own.fault, "unknown option \"--zoom\"");
+    EXPECT_EQ(w.main.zoom, 0);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(answerReading(other, own, out, err), 2);
+    EXPECT_EQ(err.str(),
+              "prog job: unknown option \"--zoom\"\nSee \"prog job --help\" for the options.\n");
+    EXPECT_EQ(readCommandLine(other, std::vector<std::string>{"job", "--out"}).fault,
+              "--out is missing its value (a file)");
+
+    // Later, the word is an argument like any other.
+    JobValues x;
+    const CommandLine later = jobTable(x);
+    const Reading r2 = readCommandLine(later, std::vector<std::string>{"7", "job"});
+    EXPECT_EQ(r2.command, "");
+    EXPECT_EQ(r2.fault, "only one argument is taken, not \"7\" and \"job\"");
+    EXPECT_TRUE(x.files.empty());
+    EXPECT_TRUE(
+        usageText(tableOf(later, readCommandLine(later, std::vector<std::string>{"job", "-h"})))
+            .starts_with("Usage: prog job [options] FILE...\n"));
+}
+
 TEST(CommandLineAnswer, HelpOnOutFaultOnErrNothingWhenItRuns) {
     Values v;
     const CommandLine line = table(v);
@@ -233,13 +293,13 @@ TEST(CommandLineAnswer, HelpOnOutFaultOnErrNothingWhenItRuns) {
     EXPECT_EQ(answerReading(line, Reading{}, out, err), std::nullopt);
     EXPECT_EQ(out.str() + err.str(), "");
 
-    EXPECT_EQ(answerReading(line, Reading{true, "ignored"}, out, err), 0);
+    EXPECT_EQ(answerReading(line, Reading{.help = true, .fault = "ignored"}, out, err), 0);
     EXPECT_EQ(out.str(), usageText(line));
     EXPECT_EQ(err.str(), "");
 
     out.str("");
     EXPECT_EQ(
-        answerReading(line, Reading{false, "--zoom takes a whole number from 1 to 4, not \"x\""},
+        answerReading(line, Reading{.fault = "--zoom takes a whole number from 1 to 4, not \"x\""},
                       out, err),
         2);
     EXPECT_EQ(out.str(), "");

@@ -40,11 +40,11 @@ TEST(GameChances, MatchStopSelOverEveryLotteryValueAndCounter) {
         std::int64_t hit = 0, kakuhen = 0, near = 0, far = 0, paired = 0, miss = 0;
         for (Int16 v = kLotteryMin; v <= kLotteryMax; ++v) {
             for (Int16 count = 1; count <= kSymbols; ++count) {
-                Int16 res = 0, oshi = 0;
-                Flag rich = 0, is_hit = 0, sai = 0, y1 = 0, y2 = 0, kflag = kFalse;
-                t.m.G_iZugCnt = count;
-                STOP_SEL(t.m, v, mode, res, rich, is_hit, sai, y1, y2, oshi, kflag);
-                const bool pair = t.m.G_iStopZug[1] == t.m.G_iStopZug[3];
+                const StopSelection s = STOP_SEL(t.m, {v, mode, count, kFalse});
+                const Int16 res = s.rich_res;
+                const Flag is_hit = s.ooatari;
+                const Flag kflag = s.kakuhen;
+                const bool pair = s.stop_zug[1] == s.stop_zug[3];
                 hit += is_hit == kTrue;
                 kakuhen += is_hit == kTrue && kflag == kTrue;
                 near += res == kRichNearMiss;

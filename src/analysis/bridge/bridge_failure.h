@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/runtime_error.h"
+
 namespace rl00::bridge {
 
 // Failure kinds as they travel to the program.
@@ -30,7 +32,7 @@ inline constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
 
 struct BridgeFailure {
     const char* reason;
-    int number;
+    int number;  // err::kCannotCreateObject, ...
     std::string text;
 };
 

@@ -64,13 +64,15 @@ class Server {
         for (char& c : lower)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (lower != kServedClass)
-            throw BridgeFailure{reason::kNoServer, 429, "class " + lower + " is not served here"};
+            throw BridgeFailure{reason::kNoServer, err::kCannotCreateObject,
+                                "class " + lower + " is not served here"};
         office_.connect();
         return answer({{}, makeApplication(session_)});
     }
 
     json::Value opened(const json::Value& path) {
-        if (!path.isString()) throw BridgeFailure{reason::kNoDocument, 432, ""};
+        if (!path.isString())
+            throw BridgeFailure{reason::kNoDocument, err::kAutomationFileNotFound, ""};
         office_.connect();
         session_.active = office_.open(path.asString());
         return answer({{}, makeWorkbook(session_, session_.active)});
@@ -147,8 +149,8 @@ int main() {
             reply = refusal(reason::kServerGone, 462, toUtf8(e.Message));
         } catch (const com::sun::star::uno::Exception& e) {
             const std::string message = toUtf8(e.Message);
-            reply = refusal(looksDisposed(message) ? reason::kServerGone : reason::kOther, 1004,
-                            message);
+            reply = refusal(looksDisposed(message) ? reason::kServerGone : reason::kOther,
+                            err::kApplicationDefined, message);
         }
         const std::string text = json::write(reply) + "\n";
         std::fwrite(text.data(), 1, text.size(), answers);

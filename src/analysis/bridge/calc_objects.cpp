@@ -109,7 +109,7 @@ uno::Reference<table::XCellRange> rangeOf(const uno::Reference<sheet::XSpreadshe
         if (range.is()) return range;
     } catch (const uno::RuntimeException&) {
     }
-    throw BridgeFailure{reason::kOther, 1004, "Range(" + address + ")"};
+    throw BridgeFailure{reason::kOther, err::kApplicationDefined, "Range(" + address + ")"};
 }
 
 class Range : public BridgeObject {
@@ -251,21 +251,23 @@ Result runMacro(const uno::Reference<frame::XModel>& model, const std::string& n
     } catch (const provider::ScriptFrameworkErrorException& e) {
         if (e.errorType == provider::ScriptFrameworkErrorType::NO_SUCH_SCRIPT ||
             e.errorType == provider::ScriptFrameworkErrorType::UNKNOWN)
-            throw BridgeFailure{reason::kNoMacro, 1004, name};
-        throw BridgeFailure{reason::kMacroFailed, 1004, toUtf8(e.Message)};
+            throw BridgeFailure{reason::kNoMacro, err::kApplicationDefined, name};
+        throw BridgeFailure{reason::kMacroFailed, err::kApplicationDefined, toUtf8(e.Message)};
     } catch (const provider::ScriptErrorRaisedException& e) {
-        throw BridgeFailure{reason::kMacroFailed, 1004, toUtf8(e.Message)};
+        throw BridgeFailure{reason::kMacroFailed, err::kApplicationDefined, toUtf8(e.Message)};
     } catch (const com::sun::star::reflection::InvocationTargetException& e) {
-        throw BridgeFailure{reason::kMacroFailed, 1004, toUtf8(e.Message)};
+        throw BridgeFailure{reason::kMacroFailed, err::kApplicationDefined, toUtf8(e.Message)};
     }
     if (!reports) return {};
     const std::string status = statusOf(model);
     if (status.starts_with("OK")) return {json::Value(status), nullptr};
     const std::string told =
         status.substr(std::min<std::size_t>(status.find_first_not_of(' ', 2), status.size()));
-    if (status.starts_with("NG")) throw BridgeFailure{reason::kMacroFailed, 1004, told};
-    if (status.starts_with("NA")) throw BridgeFailure{reason::kNothingToAnalyse, 1004, told};
-    throw BridgeFailure{reason::kMacroFailed, 1004,
+    if (status.starts_with("NG"))
+        throw BridgeFailure{reason::kMacroFailed, err::kApplicationDefined, told};
+    if (status.starts_with("NA"))
+        throw BridgeFailure{reason::kNothingToAnalyse, err::kApplicationDefined, told};
+    throw BridgeFailure{reason::kMacroFailed, err::kApplicationDefined,
                         "the macro ended without reporting its outcome"};
 }
 

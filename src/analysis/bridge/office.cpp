@@ -77,7 +77,7 @@ void makeDirectories(const std::string& path) {
 }
 
 [[noreturn]] void noOffice(const std::string& why) {
-    throw BridgeFailure{reason::kNoServer, 429, why};
+    throw BridgeFailure{reason::kNoServer, err::kCannotCreateObject, why};
 }
 
 // Only names this helper makes are taken from the file: anything else would be a name that
@@ -331,9 +331,9 @@ void Office::checkLock(const std::string& path) {
 uno::Reference<frame::XModel> Office::open(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw BridgeFailure{reason::kNoDocument, 432, path};
+        throw BridgeFailure{reason::kNoDocument, err::kAutomationFileNotFound, path};
     const std::string url = fileUrl(path);
-    if (url.empty()) throw BridgeFailure{reason::kNoDocument, 432, path};
+    if (url.empty()) throw BridgeFailure{reason::kNoDocument, err::kAutomationFileNotFound, path};
     const rtl::OUString wanted = fromUtf8(url);
 
     const auto documents = desktop_->getComponents()->createEnumeration();
@@ -371,7 +371,7 @@ uno::Reference<frame::XModel> Office::open(const std::string& path) {
                             owner ? "使用中: " + describeOwner(*owner) : ""};
     }
     if (!asked.empty()) why = why.empty() ? asked : why + " (" + asked + ")";
-    throw BridgeFailure{reason::kDocumentFailed, 1004, why};
+    throw BridgeFailure{reason::kDocumentFailed, err::kApplicationDefined, why};
 }
 
 }  // namespace rl00::bridge

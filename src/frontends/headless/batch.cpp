@@ -2,18 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <ostream>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "frontends/headless/headless_display.h"
-#include "frontends/headless/machine_run.h"
+#include "frontends/headless/machine_pool.h"
 #include "frontends/headless/ordered_output.h"
-#include "frontends/headless/progress.h"
 #include "io/ini_read.h"
 #include "io/output_file.h"
 #include "io/run_log.h"
@@ -62,54 +58,48 @@ unsigned threadsFor(const BatchOptions& o, std::uint64_t machines) {
     return static_cast<unsigned>(std::min<std::uint64_t>(wanted, machines));
 }
 
-// What the machines' threads hand to the thread that watches them.
-struct Shared {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::uint64_t machines_done = 0;
-    RunStats total;
-    MotionCache::Counts motions;
-    std::vector<MachineSummary> summaries;
-    std::string reports;  // not yet printed
+// The files a run writes, opened before anything is played.
+struct Outputs {
+    OutputFile trace;
+    WholeFile stats;
+    std::optional<std::string> log;  // the run log the settings name
 };
 
-}  // namespace
-
-int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
-    if (o.ini_file) {
-        if (const auto fault = settingsFileFault(*o.ini_file)) {
-            err << "rl00-headless: " << *fault << "\n";
-            return 2;
-        }
-    }
-    const Settings settings = runSettings(o);
-    const std::optional<std::string> log = runLogFile(settings);
-    if (const auto collision = collidingOutputs(o, log)) {
+// Refuses a configuration file that cannot be read as one and outputs that are one file, and
+// opens the output files; false, with one line on `err`, when the run cannot begin.
+bool checkAndOpen(const BatchOptions& o, const Settings& settings, Outputs& files,
+                  std::ostream& err) {
+    files.log = runLogFile(settings);
+    if (const auto collision = collidingOutputs(o, files.log)) {
         err << "rl00-headless: " << *collision << "; nothing is written\n";
-        return 2;
+        return false;
     }
-    OutputFile trace;
-    WholeFile stats_file;
-    if (!o.trace_file.empty() && !trace.open(o.trace_file)) {
-        err << "rl00-headless: cannot write " << trace.error() << "\n";
-        return 2;
+    if (!o.trace_file.empty() && !files.trace.open(o.trace_file)) {
+        err << "rl00-headless: cannot write " << files.trace.error() << "\n";
+        return false;
     }
-    if (!o.stats_file.empty() && !stats_file.prepare(o.stats_file)) {
-        err << "rl00-headless: cannot write " << stats_file.error() << "\n";
-        return 2;
+    if (!o.stats_file.empty() && !files.stats.prepare(o.stats_file)) {
+        err << "rl00-headless: cannot write " << files.stats.error() << "\n";
+        return false;
     }
+    return true;
+}
 
+// The run's seed, told: a seed taken from the clock is the only way to repeat the run, so it is
+// said even when quiet.
+std::uint64_t announceSeed(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     const std::uint64_t seed = o.seed ? *o.seed : clockSeed();
-    // A seed taken from the clock is the only way to repeat the run: say it even when quiet.
     if (!o.quiet) {
         out << "seed " << seed << "\n";
     } else if (!o.seed) {
         err << "rl00-headless: seed " << seed << "\n";
     }
+    return seed;
+}
 
-    const MachineRange range = shardMachines(o.shard, o.machines);
-    // A machine that ends with an error ends the run: the others stop at their next game and
-    // the machines not yet begun are not played, so the statistics so far are incomplete.
+// Plays the shard's machines into the trace and the run log.
+PoolResult play(const BatchOptions& o, const Settings& settings, std::uint64_t seed, Outputs& files,
+                std::ostream& err) {
     std::atomic<bool> halt{false};
     const MachineSetup setup{.seed = seed,
                              .games = o.games,
@@ -121,87 +111,32 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                              .machine_in_trace = o.machines > 1,
                              .every_frame = o.every_frame,
                              .halt = &halt};
-    OrderedOutput output(range, trace.isOpen() ? &trace : nullptr, log, standardLogWarnings());
-    Shared shared;
-    for (std::uint64_t k = range.first; k < range.end; ++k)
-        shared.summaries.push_back(MachineSummary{.machine = k});
-    std::atomic<std::uint64_t> next_machine{range.first};
-    std::atomic<std::uint64_t> games_done{0};
-    bool internal_fault = false;
-
-    // Plays machine k; what it has to say on the error stream.
-    auto playOne = [&](std::uint64_t k, const OrderedOutput::Sinks& sinks) -> std::string {
-        try {
-            const MachineResult r =
-                playMachine(setup, k, sinks.trace, sinks.log_name_suffix, games_done);
-            if (r.exit_code != 0) halt = true;
-            const std::lock_guard<std::mutex> lock(shared.mutex);
-            shared.total.merge(r.stats.counts());
-            shared.motions.recorded += r.motions.recorded;
-            shared.motions.accounted += r.motions.accounted;
-            shared.motions.stepped += r.motions.stepped;
-            shared.motions.refused += r.motions.refused;
-            shared.summaries[k - range.first] = r.stats.summary();
-            return r.report;
-        } catch (const std::exception& e) {
-            halt = true;
-            const std::lock_guard<std::mutex> lock(shared.mutex);
-            internal_fault = true;
-            return "rl00-headless: machine " + std::to_string(k) + " failed: " + e.what() + "\n";
-        }
-    };
-    auto play = [&] {
-        for (std::uint64_t k = next_machine++; k < range.end; k = next_machine++) {
-            OrderedOutput::Sinks sinks = output.begin(k);
-            const std::string report = halt ? std::string() : playOne(k, sinks);
-            output.end(std::move(sinks));
-            const std::lock_guard<std::mutex> lock(shared.mutex);
-            shared.reports += report;
-            ++shared.machines_done;
-            shared.changed.notify_all();
-        }
-    };
-
-    const auto started = ProgressLine::Clock::now();
-    ProgressLine progress(err, started);
-    std::vector<std::thread> threads;
-    const unsigned thread_count = threadsFor(o, range.size());
-    for (unsigned t = 0; t < thread_count; ++t)
-        threads.emplace_back(play);
-    {
-        std::unique_lock<std::mutex> lock(shared.mutex);
-        for (;;) {
-            shared.changed.wait_for(lock, ProgressLine::kInterval, [&] {
-                return shared.machines_done == range.size() || !shared.reports.empty();
-            });
-            if (!shared.reports.empty()) {
-                progress.clear();
-                err << std::exchange(shared.reports, {}) << std::flush;
-            }
-            if (shared.machines_done == range.size()) break;
-            if (o.progress) {
-                progress.update(ProgressLine::Clock::now(),
-                                {games_done.load(), o.games * range.size(), shared.machines_done,
-                                 range.size(), 0.0});
-            }
-        }
+    const MachineRange range = shardMachines(o.shard, o.machines);
+    OrderedOutput output(range, files.trace.isOpen() ? &files.trace : nullptr, files.log,
+                         standardLogWarnings());
+    const PoolPlan plan{.range = range,
+                        .halt = &halt,
+                        .threads = threadsFor(o, range.size()),
+                        .progress = o.progress};
+    PoolResult played = playPool(setup, plan, output, err);
+    if (const std::string fault = files.trace.close() ? output.traceError() : files.trace.error();
+        !fault.empty()) {
+        err << "rl00-headless: cannot write " << fault << "\n";
+        played.failed = true;
     }
-    for (std::thread& t : threads)
-        t.join();
-    progress.clear();
-    const double wall_s =
-        std::chrono::duration<double>(ProgressLine::Clock::now() - started).count();
+    return played;
+}
 
-    int exit_code = internal_fault ? 1 : 0;
-    for (const MachineSummary& m : shared.summaries) {
-        if (exit_code == 0) exit_code = m.exit_code;
+// 1 when the runner itself failed, else the first machine's exit code that is not 0.
+int exitCodeOf(const PoolResult& played) {
+    if (played.failed) return 1;
+    for (const MachineSummary& m : played.summaries) {
+        if (m.exit_code != 0) return m.exit_code;
     }
-    const std::string trace_error = trace.close() ? output.traceError() : trace.error();
-    if (!trace_error.empty()) {
-        err << "rl00-headless: cannot write " << trace_error << "\n";
-        exit_code = 1;
-    }
+    return 0;
+}
 
+StatsDocument statsOf(const BatchOptions& o, std::uint64_t seed, PoolResult& played) {
     StatsDocument d;
     d.run.seed = seed;
     d.run.argument = std::string(commandArgument(o.argument));
@@ -210,29 +145,51 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     d.run.machines = o.machines;
     d.run.end_after_ms = o.end_after_ms;
     d.shard = o.shard;
-    for (const MachineSummary& m : shared.summaries)
+    for (const MachineSummary& m : played.summaries)
         d.machines.add(m);
-    d.counts = std::move(shared.total);
-    if (!o.stats_file.empty()) {
-        writeStatsFile(d, [&stats_file](std::string_view piece) { stats_file.write(piece); });
+    d.counts = std::move(played.total);
+    return d;
+}
+
+// The table of the run, its speed and how its motions were played.
+void report(const BatchOptions& o, const StatsDocument& d, const PoolResult& played,
+            std::ostream& out) {
+    out << statsTable(d);
+    out << "\nwall time " << played.wall_s << " s, "
+        << (played.wall_s > 0 ? double(d.counts.games()) / played.wall_s : 0.0) << " games/s";
+    if (played.threads > 1) out << " on " << played.threads << " threads";
+    out << "\n";
+    if (!o.every_frame) {
+        const MotionCache::Counts& c = played.motions;
+        out << "motions: " << c.accounted << " in closed form, " << c.stepped << " frame by frame, "
+            << c.recorded << " outcomes stored, " << c.refused << " refused\n";
     }
-    if (!o.stats_file.empty() && !stats_file.commit()) {
-        err << "rl00-headless: cannot write " << stats_file.error() << "\n";
-        exit_code = 1;
-    }
-    if (!o.quiet) {
-        out << statsTable(d);
-        out << "\nwall time " << wall_s << " s, "
-            << (wall_s > 0 ? double(d.counts.games()) / wall_s : 0.0) << " games/s";
-        if (thread_count > 1) out << " on " << thread_count << " threads";
-        out << "\n";
-        if (!o.every_frame) {
-            const MotionCache::Counts& c = shared.motions;
-            out << "motions: " << c.accounted << " in closed form, " << c.stepped
-                << " frame by frame, " << c.recorded << " outcomes stored, " << c.refused
-                << " refused\n";
+}
+
+}  // namespace
+
+int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
+    if (o.ini_file) {
+        if (const auto fault = settingsFileFault(*o.ini_file)) {
+            err << "rl00-headless: " << *fault << "\n";
+            return 2;
         }
     }
+    const Settings settings = runSettings(o);
+    Outputs files;
+    if (!checkAndOpen(o, settings, files, err)) return 2;
+    const std::uint64_t seed = announceSeed(o, out, err);
+    PoolResult played = play(o, settings, seed, files, err);
+    int exit_code = exitCodeOf(played);
+    const StatsDocument d = statsOf(o, seed, played);
+    if (!o.stats_file.empty()) {
+        writeStatsFile(d, [&files](std::string_view piece) { files.stats.write(piece); });
+        if (!files.stats.commit()) {
+            err << "rl00-headless: cannot write " << files.stats.error() << "\n";
+            exit_code = 1;
+        }
+    }
+    if (!o.quiet) report(o, d, played, out);
     return exit_code;
 }
 

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <iostream>
 #include <limits>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -69,9 +68,19 @@ Option iniOption(std::optional<std::string>& to) {
     return o;
 }
 
+// The argument goes into the statistics file, which a merge reads back: it must be text that
+// the file can hold.
+void checkArgumentText(Reading& reading, const std::string& argument) {
+    if (!reading.fault.empty()) return;
+    if (!isUtf8(argument) || argument.size() > kMaxStatsTextBytes) {
+        reading.fault = "the argument must be UTF-8 text of at most " +
+                        std::to_string(kMaxStatsTextBytes) + " bytes";
+    }
+}
+
 }  // namespace
 
-CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
+CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared, MergeOptions& merge) {
     constexpr auto kMaxCount = std::numeric_limits<std::uint64_t>::max();
     CommandLine line;
     line.program = "rl00-headless";
@@ -112,6 +121,7 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared) {
     line.footer =
         "rl00-headless merge FILE... [--stats OUT] puts the statistics of shards together\n"
         "(rl00-headless merge --help).";
+    line.commands.push_back(mergeCommandLine(merge));
     return line;
 }
 
@@ -120,21 +130,15 @@ int runHeadlessProgram(int argc, char** argv, std::ostream& out, std::ostream& e
     // without its statistics; ignored, the write fails as a write, and is reported as one.
     std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && args.front() == "merge")
-        return runMerge(std::span<const std::string>(args).subspan(1), out, err);
-
     BatchOptions o;
     SharedOptions shared;
-    const CommandLine line = headlessCommandLine(o, shared);
+    MergeOptions merge;
+    const CommandLine line = headlessCommandLine(o, shared, merge);
     Reading reading = readCommandLine(line, args);
-    // The argument goes into the statistics file, which a merge reads back: it must be text
-    // that the file can hold.
-    if (reading.fault.empty() &&
-        (!isUtf8(shared.argument) || shared.argument.size() > kMaxStatsTextBytes)) {
-        reading.fault = "the argument must be UTF-8 text of at most " +
-                        std::to_string(kMaxStatsTextBytes) + " bytes";
-    }
+    if (reading.command == "merge") reading = checkMergeReading(std::move(reading), merge);
+    checkArgumentText(reading, shared.argument);
     if (const auto code = answerReading(line, reading, out, err)) return *code;
+    if (reading.command == "merge") return mergeFiles(merge, out, err);
 
     o.program_dir = programDir(argv[0]);
     if (!o.ini_file) o.user_ini_file = userSettingsFile(o.program_dir, line.program, err);

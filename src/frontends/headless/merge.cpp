@@ -159,7 +159,9 @@ CommandLine mergeCommandLine(MergeOptions& o) {
         "Puts the statistics files (--stats) of the shards of one run together:\n"
         "rl00-headless merge FILE... [--stats OUT]. The files must come from the same run\n"
         "(version, seed, argument, frame period, games, machines) and hold every machine once.";
+    line.synopsis = "[options] FILE...";
     line.options = {
+        wordsOption("FILE...", "a file", "the statistics files of the shards", o.files),
         textOption("--stats", "FILE", "a file", "the whole run's statistics as JSON", o.stats_file),
         switchOption("--quiet", "no table on standard output", o.quiet),
         helpOption(),
@@ -167,23 +169,20 @@ CommandLine mergeCommandLine(MergeOptions& o) {
     return line;
 }
 
+Reading checkMergeReading(Reading reading, const MergeOptions& o) {
+    if (reading.fault.empty() && o.files.empty()) reading.fault = "no statistics file to merge";
+    return reading;
+}
+
 int runMerge(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
     MergeOptions o;
     const CommandLine line = mergeCommandLine(o);
-    // The shared reader takes one argument at most; the files are every other word.
-    std::vector<std::string> options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (!args[i].starts_with("-")) {
-            o.files.push_back(args[i]);
-            continue;
-        }
-        options.push_back(args[i]);
-        if (args[i] == "--stats" && i + 1 < args.size()) options.push_back(args[++i]);
-    }
-    Reading reading = readCommandLine(line, options);
-    if (reading.fault.empty() && o.files.empty()) reading.fault = "no statistics file to merge";
+    const Reading reading = checkMergeReading(readCommandLine(line, args), o);
     if (const auto code = answerReading(line, reading, out, err)) return *code;
+    return mergeFiles(o, out, err);
+}
 
+int mergeFiles(const MergeOptions& o, std::ostream& out, std::ostream& err) {
     std::vector<Input> inputs;
     RunStats total;
     try {

@@ -189,36 +189,73 @@ void OrderedOutput::appendSpools(Sinks& s) {
     if (!s.log_spool.empty()) appendLogSpool(s.log_spool, s.machine);
 }
 
-void OrderedOutput::appendLogSpool(const std::string& spool, std::uint64_t machine) {
-    const int in = ::open(spool.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return;  // the machine could not write it either, and said so
-    const Descriptor close_in{in};
-    std::vector<char> chunk(kRecordBytes * kRecordsPerChunk);
-    std::string data;
-    std::string failure;
+namespace {
+
+// A machine's log spool, read a chunk at a time.
+struct SpoolReader {
+    SpoolReader(int spool_fd, const std::string& spool_path) : fd(spool_fd), path(spool_path) {}
+
+    int fd;
+    const std::string& path;
+    std::vector<char> chunk = std::vector<char>(kRecordBytes * kRecordsPerChunk);
+    std::string data;     // read and not yet used
+    std::string failure;  // the first failure of reading or writing, or empty
+
     // Reads on until `data` holds at least `size` bytes or the spool has ended.
-    auto fill = [&](std::size_t size) {
+    void fill(std::size_t size) {
         while (data.size() < size && failure.empty()) {
-            const ssize_t n = ::read(in, chunk.data(), chunk.size());
+            const ssize_t n = ::read(fd, chunk.data(), chunk.size());
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) failure = "cannot read " + spool + ": " + reasonOf(errno);
+            if (n < 0) failure = "cannot read " + path + ": " + reasonOf(errno);
             if (n <= 0) return;
             data.append(chunk.data(), static_cast<std::size_t>(n));
         }
-    };
+    }
+};
+
+// Appends the spool's records to `out`, whole records only; the bytes appended.
+std::uint64_t appendRecords(int out, SpoolReader& in) {
+    std::uint64_t appended = 0;
+    while (!in.data.empty() && in.failure.empty()) {
+        const std::size_t whole = in.data.size() / kRecordBytes * kRecordBytes;
+        if (whole == 0) {
+            in.failure = "the spool " + in.path + " ends in a part of a record";
+            break;
+        }
+        std::size_t done = 0;
+        const bool ok = writeAll(out, in.data.data(), whole, done);
+        appended += done;
+        if (!ok) {
+            in.failure = reasonOf(errno);
+            break;
+        }
+        in.data.erase(0, whole);
+        in.fill(kRecordBytes * kRecordsPerChunk);
+    }
+    return appended;
+}
+
+}  // namespace
+
+void OrderedOutput::appendLogSpool(const std::string& spool, std::uint64_t machine) {
+    const int fd = ::open(spool.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;  // the machine could not write it either, and said so
+    const Descriptor close_in{fd};
+    SpoolReader in(fd, spool);
     const std::string header = logSpoolHeader(machine, *log_);
-    fill(header.size());
-    if (data.starts_with(header)) data.erase(0, header.size());
-    fill(kRecordBytes);
-    if (data.empty() && failure.empty()) {
+    in.fill(header.size());
+    if (in.data.starts_with(header)) in.data.erase(0, header.size());
+    in.fill(kRecordBytes);
+    if (in.data.empty() && in.failure.empty()) {
         ::unlink(spool.c_str());  // no hit: the log is left as it was, not even created
         return;
     }
 
+    const std::string kept =
+        "; the records of machine " + std::to_string(machine) + " are kept in " + spool;
     const int out = openLog(*log_);
     if (out < 0) {
-        warnings_.report(*log_, reasonOf(errno) + "; the records of machine " +
-                                    std::to_string(machine) + " are kept in " + spool);
+        warnings_.report(*log_, reasonOf(errno) + kept);
         return;
     }
     const Descriptor close_out{out};
@@ -228,30 +265,15 @@ void OrderedOutput::appendLogSpool(const std::string& spool, std::uint64_t machi
     }
     tellCutRecord(*log_, cutUnfinishedRecord(out), warnings_);
     const off_t start = ::lseek(out, 0, SEEK_END);
-    std::uint64_t appended = 0;
-    while (!data.empty() && failure.empty()) {
-        const std::size_t whole = data.size() / kRecordBytes * kRecordBytes;
-        if (whole == 0) {
-            failure = "the spool " + spool + " ends in a part of a record";
-            break;
-        }
-        std::size_t done = 0;
-        const bool ok = writeAll(out, data.data(), whole, done);
-        appended += done;
-        if (!ok) {
-            failure = reasonOf(errno);
-            break;
-        }
-        data.erase(0, whole);
-        fill(kRecordBytes * kRecordsPerChunk);
-    }
+    const std::uint64_t appended = appendRecords(out, in);
     // A machine's records go in together or not at all: the spool that is kept then holds
     // exactly the records the log lacks.
-    if (!failure.empty() && start >= 0 && appended > 0) static_cast<void>(::ftruncate(out, start));
+    if (!in.failure.empty() && start >= 0 && appended > 0) {
+        static_cast<void>(::ftruncate(out, start));
+    }
     static_cast<void>(::flock(out, LOCK_UN));
-    if (!failure.empty()) {
-        warnings_.report(*log_, failure + "; the records of machine " + std::to_string(machine) +
-                                    " are kept in " + spool);
+    if (!in.failure.empty()) {
+        warnings_.report(*log_, in.failure + kept);
         return;
     }
     ::unlink(spool.c_str());

@@ -1,9 +1,9 @@
 #include "frontends/headless/progress.h"
 
+#include <fmt/format.h>
+
 #include <cmath>
 #include <ostream>
-
-#include "stats/text_format.h"
 
 namespace rl00 {
 
@@ -19,9 +19,7 @@ std::string grouped(std::uint64_t n) {
 
 std::string duration(double seconds) {
     const auto s = static_cast<std::uint64_t>(std::llround(seconds));
-    return format("%llu:%02llu:%02llu", static_cast<unsigned long long>(s / 3600),
-                  static_cast<unsigned long long>(s / 60 % 60),
-                  static_cast<unsigned long long>(s % 60));
+    return fmt::format("{}:{:02}:{:02}", s / 3600, s / 60 % 60, s % 60);
 }
 
 // Back to the start of the line, and the line cleared to its end.

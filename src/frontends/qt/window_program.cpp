@@ -45,6 +45,27 @@ std::vector<std::string> argsOf(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
+// rl00 --report STATS DIR keeps DIR in the place of the machine's argument.
+const std::string& reportFolder(const WindowOptions& o) {
+    return o.report_dir.empty() ? o.shared.argument : o.report_dir;
+}
+
+// The report's own table: rl00 report STATS DIR.
+CommandLine reportCommandLine(WindowOptions& o) {
+    CommandLine line;
+    line.program = "rl00 report";
+    line.summary =
+        "Renders the statistics file STATS of rl00-headless --stats, no window: charts (PNG,\n"
+        "SVG) and tables (index.html) into DIR, a new or empty folder (as rl00 --report).";
+    line.synopsis = "STATS DIR";
+    line.options = {
+        textOption("", "STATS", "a statistics file", "the statistics file", o.report),
+        textOption("", "DIR", "a folder", "the folder to write, new or empty", o.report_dir),
+        helpOption(),
+    };
+    return line;
+}
+
 // --report: files only, so no display is needed and none is opened.
 int runReport(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -53,7 +74,7 @@ int runReport(int argc, char** argv) {
     const CommandLine line = windowCommandLine(o);
     const Reading reading = readWindowCommandLine(line, o, argsOf(argc, argv));
     if (const auto code = answerReading(line, reading, std::cout, std::cerr)) return *code;
-    return writeReport(o.report, o.shared.argument, std::cout, std::cerr);
+    return writeReport(o.report, reportFolder(o), std::cout, std::cerr);
 }
 
 // The zoom for a screen nobody chose one for: a throw-away application asks the screen, since
@@ -146,14 +167,25 @@ CommandLine windowCommandLine(WindowOptions& o) {
     line.footer =
         "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.\n"
         "While paused, . lets one animation frame pass.\n"
-        "S opens the statistics window.";
+        "S opens the statistics window.\n"
+        "rl00 report STATS DIR is rl00 --report STATS DIR (rl00 report --help).";
+    line.commands.push_back(reportCommandLine(o));
     return line;
 }
 
 Reading readWindowCommandLine(const CommandLine& line, const WindowOptions& o,
                               std::span<const std::string> args, Foreign foreign) {
     Reading r = readCommandLine(line, args, foreign);
-    if (r.fault.empty() && o.replay != 0 && !o.seed)
+    if (!r.fault.empty()) return r;
+    if (r.command == "report") {
+        if (o.report.empty()) {
+            r.fault = "report is missing the statistics file STATS";
+        } else if (o.report_dir.empty()) {
+            r.fault = "report is missing the folder DIR after STATS";
+        }
+        return r;
+    }
+    if (o.replay != 0 && !o.seed)
         r.fault = "--replay needs --seed: only the games of a seed can be played again";
     if (r.fault.empty() && !o.report.empty() && o.shared.argument.empty())
         r.fault = "--report is missing the folder DIR after its statistics file";
@@ -166,89 +198,129 @@ void installFontSubstitutes() {
                               QStringLiteral("IPAPMincho"));
 }
 
-int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
-    // A write past the file-size limit would kill the program without a word; ignored, it fails
-    // with EFBIG, and the run log reports its failed writes and plays on.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // Only --zoom matters before the application exists; the rest is read afterwards, when Qt
-    // has taken its own options (-platform, ...) out of the arguments. Until then those pass for
-    // foreign ones, but --help and a bad value of our own options are answered at once, also
-    // where no display can be opened.
-    WindowOptions early;
-    const CommandLine early_line = windowCommandLine(early);
-    const Reading early_reading =
-        readWindowCommandLine(early_line, early, argsOf(argc, argv), Foreign::Skip);
-    if (const auto code = answerReading(early_line, early_reading, std::cout, std::cerr)) {
-        return *code;
-    }
-    if (!early.report.empty()) return runReport(argc, argv);
-    ViewChoice choice = loadViewChoice();
-    const int zoom = early.zoom != 0    ? early.zoom
-                     : choice.zoom != 0 ? choice.zoom
-                                        : probeZoom(argc, argv);
-    qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
+namespace {
 
-    QApplication app(argc, argv);
+// Before the application exists only --zoom matters; the rest is read again once Qt has taken
+// its own options (-platform, ...) out of the arguments. Until then those pass for foreign ones,
+// but --help and a bad value of our own options are answered at once, also where no display can
+// be opened. Returns the exit code when that answer ends the program.
+std::optional<int> readBeforeQt(int argc, char** argv, WindowOptions& early) {
+    const CommandLine line = windowCommandLine(early);
+    const Reading reading = readWindowCommandLine(line, early, argsOf(argc, argv), Foreign::Skip);
+    return answerReading(line, reading, std::cout, std::cerr);
+}
+
+// The options once Qt has taken its own out of argv, read strictly.
+std::optional<int> readAfterQt(WindowOptions& o, int argc, char** argv) {
+    const CommandLine line = windowCommandLine(o);
+    const Reading reading = readWindowCommandLine(line, o, argsOf(argc, argv));
+    return answerReading(line, reading, std::cout, std::cerr);
+}
+
+// --zoom, else the remembered choice, else a zoom that suits the screen.
+int chooseZoom(const WindowOptions& early, const ViewChoice& choice, int argc, char** argv) {
+    if (early.zoom != 0) return early.zoom;
+    if (choice.zoom != 0) return choice.zoom;
+    return probeZoom(argc, argv);
+}
+
+void setUpApplication(QApplication& app, QTranslator& translator) {
     app.setQuitOnLastWindowClosed(false);  // a close only sets the end flag
     // The desktop entry and the icon the package installs, for task bars that look them up.
     QGuiApplication::setDesktopFileName(QStringLiteral("rl00"));
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rl00")));
-    std::vector<std::string> args = argsOf(argc, argv);
-    WindowOptions o;
-    const CommandLine line = windowCommandLine(o);
-    if (const auto code =
-            answerReading(line, readWindowCommandLine(line, o, args), std::cout, std::cerr)) {
-        return *code;
-    }
-    if (o.shared.frame_ms) choice.frame_ms = *o.shared.frame_ms;
-    if (o.no_delay) choice.no_delay = true;
-
     installFontSubstitutes();
-    QTranslator translator;
     if (translator.load(QStringLiteral("qtbase_ja"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(&translator);
     }
+}
 
-    QtDisplay display;
+// The display's pace, before the machine exists.
+void prepareDisplay(const WindowOptions& o, QtDisplay& display) {
     // A game's virtual time is the runner's, whatever pace it is shown at.
     display.setVirtualFrameMs(o.shared.frame_ms.value_or(kDefaultFrameMs));
     display.setPaused(o.paused);
+}
+
+// The parts of a running window program that the options attach things to.
+struct WindowParts {
+    Machine& m;
+    MainWindow& window;
+    QtDisplay& display;
+};
+
+// The menus and windows beside the main window, and what the options ask of it: the analysis,
+// the presses of the end button, the trace, a seeded run or the pacing probe.
+void attachOptions(const WindowParts& p, const WindowOptions& o, ViewChoice& choice, int zoom,
+                   OutputFile& trace, std::optional<SeededRun>& run,
+                   AnalysisLauncher launch_analysis) {
+    auto* menu = new ViewMenu(p.window, p.display, choice, zoom);
+    new LiveStats(p.window, *menu, o.shared.argument);
+    if (launch_analysis) {
+        p.window.setAnalysisLauncher([&m = p.m, &window = p.window,
+                                      launch = std::move(launch_analysis)] { launch(m, window); });
+    }
+    p.window.setEndAfterGames(o.end_after_games);
+    p.window.setEndAfterMs(o.end_after_ms);
+    if (!o.trace_file.empty()) traceGames(p.window, p.display, trace);
+    if (run) {
+        p.window.setSeededRun(&*run);
+        p.window.setIdleEntry([p, &run, show = std::max<std::uint64_t>(o.replay, 1)] {
+            playSeededInWindow(p.m, *run, p.window, p.display, show);
+        });
+    }
+    if (o.measure) p.window.setIdleEntry([p] { runPacingProbe(p.m, p.display); });
+    p.display.attach(&p.window);
+}
+
+// The rest of the window's load, in its order, the trace opened and the window shown; false when
+// the trace cannot be written (one line said).
+bool loadAndShow(const WindowParts& p, const WindowOptions& o, OutputFile& trace) {
+    if (o.shared.argument.empty()) FORM_CENTER(p.m, p.window, QString());
+    const std::string program_dir = QCoreApplication::applicationDirPath().toStdString();
+    loadMachine(p.m, program_dir, o.shared.argument, o.seed);
+    if (const std::string user = userSettingsFile(program_dir, "rl00", std::cerr); !user.empty())
+        readSettingsInstead(p.m, user);
+    if (!openTrace(o.trace_file, p.m, trace)) return false;
+    p.window.syncFromScene(0.0);
+    p.window.show();
+    p.window.activateWindow();  // a bare X server activates nothing unless asked
+    p.window.armFallbackStart(kFallbackStartMs);
+    return true;
+}
+
+}  // namespace
+
+int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
+    // A write past the file-size limit would kill the program without a word; ignored, it fails
+    // with EFBIG, and the run log reports its failed writes and plays on.
+    std::signal(SIGXFSZ, SIG_IGN);
+    WindowOptions early;
+    if (const auto code = readBeforeQt(argc, argv, early)) return *code;
+    if (!early.report.empty()) return runReport(argc, argv);
+    ViewChoice choice = loadViewChoice();
+    const int zoom = chooseZoom(early, choice, argc, argv);
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
+
+    QApplication app(argc, argv);
+    QTranslator translator;
+    WindowOptions o;
+    if (const auto code = readAfterQt(o, argc, argv)) return *code;
+    if (o.shared.frame_ms) choice.frame_ms = *o.shared.frame_ms;
+    if (o.no_delay) choice.no_delay = true;
+    setUpApplication(app, translator);
+
+    QtDisplay display;
+    prepareDisplay(o, display);
     OutputFile trace;
     std::optional<SeededRun> run;
     if (o.seed) run.emplace(*o.seed);
     Machine m(display, 0);  // the load seeds the generator, from the clock unless seeded
     MainWindow window(m, display);
-    auto* menu = new ViewMenu(window, display, choice, zoom);
-    new LiveStats(window, *menu, o.shared.argument);
-    if (launch_analysis) {
-        window.setAnalysisLauncher(
-            [&m, &window, launch = std::move(launch_analysis)] { launch(m, window); });
-    }
-    window.setEndAfterGames(o.end_after_games);
-    window.setEndAfterMs(o.end_after_ms);
-    if (!o.trace_file.empty()) traceGames(window, display, trace);
-    if (run) {
-        window.setSeededRun(&*run);
-        window.setIdleEntry([&, show = std::max<std::uint64_t>(o.replay, 1)] {
-            playSeededInWindow(m, *run, window, display, show);
-        });
-    }
-    if (o.measure) window.setIdleEntry([&] { runPacingProbe(m, display); });
-    display.attach(&window);
-
-    if (o.shared.argument.empty()) FORM_CENTER(m, window, QString());
-    const std::string program_dir = QCoreApplication::applicationDirPath().toStdString();
-    loadMachine(m, program_dir, o.shared.argument, o.seed);
-    if (const std::string user = userSettingsFile(program_dir, line.program, std::cerr);
-        !user.empty()) {
-        readSettingsInstead(m, user);
-    }
-    if (!openTrace(o.trace_file, m, trace)) return 2;
-    window.syncFromScene(0.0);
-    window.show();
-    window.activateWindow();  // a bare X server activates nothing unless asked
-    window.armFallbackStart(kFallbackStartMs);
+    const WindowParts parts{m, window, display};
+    attachOptions(parts, o, choice, zoom, trace, run, std::move(launch_analysis));
+    if (!loadAndShow(parts, o, trace)) return 2;
     return QApplication::exec();
 }
 

@@ -30,8 +30,10 @@ struct WindowOptions {
     std::uint64_t replay = 0;  // 0: not given
     std::string trace_file;
     bool paused = false;
-    // --report: the statistics file to render; the folder is then the positional argument.
+    // --report or report: the statistics file to render; the folder is then the positional
+    // argument, or report's own DIR.
     std::string report;
+    std::string report_dir;
 };
 
 // The largest game --replay reaches: the machine counts in 32 bits, and with the argument 7,

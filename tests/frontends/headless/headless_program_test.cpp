@@ -137,7 +137,8 @@ TEST_F(HeadlessRunner, BothSpellingsAndTheDefaultPeriodPlayTheSameGames) {
 TEST_F(HeadlessRunner, HelpPrintsTheUsageAndPlaysNothing) {
     BatchOptions o;
     SharedOptions shared;
-    const std::string usage = usageText(headlessCommandLine(o, shared));
+    MergeOptions merge;
+    const std::string usage = usageText(headlessCommandLine(o, shared, merge));
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--help"}, {"-h"}, {"--bogus", "--help", "--trace", "t"}}) {
         const Outcome r = run(args);
@@ -156,7 +157,8 @@ TEST_F(HeadlessRunner, HelpPrintsTheUsageAndPlaysNothing) {
 TEST(HeadlessCommandLine, EveryOptionReachesTheBatch) {
     BatchOptions o;
     SharedOptions shared;
-    const CommandLine line = headlessCommandLine(o, shared);
+    MergeOptions merge;
+    const CommandLine line = headlessCommandLine(o, shared, merge);
     const std::vector<std::string> args = {
         "--games",        "12",      "--seed",     "0",    "--ini", "a.ini", "--trace", "t.jsonl",
         "--stats=s.json", "--quiet", "--frame-ms", "0.25", "8"};

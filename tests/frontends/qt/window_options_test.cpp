@@ -125,7 +125,49 @@ TEST(WindowCommandLine, UsageKeepsItsWords) {
               "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and "
               "pause.\n"
               "While paused, . lets one animation frame pass.\n"
-              "S opens the statistics window.\n");
+              "S opens the statistics window.\n"
+              "rl00 report STATS DIR is rl00 --report STATS DIR (rl00 report --help).\n");
+}
+
+TEST(WindowCommandLine, ReportIsAJobOfItsOwnAndKeepsItsOldSpelling) {
+    WindowOptions job;
+    const Reading r = read(job, {"report", "s.json", "out"});
+    EXPECT_EQ(r.fault, "");
+    EXPECT_EQ(r.command, "report");
+    EXPECT_EQ(job.report, "s.json");
+    EXPECT_EQ(job.report_dir, "out");
+    EXPECT_EQ(job.shared.argument, "");
+    // The folder in the machine's argument slot, as it always was.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--report", "s.json", "out"}, {"out", "--report=s.json"}}) {
+        WindowOptions old;
+        const Reading o = read(old, args);
+        EXPECT_EQ(o.fault, "") << args.front();
+        EXPECT_EQ(o.command, "");
+        EXPECT_EQ(old.report, "s.json");
+        EXPECT_EQ(old.shared.argument, "out");
+    }
+    EXPECT_EQ(faultOf({"report"}), "report is missing the statistics file STATS");
+    EXPECT_EQ(faultOf({"report", "s.json"}), "report is missing the folder DIR after STATS");
+    EXPECT_EQ(faultOf({"report", "a", "b", "c"}), "only 2 arguments are taken, not \"c\"");
+    EXPECT_EQ(faultOf({"report", "--zoom", "2", "a", "b"}), "unknown option \"--zoom\"");
+    EXPECT_EQ(faultOf({"--report", "s.json"}),
+              "--report is missing the folder DIR after its statistics file");
+    // Only the first word names the job.
+    EXPECT_EQ(faultOf({"7", "report"}), "only one argument is taken, not \"7\" and \"report\"");
+
+    WindowOptions h;
+    const CommandLine line = windowCommandLine(h);
+    const Reading help = readWindowCommandLine(line, h, std::vector<std::string>{"report", "-h"});
+    EXPECT_TRUE(help.help);
+    EXPECT_EQ(usageText(tableOf(line, help)),
+              "Usage: rl00 report STATS DIR\n"
+              "Renders the statistics file STATS of rl00-headless --stats, no window: charts "
+              "(PNG,\n"
+              "SVG) and tables (index.html) into DIR, a new or empty folder (as rl00 --report).\n"
+              "  STATS       the statistics file\n"
+              "  DIR         the folder to write, new or empty\n"
+              "  -h, --help  show this text\n");
 }
 
 using test::slurp;

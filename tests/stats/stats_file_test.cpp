@@ -13,7 +13,7 @@
 
 #include "frontends/headless/batch.h"
 #include "frontends/headless/merge.h"
-#include "runner_support.h"
+#include "frontends/headless/runner_support.h"
 #include "stats/stats_file.h"
 
 namespace rl00 {
