@@ -521,11 +521,14 @@ TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
     ::setenv("RL00_OFFICE_PROFILE", (dir_ / "no-office-profile").c_str(), 1);
     t_.m.G_sExcelBook = "ATARI.ods";
     launch();
-    // An office that fails while it starts: told at once with its status and its last words,
-    // not after the time limit of a connection.
+    // An office that fails while it starts: told at once with its status and its last words before
+    // a crash's stack dump, not after the time limit of a connection.
     const fs::path failing = dir_ / "failing-office" / "soffice";
     fs::create_directories(failing.parent_path());
-    std::ofstream(failing) << "#!/bin/sh\necho 'starting' >&2\necho 'no display :99' >&2\nexit 3\n";
+    std::ofstream(failing)
+        << "#!/bin/sh\necho 'starting' >&2\necho 'no display :99' >&2\n"
+           "printf 'Fatal exception: Signal 6\\nStack:\\nlib.so(+0x1)[0x2]\\n' >&2\n"
+           "exit 3\n";
     fs::permissions(failing, fs::perms::owner_all);
     ::setenv("RL00_SOFFICE", failing.c_str(), 1);
     launch();

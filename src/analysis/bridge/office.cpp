@@ -149,11 +149,12 @@ class AbortingHandler : public cppu::WeakImplHelper1<task::XInteractionHandler> 
     std::string asked_;
 };
 
-// The last line of what the office wrote on its error output, cut to a length a message can show.
+// The last line of what the office wrote on its error output before a crash's stack dump, cut to
+// a length a message can show: the dump's frames say nothing to a user.
 std::string lastErrorLine(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     std::string line, last;
-    while (std::getline(in, line)) {
+    while (std::getline(in, line) && !line.starts_with("Fatal exception:")) {
         if (line.find_first_not_of(" \t\r") != std::string::npos) last = line;
     }
     constexpr std::size_t kMostBytes = 300;
