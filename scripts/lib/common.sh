@@ -14,6 +14,7 @@ RL00_PACKAGES=(
     libreoffice-calc libreoffice-dev
     librsvg2-bin dpkg-dev desktop-file-utils man-db
     parallel
+    clang-14 libclang-rt-14-dev
 )
 
 # What the page (scripts/web) needs beyond them: emscripten and its JavaScript parser, Chromium

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "analysis/analysis_texts.h"
+#include "analysis/workbook_copy.h"
 #include "io/paths.h"
 #include "machine/machine.h"
 #include "machine/msg_show.h"
@@ -90,6 +91,7 @@ void runSteps(Machine& m, AnalysisSession& s, LaunchPorts& p, std::string& path)
         throw LaunchRefused{text::kNoWorkbookSetting};
     if (isBlank(m.G_sLogPath)) throw LaunchRefused{text::kNoLogSetting};
     path = workbookPath(m);
+    path = userWorkbook(path, userDataFolder());
 
     s.G_oExcel = p.automation.CreateObject(text::kServerClass);
     s.G_oExcel = p.automation.GetObject(path);

@@ -35,7 +35,7 @@ std::string machinesLine(const StatsDocument& d) {
     return line + "\n";
 }
 
-std::string panelSection(const RunStats& s, std::size_t machines) {
+std::string panelSection(const RunStats& s, std::uint64_t machines) {
     std::string out =
         machines > 1 ? "statistics panel (added up over the machines)\n" : "statistics panel\n";
     for (std::size_t i = 0; i < kPanelNames.size(); ++i)
@@ -106,15 +106,11 @@ std::string spreadSection(const char* title, const Spread& s) {
     return out;
 }
 
-std::string perMachineSection(const std::vector<MachineSummary>& machines) {
-    std::vector<std::uint64_t> hits, droughts;
-    for (const MachineSummary& m : machines) {
-        hits.push_back(m.hits);
-        droughts.push_back(m.longest_drought);
-    }
+std::string perMachineSection(const MachineLines& machines) {
     std::string out = fmt::format("\nper machine ({} machines)\n", machines.size());
-    out += spreadSection("hits", spreadOf(hits));
-    out += spreadSection("longest drought (games without a hit)", spreadOf(droughts));
+    out += spreadSection("hits", spreadOf(machines.hitsPerMachine()));
+    out += spreadSection("longest drought (games without a hit)",
+                         spreadOf(machines.droughtPerMachine()));
     return out;
 }
 

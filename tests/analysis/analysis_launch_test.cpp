@@ -72,7 +72,7 @@ TEST(AnalysisLaunch, ParentOfTheCurrentDirectoryReplacesALeadingTwoDots) {
         {"/opt/rl00/bin", "..", "ATARI.ods", "/opt/rl00/ATARI.ods"},
         // Without ".." the path is used as it stands, a relative one included.
         {"/opt/rl00/bin", "/srv/analysis", "ATARI.ods", "/srv/analysis/ATARI.ods"},
-        {"/opt/rl00/bin", "analysis", "ATARI.ods", "analysis/ATARI.ods"},
+        {"/opt/rl00/bin", "no-analysis", "ATARI.ods", "no-analysis/ATARI.ods"},
         {"C:\\APP\\BIN", "D:\\WORK", "ATARI.XLS", "D:/WORK/ATARI.XLS"},
         // Only the first two characters count: a ".." further in stays.
         {"/opt/rl00/bin", "/srv/../analysis", "A.ods", "/srv/../analysis/A.ods"},

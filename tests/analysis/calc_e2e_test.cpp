@@ -281,7 +281,11 @@ class CalcEndToEnd : public testing::Test {
         t_.m.G_sExcelPath = dir_.string();
         t_.m.G_sExcelBook = "ATARI.ods";
         t_.m.G_sLogPath = (dir_ / "log").string();
+        // The folder of the workbook stands for the installed one; the launch works on a copy.
+        ::setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
     }
+    // The user's copy of the workbook, which the launch opens.
+    fs::path copy() const { return dir_ / "data" / "rl00" / "ATARI.ods"; }
 
     void launch() {
         test::RecordingWaitWindow window(t_.m, fs::current_path().string());
@@ -394,8 +398,9 @@ TEST_F(CalcEndToEnd, TheSummaryOfKnownRecordsMatchesAnIndependentCount) {
     ASSERT_TRUE(t_.display.messages().empty()) << t_.display.messages()[0].text;
     EXPECT_GT(t_.display.passes(), 0u) << "events were not processed while waiting";
 
-    Book b(dir_ / "ATARI.ods");
+    Book b(copy());
     EXPECT_EQ(b.status(), "OK 400 件 (2 ファイル)");
+    EXPECT_FALSE(fs::exists(dir_ / ".~lock.ATARI.ods#")) << "the installed workbook was opened";
     EXPECT_EQ(std::get<std::string>(Book::value(b.data, "E3")), t_.m.G_sLogPath);
     EXPECT_EQ(std::get<double>(Book::value(b.data, "A7")), hits[0].G_lRevCnt);
     EXPECT_EQ(std::get<double>(Book::value(b.data, "X406")), hits[399].G_iRenchan);
@@ -427,7 +432,7 @@ TEST_F(CalcEndToEnd, CertaintyBoundsStayBetweenNoneAndAll) {
     writeLog(dir_ / "log" / "RL00LOG.TXT", hits, 0, hits.size());
 
     launchQuietly();
-    Book b(dir_ / "ATARI.ods");
+    Book b(copy());
     ASSERT_EQ(b.number("E26"), 13);
     ASSERT_EQ(b.number("F26"), 13);
     EXPECT_LE(b.number("D26"), 1.0);
@@ -446,7 +451,7 @@ TEST_F(CalcEndToEnd, ARecordMetTwiceIsCountedOnceAndTheStatusSaysSo) {
     writeLog(dir_ / "log" / "RL00LOG_copy.TXT", hits, 10, 12);
 
     launchQuietly();
-    Book b(dir_ / "ATARI.ods");
+    Book b(copy());
     EXPECT_EQ(b.status(), "OK 60 件 (3 ファイル、重複 57 件を除外)");
     EXPECT_EQ(std::get<double>(Book::value(b.data, "A66")), hits[59].G_lRevCnt);
     EXPECT_TRUE(std::holds_alternative<std::monostate>(Book::value(b.data, "A67")));
@@ -516,18 +521,32 @@ TEST_F(CalcEndToEnd, EachFailureIsToldAndPlayGoesOn) {
     ::setenv("RL00_OFFICE_PROFILE", (dir_ / "no-office-profile").c_str(), 1);
     t_.m.G_sExcelBook = "ATARI.ods";
     launch();
+    // An office that fails while it starts: told at once with its status and its last words before
+    // a crash's stack dump, not after the time limit of a connection.
+    const fs::path failing = dir_ / "failing-office" / "soffice";
+    fs::create_directories(failing.parent_path());
+    std::ofstream(failing)
+        << "#!/bin/sh\necho 'starting' >&2\necho 'no display :99' >&2\n"
+           "printf 'Fatal exception: Signal 6\\nStack:\\nlib.so(+0x1)[0x2]\\n' >&2\n"
+           "exit 3\n";
+    fs::permissions(failing, fs::perms::owner_all);
+    ::setenv("RL00_SOFFICE", failing.c_str(), 1);
+    launch();
     office.empty() ? ::unsetenv("RL00_SOFFICE") : ::setenv("RL00_SOFFICE", office.c_str(), 1);
     ::setenv("RL00_OFFICE_PROFILE", profile_now.c_str(), 1);
-    ASSERT_EQ(t_.display.messages().size(), 3u);
+    ASSERT_EQ(t_.display.messages().size(), 4u);
     EXPECT_TRUE(t_.display.messages()[2].text.starts_with(analysis_text::kNoServer))
         << t_.display.messages()[2].text;
+    const std::string& failed = t_.display.messages()[3].text;
+    EXPECT_TRUE(failed.starts_with(analysis_text::kNoServer)) << failed;
+    EXPECT_NE(failed.find("(終了コード 3): no display :99"), std::string::npos) << failed;
 
     // A log folder that does not exist is the macro's failure.
     t_.m.G_sLogPath = (dir_ / "gone").string();
     launch();
-    ASSERT_EQ(t_.display.messages().size(), 4u);
-    EXPECT_TRUE(t_.display.messages()[3].text.starts_with(analysis_text::kMacroFailed));
-    EXPECT_NE(t_.display.messages()[3].text.find("ログのフォルダが見つかりません"),
+    ASSERT_EQ(t_.display.messages().size(), 5u);
+    EXPECT_TRUE(t_.display.messages()[4].text.starts_with(analysis_text::kMacroFailed));
+    EXPECT_NE(t_.display.messages()[4].text.find("ログのフォルダが見つかりません"),
               std::string::npos);
     EXPECT_FALSE(t_.m.start_requests_paused);
 }
@@ -585,8 +604,11 @@ class UsersOffice {
 
 TEST_F(CalcEndToEnd, AWorkbookOpenElsewhereIsRefusedUntilItsOfficeIsGone) {
     writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
-    const fs::path lock = dir_ / ".~lock.ATARI.ods#";
-    UsersOffice users(dir_ / "home", dir_ / "ATARI.ods");
+    // The user's office has the user's copy open.
+    fs::create_directories(copy().parent_path());
+    fs::copy_file(dir_ / "ATARI.ods", copy());
+    const fs::path lock = copy().parent_path() / ".~lock.ATARI.ods#";
+    UsersOffice users(dir_ / "home", copy());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
     while (!fs::exists(lock) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -594,7 +616,7 @@ TEST_F(CalcEndToEnd, AWorkbookOpenElsewhereIsRefusedUntilItsOfficeIsGone) {
 
     const ShownMessage shown = launchTold();
     EXPECT_TRUE(shown.text.starts_with(analysis_text::kWorkbookLocked)) << shown.text;
-    EXPECT_NE(shown.text.find((dir_ / "ATARI.ods").string()), std::string::npos) << shown.text;
+    EXPECT_NE(shown.text.find(copy().string()), std::string::npos) << shown.text;
     EXPECT_EQ(shown.text.find('\\'), std::string::npos) << shown.text;
     EXPECT_TRUE(fs::exists(lock)) << "the lock of a living office was removed";
 
@@ -602,7 +624,7 @@ TEST_F(CalcEndToEnd, AWorkbookOpenElsewhereIsRefusedUntilItsOfficeIsGone) {
     users.kill();
     ASSERT_TRUE(fs::exists(lock));
     launchQuietly();
-    Book b(dir_ / "ATARI.ods");
+    Book b(copy());
     EXPECT_EQ(b.status(), "OK 3 件 (1 ファイル)");
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <limits>
 #include <set>
 
 #include "frontends/headless/headless_display.h"
@@ -36,7 +37,7 @@ TEST(Histogram, ExactBelowTheBoundAndAnExactSumBeyondIt) {
     Histogram other(10);
     other.add(2);
     other.add(40);
-    other.merge(h);
+    other.merge(h, "h");
     EXPECT_EQ(other.total(), 8u);
     EXPECT_EQ(other.sum(), 95.0L);
 
@@ -48,7 +49,37 @@ TEST(Histogram, ExactBelowTheBoundAndAnExactSumBeyondIt) {
     EXPECT_FALSE(back.assign(std::vector<std::uint64_t>(12, 1), 0, 0));  // a bin past the bound
     EXPECT_FALSE(back.assign({}, 2, 21));  // two values past 10 add up to 22 at least
     EXPECT_FALSE(back.assign({}, 0, 5));   // a sum without values
-    EXPECT_EQ(back, h);                    // a refused assignment changes nothing
+    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+    EXPECT_FALSE(back.assign({kMost, 1}, 0, 0));  // counts that add up past 64 bits
+    EXPECT_EQ(back, h);                           // a refused assignment changes nothing
+
+    // Two histograms each of whose totals fits, whose sum does not.
+    Histogram half(10), other_half(10);
+    ASSERT_TRUE(half.assign({kMost / 2 + 1}, 0, 0));
+    ASSERT_TRUE(other_half.assign({0, kMost / 2 + 1}, 0, 0));
+    EXPECT_THROW(half.merge(other_half, "counts.gaps"), CountOverflow);
+}
+
+TEST(RunStats, ASumPast64BitsIsRefusedNamingTheCount) {
+    std::uint64_t count = std::numeric_limits<std::uint64_t>::max() - 2;
+    addCount(count, 2, "counts.games");
+    EXPECT_EQ(count, std::numeric_limits<std::uint64_t>::max());
+    try {
+        addCount(count, 1, "counts.games");
+        ADD_FAILURE() << "no overflow";
+    } catch (const CountOverflow& e) {
+        EXPECT_NE(std::string(e.what()).find("counts.games adds up past"), std::string::npos);
+    }
+
+    PanelSums a, b;
+    a.counters[0] = std::uint64_t{1} << 63;
+    b.counters[0] = std::uint64_t{1} << 63;
+    try {
+        a.merge(b);
+        ADD_FAILURE() << "no overflow";
+    } catch (const CountOverflow& e) {
+        EXPECT_NE(std::string(e.what()).find("G_lRevCnt"), std::string::npos) << e.what();
+    }
 }
 
 // A completed game in `mode`, leaving the machine in `after`.

@@ -1,6 +1,7 @@
 #include "analysis/bridge/office.h"
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -148,6 +149,19 @@ class AbortingHandler : public cppu::WeakImplHelper1<task::XInteractionHandler> 
     std::string asked_;
 };
 
+// The last line of what the office wrote on its error output before a crash's stack dump, cut to
+// a length a message can show: the dump's frames say nothing to a user.
+std::string lastErrorLine(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string line, last;
+    while (std::getline(in, line) && !line.starts_with("Fatal exception:")) {
+        if (line.find_first_not_of(" \t\r") != std::string::npos) last = line;
+    }
+    constexpr std::size_t kMostBytes = 300;
+    if (last.size() > kMostBytes) last.resize(kMostBytes);
+    return last;
+}
+
 beans::PropertyValue property(const char* name, const uno::Any& value) {
     beans::PropertyValue p;
     p.Name = rtl::OUString::createFromAscii(name);
@@ -198,7 +212,7 @@ std::string Office::preparedProfile() {
     return dir + "/rl00-pipe";
 }
 
-void Office::start(const std::string& pipe_name) {
+pid_t Office::start(const std::string& pipe_name) {
     if (::access(options_.soffice.c_str(), X_OK) != 0)
         noOffice("LibreOffice (" + options_.soffice + ") が見つかりません");
     const std::string profile = "-env:UserInstallation=" + fileUrl(options_.profile_dir);
@@ -213,9 +227,17 @@ void Office::start(const std::string& pipe_name) {
         argv.push_back(a.data());
     argv.push_back(nullptr);
     const bool utf8 = hasUtf8Locale();
+    // The office's error output is kept, so that a start that fails can be told with its reason.
+    const int errors =
+        ::open(errorFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    int told[2];
+    if (::pipe2(told, O_CLOEXEC) != 0) noOffice("pipe failed");
+    // The office is orphaned at once, and comes back to the helper as to its subreaper: so the
+    // helper learns at once when it ends during the start.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
 
-    // Twice forked and in a session of its own, the office outlives the helper and is not
-    // its child to reap; it holds none of the helper's pipes.
+    // Twice forked and in a session of its own, the office outlives the helper; it holds none
+    // of the helper's pipes.
     const pid_t child = ::fork();
     if (child < 0) noOffice("fork failed");
     if (child == 0) {
@@ -223,18 +245,43 @@ void Office::start(const std::string& pipe_name) {
         // The office makes its pipes under the umask, and the user's own might open them to
         // all. The files it saves for the user are the user's alone too.
         ::umask(077);
-        if (::fork() != 0) ::_exit(0);
+        const pid_t office = ::fork();
+        if (office != 0) {
+            static_cast<void>(::write(told[1], &office, sizeof office));
+            ::_exit(0);
+        }
         const int null_fd = ::open("/dev/null", O_RDWR);
-        for (int fd = 0; fd <= 2; ++fd)
-            ::dup2(null_fd, fd);
+        ::dup2(null_fd, 0);
+        ::dup2(null_fd, 1);
+        ::dup2(errors >= 0 ? errors : null_fd, 2);
         for (int fd = 3; fd < 1024; ++fd)
             ::close(fd);
         if (!utf8) ::setenv("LC_ALL", "C.UTF-8", 1);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    ::close(told[1]);
+    if (errors >= 0) ::close(errors);
     int status = 0;
     ::waitpid(child, &status, 0);
+    pid_t office = 0;
+    if (::read(told[0], &office, sizeof office) != static_cast<ssize_t>(sizeof office)) office = 0;
+    ::close(told[0]);
+    return office;
+}
+
+// An office that failed while starting is told at once, with its exit status and the last line
+// of its error output, rather than after the time limit. One that ended well may have handed
+// its work to an office of the same profile that runs already.
+void Office::failIfStartFailed(pid_t office) const {
+    int status = 0;
+    if (office <= 0 || ::waitpid(office, &status, WNOHANG) != office) return;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return;
+    const std::string how = WIFEXITED(status) ? "終了コード " + std::to_string(WEXITSTATUS(status))
+                                              : "シグナル " + std::to_string(WTERMSIG(status));
+    const std::string last = lastErrorLine(errorFile());
+    noOffice("LibreOffice が起動中に終わりました (" + how + ")" +
+             (last.empty() ? "" : ": " + last));
 }
 
 void Office::connect() {
@@ -270,11 +317,12 @@ void Office::connect() {
     if (name.empty()) noOffice("getrandom failed");
     writePipeName(name_file, name);
     const std::string socket = pipeSocketOf(name);
-    start(name);
+    const pid_t office = start(name);
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(options_.connect_timeout_s);
     while (std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        failIfStartFailed(office);
         switch (checkPipeSocket(socket, me)) {
             case PipeSocket::Missing:
                 continue;  // still starting up

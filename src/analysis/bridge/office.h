@@ -6,6 +6,7 @@
 // office_pipe.h). Documents are loaded so that no dialog can block: every interaction is
 // aborted, and macros run without asking.
 
+#include <sys/types.h>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -45,7 +46,10 @@ class Office {
 
   private:
     bool tryAttach(const std::string& pipe_name);
-    void start(const std::string& pipe_name);
+    // The office's process, or 0 when it is not known.
+    pid_t start(const std::string& pipe_name);
+    void failIfStartFailed(pid_t office) const;
+    std::string errorFile() const { return options_.profile_dir + "/office-errors.txt"; }
     std::string preparedProfile();
     void checkLock(const std::string& path);
 
