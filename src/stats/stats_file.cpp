@@ -123,7 +123,7 @@ void writeCounts(Writer& w, const RunStats& s) {
     w.endObject();
 }
 
-// The theory's figure, and whether it lies outside the 99.99 % interval (null: not judged).
+// The theory's figure, and whether it lies outside the 99.99 % interval.
 void writeTheory(Writer& w, const Comparison& c) {
     w.key("theory");
     if (c.theory) {
@@ -131,12 +131,7 @@ void writeTheory(Writer& w, const Comparison& c) {
     } else {
         w.null();
     }
-    w.key("outside");
-    if (c.judged) {
-        w.boolean(c.outside());
-    } else {
-        w.null();
-    }
+    w.key("outside").boolean(c.outside());
 }
 
 void writeSpread(Writer& w, const char* name, const Spread& s) {
@@ -225,7 +220,7 @@ void writeFigures(Writer& w, const StatsDocument& d) {
     const RunStats& s = d.counts;
     std::optional<Theory> theory;
     if (theoryApplies(d.run.argument)) theory = computeTheory();
-    const Report r = compare(s, theory ? &*theory : nullptr);
+    const Report r = compare(s, theory ? &*theory : nullptr, d.run.games_per_machine);
 
     w.key("figures").beginObject(Span::LinePerItem);
     w.key("virtual_ms").fixed(s.virtualMs(d.run.frame_ms), 3);

@@ -19,9 +19,8 @@ constexpr std::size_t kBarWidth = 40;
 // far from, or a dash without a theory.
 std::string theoryColumn(const Comparison& c, int width, int decimals) {
     if (!c.theory) return fmt::format("{:>10}", "-");
-    return fmt::format("{:{}.{}f}", *c.theory * c.scale, width, decimals) + (!c.judged     ? " ~"
-                                                                             : c.outside() ? " !"
-                                                                                           : "");
+    return fmt::format("{:{}.{}f}", *c.theory * c.scale, width, decimals) +
+           (c.outside() ? " !" : "");
 }
 
 std::string machinesLine(const StatsDocument& d) {
@@ -72,8 +71,7 @@ std::string modeSection(const Report& r) {
 
 std::string theorySection(const Report& r) {
     std::string out =
-        "\ntheory beside observation: ! marks a theory outside the 99.99 % Wilson interval\n"
-        "(~: not judged; the games of a mode come in stretches, not as independent trials)\n";
+        "\ntheory beside observation: ! marks a theory outside the 99.99 % interval\n";
     out += fmt::format("  {:<42} {:>9} {:>10}  {:>10}  {:<24}  {:>10}\n", "figure", "count", "of",
                        "observed", "95% interval", "theory");
     for (const Comparison& c : r.others) {
@@ -124,7 +122,7 @@ std::string statsTable(const StatsDocument& d) {
     const RunStats& s = d.counts;
     std::optional<Theory> theory;
     if (theoryApplies(d.run.argument)) theory = computeTheory();
-    const Report r = compare(s, theory ? &*theory : nullptr);
+    const Report r = compare(s, theory ? &*theory : nullptr, d.run.games_per_machine);
 
     std::string out = fmt::format("games played: {}   virtual time: {:.3f} s\n", s.games(),
                                   s.virtualMs(d.run.frame_ms) / 1000.0);

@@ -114,21 +114,39 @@ TEST(MachineStats, ChainsGapsAndDroughtsFollowTheGamesInTheirOrder) {
     EXPECT_EQ(summary.longest_drought, 4u);  // the stretch after the last hit counts too
 }
 
-TEST(WilsonInterval, ReachesZeroAndOneExactlyAndWidensWithTheLevel) {
+// A row with `hits` of `trials` beside `theory`.
+Comparison row(std::uint64_t hits, std::uint64_t trials, double theory) {
+    Comparison c;
+    c.observed = {hits, trials};
+    c.theory = theory;
+    return c;
+}
+
+TEST(Judgement, TheMarkTakesTheDesignEffectAndTheStartIntoAccount) {
     for (const std::uint64_t n : {1u, 7u, 279u, 100000u}) {
-        EXPECT_EQ(wilson({0, n}, kZ9999).low, 0.0) << n;
-        EXPECT_EQ(wilson({n, n}, kZ9999).high, 1.0) << n;
         // A theory of exactly 0 or 1 that agrees with the observation is never marked.
-        EXPECT_FALSE((Comparison{"", {0, n}, 0.0}.outside())) << n;
-        EXPECT_FALSE((Comparison{"", {n, n}, 1.0}.outside())) << n;
+        EXPECT_FALSE(row(0, n, 0.0).outside()) << n;
+        EXPECT_FALSE(row(n, n, 1.0).outside()) << n;
+        // One event where none can be: a fault.
+        EXPECT_TRUE(row(1, n, 0.0).outside()) << n;
     }
-    const Interval narrow = wilson95({30, 1000});
-    const Interval wide = wilson({30, 1000}, kZ9999);
-    EXPECT_LT(wide.low, narrow.low);
-    EXPECT_GT(wide.high, narrow.high);
-    EXPECT_FALSE((Comparison{"", {30, 1000}, 0.05}.outside()));
-    EXPECT_TRUE((Comparison{"", {30, 1000}, 0.07}.outside()));
-    EXPECT_FALSE((Comparison{"", {30, 1000}, 0.07, 1.0, false}.outside()));  // not judged
+    const Comparison c = row(30, 1000, 0.05);
+    EXPECT_LT(c.ci9999().low, c.ci95().low);
+    EXPECT_GT(c.ci9999().high, c.ci95().high);
+    EXPECT_FALSE(c.outside());
+    Comparison far = row(30, 1000, 0.07);
+    EXPECT_TRUE(far.outside());
+    // Games that come in stretches: four times the variance, a quarter of the trials.
+    far.design_effect = 4.0;
+    EXPECT_FALSE(far.outside());
+    EXPECT_EQ(far.ci95().low, exactInterval(7.5, 250, kTail95).low);
+    // What the start in normal mode adds is taken out: the interval is the long run's.
+    Comparison started = row(30, 1000, 0.05);
+    started.start_offset = 0.01;
+    EXPECT_EQ(started.ci95().high, exactInterval(20, 1000, kTail95).high);
+    // Two events where a tenth of one was expected come in one run of 200: no 99.99 % mark
+    // (Wilson's interval, which the normal approximation shapes, made one).
+    EXPECT_FALSE(row(2, 100000, 0.1 / 100000).outside());
 }
 
 TEST(Shards, ConsecutiveBlocksHoldEveryMachineOnce) {

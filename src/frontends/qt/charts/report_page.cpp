@@ -46,10 +46,9 @@ std::string headings(std::initializer_list<const char*> names) {
     return row + "</tr>\n";
 }
 
-// The theory's figure and the mark: "!" for a theory outside the 99.99 % interval, "~" for a
-// figure that is not judged, with or without a theory.
+// The theory's figure and the mark: "!" for a theory outside the 99.99 % interval.
 std::string theoryCells(const Comparison& c) {
-    const char* mark = !c.judged ? "~" : c.outside() ? "!" : "";
+    const char* mark = c.outside() ? "!" : "";
     return cell(c.theory ? fixed(*c.theory * c.scale, kRateDecimals) : "-") + cell(mark, "mark");
 }
 
@@ -153,7 +152,7 @@ std::string reportPage(const std::string& file_name, const StatsDocument& d,
                        const std::vector<PageChart>& charts) {
     std::optional<Theory> theory;
     if (theoryApplies(d.run.argument)) theory = computeTheory();
-    const Report r = compare(d.counts, theory ? &*theory : nullptr);
+    const Report r = compare(d.counts, theory ? &*theory : nullptr, d.run.games_per_machine);
 
     std::string page =
         "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
