@@ -64,37 +64,88 @@ Real density(Real a, Real b, Real x) {
     return std::exp((a - 1.0L) * std::log(x) + (b - 1.0L) * std::log1p(-x) - logBeta(a, b));
 }
 
+// P(a, x) by its series below a + 1 and by the continued fraction of Q(a, x) above.
+Real incompleteGammaOf(Real a, Real x) {
+    if (x <= 0.0L) return 0.0L;
+    const Real front = std::exp(a * std::log(x) - x - std::lgamma(a));
+    if (x < a + 1.0L) {
+        Real term = 1.0L / a, sum = term;
+        for (int n = 1; n < kMostFractionSteps && std::fabs(term) > std::fabs(sum) * kPrecision;
+             ++n) {
+            term *= x / (a + n);
+            sum += term;
+        }
+        return sum * front;
+    }
+    Real b = x + 1.0L - a, c = 1.0L / kTiny, d = 1.0L / b, h = d;
+    for (int i = 1; i < kMostFractionSteps; ++i) {
+        const Real an = -i * (i - a);
+        b += 2.0L;
+        d = an * d + b;
+        if (std::fabs(d) < kTiny) d = kTiny;
+        c = b + an / c;
+        if (std::fabs(c) < kTiny) c = kTiny;
+        d = 1.0L / d;
+        const Real del = d * c;
+        h *= del;
+        if (std::fabs(del - 1.0L) < kPrecision) break;
+    }
+    return 1.0L - front * h;
+}
+
+// Newton's steps on a distribution function that only rises, from `x`, inside [low, high].
+template <class Cdf, class Density>
+Real solveRising(Real p, Real x, Real low, Real high, Cdf cdf, Density density) {
+    for (int step = 0; step < kMostQuantileSteps; ++step) {
+        const Real miss = cdf(x) - p;
+        if (miss == 0.0L) break;
+        (miss < 0.0L ? low : high) = x;
+        const Real f = density(x);
+        Real next = f > 0.0L ? x - miss / f : (low + high) / 2.0L;
+        if (!(next > low && next < high)) next = low > 0.0L ? std::sqrt(low * high) : high / 16.0L;
+        if (!(next > low && next < high)) next = (low + high) / 2.0L;
+        if (std::fabs(next - x) <= 1e-15L * x) return next;
+        x = next;
+    }
+    return x;
+}
+
 }  // namespace
+
+double incompleteGamma(double a, double x) {
+    return static_cast<double>(incompleteGammaOf(a, x));
+}
+
+double chiSquareQuantile(double p, double k) {
+    if (p <= 0.0) return 0.0;
+    if (p >= 1.0) return std::numeric_limits<double>::infinity();
+    const Real a = k / 2.0L;
+    // Wilson and Hilferty's cube of a normal, to start from.
+    const Real h = 2.0L / (9.0L * k);
+    const Real start =
+        k * std::pow(std::max<Real>(1.0L - h + normalQuantile(p) * std::sqrt(h), 0.01L), 3);
+    const Real x = solveRising(
+        p, start / 2.0L, 0.0L, 10.0L * (a + 100.0L),
+        [a](Real y) { return incompleteGammaOf(a, y); },
+        [a](Real y) { return std::exp((a - 1.0L) * std::log(y) - y - std::lgamma(a)); });
+    return static_cast<double>(2.0L * x);
+}
 
 double incompleteBeta(double a, double b, double x) {
     return static_cast<double>(incomplete(a, b, x));
 }
 
-// Newton's steps from the normal approximation, kept inside a bracket that halves whenever a
-// step would leave it: the distribution function only rises with x.
+// From the normal approximation of the beta law.
 double betaQuantile(double p, double a, double b) {
     if (p <= 0.0) return 0.0;
     if (p >= 1.0) return 1.0;
     const Real A = a, B = b;
     const Real mean = A / (A + B);
     const Real sd = std::sqrt(A * B / ((A + B) * (A + B) * (A + B + 1.0L)));
-    Real low = 0.0L, high = 1.0L;
-    Real x = std::clamp<Real>(mean + normalQuantile(p) * sd, 1e-300L, 1.0L - 1e-16L);
-    for (int step = 0; step < kMostQuantileSteps; ++step) {
-        const Real miss = incomplete(A, B, x) - p;
-        if (miss == 0.0L) break;
-        (miss < 0.0L ? low : high) = x;
-        const Real f = density(A, B, x);
-        Real next = f > 0.0L ? x - miss / f : (low + high) / 2.0L;
-        if (!(next > low && next < high)) next = low > 0.0L ? std::sqrt(low * high) : high / 16.0L;
-        if (!(next > low && next < high)) next = (low + high) / 2.0L;
-        if (std::fabs(next - x) <= 1e-15L * x) {
-            x = next;
-            break;
-        }
-        x = next;
-    }
-    return static_cast<double>(x);
+    const Real start = std::clamp<Real>(mean + normalQuantile(p) * sd, 1e-300L, 1.0L - 1e-16L);
+    return static_cast<double>(solveRising(
+        p, start, 0.0L, 1.0L, [A, B](Real x) { return incomplete(A, B, x); },
+        [A, B](Real x) { return density(A, B, x); }));
 }
 
 // Acklam's rational approximation, then one Halley step on the error function's complement.

@@ -21,6 +21,10 @@ inline constexpr double kTail9999 = 0.00005;
 double incompleteBeta(double a, double b, double x);
 // The x with I_x(a, b) = p, 0 <= p <= 1.
 double betaQuantile(double p, double a, double b);
+// P(a, x), the regularized lower incomplete gamma function, for a > 0.
+double incompleteGamma(double a, double x);
+// The x with P(chi-square of k degrees of freedom <= x) = p.
+double chiSquareQuantile(double p, double k);
 // The z with P(Z <= z) = p for a standard normal Z, 0 < p < 1.
 double normalQuantile(double p);
 // P(Z <= z).

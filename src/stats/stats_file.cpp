@@ -16,7 +16,7 @@ namespace rl00 {
 namespace {
 
 constexpr const char* kFormat = "rl00-headless statistics";
-constexpr std::int64_t kFormatVersion = 2;
+constexpr std::int64_t kFormatVersion = 3;
 constexpr const char* kModeNames[kModes] = {"normal", "kakuhen", "jitan"};
 constexpr const char* kPanelReachKeys[4] = {"doha", "oshi", "atari", "total"};
 constexpr const char* kResultKeys[4] = {"", "far", "near", "hit"};
@@ -123,7 +123,8 @@ void writeCounts(Writer& w, const RunStats& s) {
     w.endObject();
 }
 
-// The theory's figure, and whether it lies outside the 99.99 % interval.
+// The theory's figure, whether it lies outside the 99.99 % interval, and the design effect that
+// widens the interval (null without a theory).
 void writeTheory(Writer& w, const Comparison& c) {
     w.key("theory");
     if (c.theory) {
@@ -132,9 +133,17 @@ void writeTheory(Writer& w, const Comparison& c) {
         w.null();
     }
     w.key("outside").boolean(c.outside());
+    w.key("design_effect");
+    if (c.theory) {
+        w.fixed(c.design_effect, kMeanDecimals);
+    } else {
+        w.null();
+    }
 }
 
-void writeSpread(Writer& w, const char* name, const Spread& s) {
+// How the machines spread, and the theory's law for one machine with the verdict on them.
+void writeSpread(Writer& w, const char* name, const MachineComparison& c) {
+    const Spread& s = c.observed;
     w.key(name).beginObject();
     w.key("machines").integer(s.machines);
     w.key("mean").fixed(s.mean, 3);
@@ -148,6 +157,21 @@ void writeSpread(Writer& w, const char* name, const Spread& s) {
         w.endObject();
     }
     w.endArray();
+    w.key("theory");
+    if (c.with_theory) {
+        w.beginObject();
+        w.key("mean").fixed(c.theory_mean, 3).key("sd").fixed(c.theory_sd, 3);
+        w.key("usual_low").fixed(c.usual_low, 3).key("usual_high").fixed(c.usual_high, 3);
+        w.endObject();
+    } else {
+        w.null();
+    }
+    w.key("outside");
+    if (c.outside) {
+        w.boolean(*c.outside);
+    } else {
+        w.null();
+    }
     w.endObject();
 }
 
@@ -220,7 +244,8 @@ void writeFigures(Writer& w, const StatsDocument& d) {
     const RunStats& s = d.counts;
     std::optional<Theory> theory;
     if (theoryApplies(d.run.argument)) theory = computeTheory();
-    const Report r = compare(s, theory ? &*theory : nullptr, d.run.games_per_machine);
+    const Theory* t = theory ? &*theory : nullptr;
+    const Report r = compare(s, t, d.run.games_per_machine);
 
     w.key("figures").beginObject(Span::LinePerItem);
     w.key("virtual_ms").fixed(s.virtualMs(d.run.frame_ms), 3);
@@ -228,13 +253,10 @@ void writeFigures(Writer& w, const StatsDocument& d) {
     writeModes(w, r);
     writeOthers(w, r);
     writeMeans(w, r);
-    std::vector<std::uint64_t> hits, droughts;
-    for (const MachineSummary& m : d.machines) {
-        hits.push_back(m.hits);
-        droughts.push_back(m.longest_drought);
-    }
-    writeSpread(w, "hits_per_machine", spreadOf(hits));
-    writeSpread(w, "longest_drought_per_machine", spreadOf(droughts));
+    const std::vector<MachineComparison> machines =
+        compareMachines(d.machines, d.run.games_per_machine, t);
+    writeSpread(w, "hits_per_machine", machines[0]);
+    writeSpread(w, "longest_drought_per_machine", machines[1]);
     w.endObject();
 }
 

@@ -252,8 +252,12 @@ StatsDocument readStatsFile(std::string_view file_text) {
     if (!root.isObject() || !root["format"].isString() ||
         root["format"].asString() != "rl00-headless statistics")
         refuse("is not a statistics file of rl00-headless");
-    if (!root["format_version"].isInt() || root["format_version"].asInt() != 2)
-        refuse("is a statistics file of another format");
+    if (!root["format_version"].isInt()) refuse("is a statistics file of another format");
+    if (root["format_version"].asInt() < 3)
+        refuse(
+            "is a statistics file of an older format, whose intervals took every game for an "
+            "independent trial: play the run again with this rl00-headless");
+    if (root["format_version"].asInt() != 3) refuse("is a statistics file of another format");
     StatsDocument d;
     d.run = identityOf(root);
     if (d.run.program_version != programVersion())

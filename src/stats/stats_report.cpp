@@ -289,8 +289,10 @@ Report compare(const RunStats& s, const Theory* t, std::uint64_t games_per_machi
 
     r.others.push_back(hitsPer1000(rows));
     r.others.push_back(kakuhenShare(rows));
+    r.first_mode_share_row = r.others.size();
     for (int m = 0; m < kModes; ++m)
         r.others.push_back(modeShare(rows, m));
+    r.first_kind_row = r.others.size();
     for (int k = 1; k <= kReachKinds; ++k)
         r.others.push_back(kindPer1000(rows, k));
     r.first_reach_result_row = r.others.size();

@@ -71,6 +71,10 @@ struct Report {
     // others[first_chain_row + k - 1] is the row of chains of k hits, k = 1..kChainRows + 1 (the
     // last one: kChainRows + 1 hits or more).
     std::size_t first_chain_row = 0;
+    // others[first_mode_share_row + mode]: the share of the games played in the mode;
+    // others[first_kind_row + kind - 1]: reaches of the kind per 1,000 games.
+    std::size_t first_mode_share_row = 0;
+    std::size_t first_kind_row = 0;
     // others[first_reach_result_row + 3 * (kind - 1) + result - 1]: reaches of the kind ending
     // with result 1..3 (far miss, near miss, hit) per 1,000 games.
     std::size_t first_reach_result_row = 0;
@@ -96,5 +100,28 @@ struct Spread {
 };
 inline constexpr std::uint64_t kSpreadBins = 10;
 Spread spreadOf(const std::vector<std::uint64_t>& values);
+
+// One machine's hits or longest drought over the machines of a run, beside the theory's law for
+// one machine of the run's length from power-on.
+struct MachineComparison {
+    std::string figure;
+    std::string caption;
+    Spread observed;
+    bool with_theory = false;
+    double theory_mean = 0.0;
+    double theory_sd = 0.0;
+    // Where one machine of a correct run lies 99 times in 100.
+    double usual_low = 0.0;
+    double usual_high = 0.0;
+    // Whether the machines lie where a correct run's come in fewer than 1 run in 10^4: the
+    // spread of their hits (two machines or more, long enough for the law to be all but normal),
+    // the most a machine's drought reached. Empty where not judged.
+    std::optional<bool> outside;
+};
+
+// Hits, then the longest drought. Only runs whose machines all played their games have theory.
+std::vector<MachineComparison> compareMachines(const std::vector<MachineSummary>& machines,
+                                               std::uint64_t games_per_machine,
+                                               const Theory* theory);
 
 }  // namespace rl00

@@ -149,6 +149,54 @@ TEST(Judgement, TheMarkTakesTheDesignEffectAndTheStartIntoAccount) {
     EXPECT_FALSE(row(2, 100000, 0.1 / 100000).outside());
 }
 
+// Machines of `games` games with these hits and longest droughts.
+std::vector<MachineSummary> machines(std::uint64_t games, const std::vector<std::uint64_t>& hits,
+                                     std::uint64_t drought) {
+    std::vector<MachineSummary> out;
+    for (std::size_t k = 0; k < hits.size(); ++k)
+        out.push_back({k, games, hits[k], drought, 0});
+    return out;
+}
+
+TEST(Judgement, MachinesAgainstTheLawOfOneMachine) {
+    const Theory t = computeTheory();
+    constexpr std::uint64_t kGames = 1000000;
+    const Distribution law = t.hitsPerMachine(kGames);
+    const auto mean = static_cast<std::uint64_t>(law.mean);
+    const auto sd = static_cast<std::uint64_t>(law.sd);
+    // Eight machines spread as the law says, then three times as far.
+    const std::vector<std::uint64_t> usual = {mean - sd,     mean + sd, mean,      mean - 2 * sd,
+                                              mean + 2 * sd, mean,      mean - sd, mean + sd};
+    std::vector<std::uint64_t> wide;
+    for (const std::uint64_t h : usual) {
+        const auto off = static_cast<std::int64_t>(h) - static_cast<std::int64_t>(mean);
+        wide.push_back(static_cast<std::uint64_t>(static_cast<std::int64_t>(mean) + 3 * off));
+    }
+    const std::uint64_t drought = t.longestDroughtReachedAtMost(kGames, 0.5);
+    const auto fine = compareMachines(machines(kGames, usual, drought), kGames, &t);
+    ASSERT_EQ(fine.size(), 2u);
+    EXPECT_EQ(fine[0].outside, false);
+    EXPECT_EQ(fine[1].outside, false);
+    EXPECT_NEAR(fine[0].theory_mean, law.mean, 1e-9);
+    EXPECT_LT(fine[1].usual_low, static_cast<double>(drought));
+    EXPECT_GT(fine[1].usual_high, static_cast<double>(drought));
+    EXPECT_EQ(compareMachines(machines(kGames, wide, drought), kGames, &t)[0].outside, true);
+    // A drought that one machine in a million reaches, on one of eight machines.
+    const std::uint64_t rare = t.longestDroughtReachedAtMost(kGames, 1e-6);
+    EXPECT_EQ(compareMachines(machines(kGames, usual, rare), kGames, &t)[1].outside, true);
+
+    // One machine has no spread; a short run is too short for a normal law of its hits; a
+    // machine that did not play all its games has no theory.
+    EXPECT_FALSE(compareMachines(machines(kGames, {mean}, drought), kGames, &t)[0].outside);
+    EXPECT_FALSE(compareMachines(machines(2000, {9, 10}, 500), 2000, &t)[0].outside);
+    std::vector<MachineSummary> ended = machines(kGames, usual, drought);
+    ended[3].games = 10;
+    for (const MachineComparison& c : compareMachines(ended, kGames, &t)) {
+        EXPECT_FALSE(c.with_theory) << c.figure;
+        EXPECT_FALSE(c.outside) << c.figure;
+    }
+}
+
 TEST(Shards, ConsecutiveBlocksHoldEveryMachineOnce) {
     for (const std::uint64_t machines : {0u, 1u, 2u, 5u, 10u, 64u, 1000u}) {
         for (const std::uint64_t count : {1u, 2u, 3u, 4u, 7u, 64u, 100u}) {

@@ -11,6 +11,8 @@
 #include "frontends/headless/merge.h"
 #include "frontends/headless/runner_support.h"
 #include "stats/stats_file.h"
+#include "stats/stats_report.h"
+#include "stats/stats_table.h"
 
 namespace rl00 {
 namespace {
@@ -80,7 +82,8 @@ TEST_F(StatsFiles, AFileReadsBackAsTheSameTextAndOnlyAWholeUneditedFileDoes) {
     const Edit edits[] = {
         {"\"program_version\": \"" + version, "\"program_version\": \"0.0.9",
          "comes from rl00-headless 0.0.9"},
-        {"\"format_version\": 2", "\"format_version\": 3", "another format"},
+        {"\"format_version\": 3", "\"format_version\": 4", "another format"},
+        {"\"format_version\": 3", "\"format_version\": 2", "an older format"},
         {"\"complete\": true", "\"complete\": false", "completeness mark"},
         {counted, more, "does not add up"},
         {"{\"machine\": 1,", "{\"machine\": 2,", "where machine 1 belongs"},
@@ -184,6 +187,25 @@ TEST_F(StatsFiles, AMergeThatCannotGiveTheWholeRunSaysWhyInOneLineAndWritesNothi
     const Merged nothing = merge({"--quiet"});
     EXPECT_EQ(nothing.exit_code, 2);
     EXPECT_NE(nothing.err.find("no statistics file to merge"), std::string::npos);
+}
+
+// The runner's table speaks plain words with the panel's captions, marks every long number's
+// thousands and names every figure of the file.
+TEST_F(StatsFiles, TheTableSpeaksPlainWordsAndShowsEveryFigure) {
+    BatchOptions o = shard(0, 1, 2);
+    o.games = 6000;
+    const StatsDocument d = readStatsFile(play("table.json", o));
+    const std::string table = statsTable(d);
+    EXPECT_EQ(table.find("G_l"), std::string::npos);
+    EXPECT_EQ(table.find("e+0"), std::string::npos);
+    for (const char* caption : {"(回転数)", "(大当たり数 通)", "(予告動作 本物)", "(リーチの数)"})
+        EXPECT_NE(table.find(caption), std::string::npos) << caption;
+    EXPECT_NE(table.find("games played: 12,000"), std::string::npos);
+    const Report r = compare(d.counts, nullptr);
+    for (const Comparison& c : r.others)
+        EXPECT_NE(table.find(c.figure), std::string::npos) << c.figure;
+    EXPECT_NE(table.find("per machine (2 machines)"), std::string::npos);
+    EXPECT_NE(table.find("theory for one machine"), std::string::npos);
 }
 
 }  // namespace

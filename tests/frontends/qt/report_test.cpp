@@ -172,7 +172,7 @@ TEST_F(ReportProgram, RefusesBadFilesAndFoldersAndWritesNothing) {
     ASSERT_NE(games, std::string::npos);
     edited.replace(games, 14, "\"games\": 30001");
     std::string other_version = good;
-    other_version.replace(other_version.find("\"format_version\": 2"), 19, "\"format_version\": 3");
+    other_version.replace(other_version.find("\"format_version\": 3"), 19, "\"format_version\": 2");
     const std::string bad[] = {write("cut.json", good.substr(0, good.size() / 2)),
                                write("other.json", other_version), write("edited.json", edited)};
 
