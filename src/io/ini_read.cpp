@@ -1,14 +1,12 @@
 #include "io/ini_read.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <optional>
 
+#include "io/input_file.h"
 #include "io/sjis.h"
 #include "machine/machine.h"
 
@@ -40,44 +38,11 @@ std::string Settings::*settingFor(std::string_view item) {
     return nullptr;
 }
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-// Reads a whole regular file of at most kMaxIniBytes. Opening without blocking keeps a FIFO in
-// place of the file from hanging the start-up; it is then refused as not being a regular file.
-std::optional<std::string> readRegularFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    if (static_cast<std::size_t>(st.st_size) > kMaxIniBytes) return std::nullopt;
-
-    std::string bytes;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        // The file may grow while it is read; the limit holds for what is actually read.
-        if (bytes.size() + static_cast<std::size_t>(n) > kMaxIniBytes) return std::nullopt;
-        bytes.append(buf, static_cast<std::size_t>(n));
-    }
-    return bytes;
+bool isNullDevice(const std::string& path) {
+    struct stat st {
+    }, null{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
+           ::stat("/dev/null", &null) == 0 && st.st_rdev == null.st_rdev;
 }
 
 }  // namespace
@@ -160,9 +125,24 @@ Flag readSettings(std::string_view bytes, Settings& settings) {
 }
 
 Flag readSettingsFile(const std::string& path, Settings& settings) {
-    const std::optional<std::string> bytes = readRegularFile(path);
+    std::string error;
+    const std::optional<std::string> bytes = readWholeFile(path, kMaxIniBytes, error);
     if (!bytes) return kFalse;
     return readSettings(*bytes, settings);
+}
+
+std::optional<std::string> settingsFileFault(const std::string& path) {
+    if (isNullDevice(path)) return std::nullopt;
+    std::string error;
+    const std::optional<std::string> bytes =
+        readWholeFile(path, kMaxIniBytes, error, "the configuration file");
+    if (!bytes) return error;
+    // Shift-JIS and UTF-8 text never hold a NUL byte; UTF-16 text and binaries do.
+    if (bytes->starts_with("\xFF\xFE") || bytes->starts_with("\xFE\xFF") ||
+        bytes->find('\0') != std::string::npos)
+        return "the configuration file " + path +
+               " is not text in Shift-JIS or UTF-8 (UTF-16, or not text at all)";
+    return std::nullopt;
 }
 
 Flag INI_READ(Machine& m) {

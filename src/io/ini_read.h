@@ -3,6 +3,7 @@
 // while the main window loads. INI_READ is the machine's own name for the reader.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,11 @@ Flag readSettings(std::string_view bytes, Settings& settings);
 
 // Reads a configuration file into `settings`, with the same rules and results as INI_READ.
 Flag readSettingsFile(const std::string& path, Settings& settings);
+
+// Why a file cannot be read as a configuration file, in one line naming the cause (missing or
+// unreadable, a folder, a FIFO or device, a dangling link, larger than kMaxIniBytes, UTF-16 or
+// binary), or nothing when it can. /dev/null reads as a file without settings.
+std::optional<std::string> settingsFileFault(const std::string& path);
 
 // Reads G_sAppPath/RL00.INI into the machine's settings. False when the file cannot be opened
 // or read, is not a regular file, or is larger than kMaxIniBytes; no message is shown and the

@@ -9,9 +9,14 @@
 #include <system_error>
 #include <vector>
 
+#include "io/leftovers.h"
+
 namespace rl00 {
 
 namespace {
+
+// What a whole file is written under before its rename: "s.json.tmp-Xa3k9Q".
+constexpr const char* kTemporaryInfix = ".tmp-";
 
 // Large enough that the system calls cost nothing beside a game, small beside any memory.
 constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
@@ -37,6 +42,22 @@ int writeAll(int fd, std::string_view data, std::size_t& done) {
 
 }  // namespace
 
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    const bool a_exists = ::stat(a.c_str(), &sa) == 0;
+    const bool b_exists = ::stat(b.c_str(), &sb) == 0;
+    if (a_exists != b_exists) return false;
+    if (a_exists) {
+        const bool device = S_ISCHR(sa.st_mode) || S_ISBLK(sa.st_mode);
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino && !device;
+    }
+    std::error_code ec_a, ec_b;
+    const auto ra = std::filesystem::weakly_canonical(a, ec_a);
+    const auto rb = std::filesystem::weakly_canonical(b, ec_b);
+    return !ec_a && !ec_b && ra == rb;
+}
+
 OutputFile::~OutputFile() {
     if (fd_ >= 0) ::close(fd_);
 }
@@ -44,8 +65,13 @@ OutputFile::~OutputFile() {
 bool OutputFile::open(const std::string& path) {
     path_ = path;
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) fail(reasonOf(errno));
-    return fd_ >= 0;
+    if (fd_ < 0) {
+        fail(reasonOf(errno));
+        return false;
+    }
+    // A spool is told from one that a killed run left by this lock (leftovers.h).
+    holdWhileOpen(fd_);
+    return true;
 }
 
 void OutputFile::fail(const std::string& reason) {
@@ -58,22 +84,28 @@ void OutputFile::write(std::string_view lines) {
     if (buffer_.size() >= kBufferBytes) flush();
 }
 
-void OutputFile::appendFileAndRemove(const std::string& path) {
+std::size_t OutputFile::appendFileAndRemove(const std::string& path) {
     const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         fail("cannot read " + path + ": " + reasonOf(errno));
-        return;
+        return 0;
     }
     std::vector<char> chunk(kBufferBytes);
+    // Only whole lines are handed on, so that the file never ends in part of one.
+    std::string lines;
     for (;;) {
         const ssize_t n = ::read(in, chunk.data(), chunk.size());
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) fail("cannot read " + path + ": " + reasonOf(errno));
         if (n <= 0) break;
-        write(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+        lines.append(chunk.data(), static_cast<std::size_t>(n));
+        const std::size_t whole = lines.rfind('\n') + 1;  // 0 without a line end
+        write(std::string_view(lines).substr(0, whole));
+        lines.erase(0, whole);
     }
     ::close(in);
     ::unlink(path.c_str());
+    return lines.size();
 }
 
 bool OutputFile::flush() {
@@ -126,13 +158,18 @@ bool WholeFile::prepare(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
     if (!ec) target_ = real.string();
-    temporary_ = target_ + ".tmp-XXXXXX";
+    const std::string prefix = nameOf(target_) + kTemporaryInfix;
+    removeLeftovers(folderOf(target_), [&prefix](std::string_view name) {
+        return name.starts_with(prefix) && isTemporarySuffix(name.substr(prefix.size()));
+    });
+    temporary_ = target_ + kTemporaryInfix + "XXXXXX";
     fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
     if (fd_ < 0) {
         const int error = errno;
         temporary_.clear();
         return fail(error);
     }
+    holdWhileOpen(fd_);
     // The file gets the mode a newly created file gets, or keeps the one it had.
     mode_t mode = st.st_mode & 07777;
     if (!exists) {
@@ -144,10 +181,19 @@ bool WholeFile::prepare(const std::string& path) {
     return true;
 }
 
-bool WholeFile::commit(std::string_view content) {
-    if (fd_ < 0) return false;
+void WholeFile::write(std::string_view part) {
+    if (fd_ < 0) return;
     std::size_t done = 0;
-    if (const int error = writeAll(fd_, content, done)) return fail(error);
+    if (const int error = writeAll(fd_, part, done)) fail(error);
+}
+
+bool WholeFile::commit(std::string_view content) {
+    write(content);
+    return commit();
+}
+
+bool WholeFile::commit() {
+    if (fd_ < 0) return false;
     if (!temporary_.empty() && ::fsync(fd_) != 0) return fail(errno);
     const int fd = fd_;
     fd_ = -1;

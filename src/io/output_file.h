@@ -10,6 +10,11 @@
 
 namespace rl00 {
 
+// Whether two names of outputs are one file: by device and inode when both exist, else by the
+// path each resolves to. A device is not counted: writing twice to /dev/null or a terminal
+// takes nothing from either output.
+bool sameFile(const std::string& a, const std::string& b);
+
 // A file written line by line (the trace). The first failure is kept and later writes are
 // dropped; the lines already written stay whole, since a failed flush cuts the file back to the
 // end of the last line it holds in full (where the file can be cut).
@@ -27,8 +32,9 @@ class OutputFile {
 
     // Whole lines, or the whole of another file's lines.
     void write(std::string_view lines);
-    // Appends the file at `path` (lines of a spool), then removes it.
-    void appendFileAndRemove(const std::string& path);
+    // Appends the whole lines of the file at `path` (a spool), then removes it. Returns the bytes
+    // of an unterminated last line, which is left out: a line its writer did not finish.
+    std::size_t appendFileAndRemove(const std::string& path);
     bool flush();
     // Flushes and closes; false when anything failed since open().
     bool close();
@@ -61,7 +67,11 @@ class WholeFile {
     // Makes sure the file can be written, before the work that fills it; false (the reason in
     // error()) when it cannot.
     bool prepare(const std::string& path);
-    // Writes `content` and puts it in place; false (the reason in error()) when it failed.
+    // Writes the next part of the content; a failure is kept for commit() to report.
+    void write(std::string_view part);
+    // Puts what was written in place; false (the reason in error()) when anything failed.
+    bool commit();
+    // Writes `content` and puts it in place.
     bool commit(std::string_view content);
     // Gives up: the temporary file is removed, the target left as it was.
     void abandon();

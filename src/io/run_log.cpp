@@ -104,13 +104,15 @@ std::string reasonOf(int error_number) {
 // Writes the whole line or nothing; returns "" on success, else the reason of the failure.
 // Another program may append to the same log: the lock keeps its record out of the way while a
 // short write of ours is cut back, which would otherwise cut into its record.
-std::string appendLine(int fd, const std::string& line) {
+std::string appendLine(int fd, const std::string& file, const std::string& line,
+                       LogWarnings& warnings) {
     while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
     struct Unlock {
         int fd;
         ~Unlock() { static_cast<void>(::flock(fd, LOCK_UN)); }
     } unlock{fd};
+    tellCutRecord(file, cutUnfinishedRecord(fd), warnings);
     ssize_t written;
     do {
         written = ::write(fd, line.data(), line.size());
@@ -127,6 +129,40 @@ std::string appendLine(int fd, const std::string& line) {
 }
 
 }  // namespace
+
+int openLog(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // A log the user may write but not read is still written, without the look at its end.
+    if (fd < 0 && errno == EACCES)
+        return ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    return fd;
+}
+
+std::size_t cutUnfinishedRecord(int fd) {
+    constexpr std::size_t kLine = kLogRecordWidth + 2;
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (end <= 0) return 0;
+    char tail[kLine];
+    const auto size = static_cast<std::size_t>(std::min<off_t>(end, off_t{kLine}));
+    if (::pread(fd, tail, size, end - static_cast<off_t>(size)) != static_cast<ssize_t>(size))
+        return 0;
+    const std::string_view last(tail, size);
+    if (last.back() == '\n') return 0;
+    const auto line_end = last.rfind('\n');
+    // A whole line's worth without a line end is no record cut short: not ours to cut.
+    if (line_end == std::string_view::npos && static_cast<std::size_t>(end) >= kLine) return 0;
+    const off_t keep =
+        line_end == std::string_view::npos ? 0 : end - static_cast<off_t>(size - line_end - 1);
+    if (::ftruncate(fd, keep) != 0) return 0;
+    return static_cast<std::size_t>(end - keep);
+}
+
+void tellCutRecord(const std::string& file, std::size_t bytes, LogWarnings& warnings) {
+    if (bytes == 0) return;
+    warnings.notice("cut off an unfinished record (" + std::to_string(bytes) +
+                    " bytes) at the end of " + file +
+                    ", left by a writer that was stopped in the middle of it");
+}
 
 std::string LOG_REC(const GameState& g, const LocalDateTime& at) {
     std::string rec;
@@ -196,6 +232,16 @@ LogWarnings& standardLogWarnings() {
     return warnings;
 }
 
+std::optional<std::string> runLogFile(const Settings& s) {
+    if (isBlank(s.G_sLogName)) return std::nullopt;
+    const std::string folder = isBlank(s.G_sLogPath) ? defaultLogFolder() : s.G_sLogPath;
+    if (folder.empty() || holdsControlCharacter(folder) || holdsControlCharacter(s.G_sLogName))
+        return std::nullopt;
+    std::string file = joinPath(folder, s.G_sLogName);
+    if (file.size() >= PATH_MAX) return std::nullopt;
+    return file;
+}
+
 Flag LOG_WRITE(Machine& m) {
     return LOG_WRITE(m, standardLogWarnings());
 }
@@ -216,12 +262,12 @@ Flag LOG_WRITE(Machine& m, LogWarnings& warnings) {
         return kFalse;
     }
 
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = openLog(file);
     if (fd < 0) {
         warnings.report(file, reasonOf(errno));
         return kFalse;
     }
-    std::string failure = appendLine(fd, line);
+    std::string failure = appendLine(fd, file, line, warnings);
     if (::close(fd) != 0 && failure.empty()) failure = reasonOf(errno);
     if (!failure.empty()) {
         warnings.report(file, failure);

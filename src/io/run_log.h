@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@ namespace rl00 {
 struct GameState;
 struct LocalDateTime;
 struct Machine;
+struct Settings;
 
 inline constexpr std::size_t kLogRecordWidth = 114;
 inline constexpr const char* kLogLineEnd = "\r\n";
@@ -45,6 +47,23 @@ class LogWarnings {
 
 // The process's warnings, on standard error.
 LogWarnings& standardLogWarnings();
+
+// Opens a run log for appending, created when missing, readable where it may be so that
+// cutUnfinishedRecord can look at its end.
+int openLog(const std::string& file);
+
+// A writer killed in the middle of its record (the system may cut a write short when the process
+// is killed) leaves part of a line at the end of the log: the next record would be glued to it
+// and the analysis would pass the whole file over. Cuts that part off the open log `fd`, under
+// the log's lock, and returns the bytes cut (0 when the log ends in a whole line, or in more than
+// a line without a line end, which is no record of ours).
+std::size_t cutUnfinishedRecord(int fd);
+// Tells, once per file, that `bytes` were cut off the end of `file`.
+void tellCutRecord(const std::string& file, std::size_t bytes, LogWarnings& warnings);
+
+// The run log the settings name, resolved as LOG_WRITE resolves it; nothing when they name none
+// that could be written (the writer then says why, once).
+std::optional<std::string> runLogFile(const Settings& settings);
 
 // Appends the record of the hit just played, with its line end, in a single write under an
 // exclusive lock, so a failure never leaves part of a line behind, ours or another writer's.

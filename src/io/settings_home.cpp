@@ -1,7 +1,6 @@
 #include "io/settings_home.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <optional>
@@ -34,34 +33,27 @@ UserSettings none(const std::string& why) {
     return {"", why + kEmptySettings};
 }
 
-// The user's file as it stands: "" when it can be read, else why it cannot. A link to nothing
-// and a folder in its place are the user's own doing and are left as they are.
-std::string unusable(const std::string& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) {
-        return errno == ENOENT ? file + " is a symbolic link whose target does not exist"
-                               : "cannot read " + file + ": " + reasonOf(errno);
-    }
-    if (!S_ISREG(st.st_mode)) return file + " is not a file";
-    if (::access(file.c_str(), R_OK) != 0) return "cannot read " + file + ": " + reasonOf(errno);
-    return "";
-}
-
 }  // namespace
 
 UserSettings findUserSettings(const std::string& program_dir) {
     struct stat st {};
     // Whatever lies there under that name (even a link to nothing) is the user's choice, read
-    // (or not) exactly as before.
-    if (::lstat(joinPath(program_dir, kIniFileName).c_str(), &st) == 0) return {};
+    // (or not) exactly as before; what keeps it from being read is told.
+    const std::string beside = joinPath(program_dir, kIniFileName);
+    if (::lstat(beside.c_str(), &st) == 0) {
+        const std::optional<std::string> fault = settingsFileFault(beside);
+        return fault ? none(*fault) : UserSettings{};
+    }
 
     const std::string folder = userConfigFolder();
     if (folder.empty())
         return none("no settings folder: neither $XDG_CONFIG_HOME nor $HOME is set");
     const std::string file = folder + "/" + kIniFileName;
+    // A link to nothing and a folder in its place are the user's own doing and are left as they
+    // are.
     if (::lstat(file.c_str(), &st) == 0) {
-        const std::string why = unusable(file);
-        return why.empty() ? UserSettings{file, ""} : none(why);
+        const std::optional<std::string> fault = settingsFileFault(file);
+        return fault ? none(*fault) : UserSettings{file, ""};
     }
     if (errno != ENOENT && errno != ENOTDIR)
         return none("cannot look for " + file + ": " + reasonOf(errno));

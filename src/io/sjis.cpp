@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -61,40 +62,57 @@ std::optional<std::string> convert(const Converter& conv, std::string_view text,
 
 }  // namespace
 
-bool isUtf8(std::string_view bytes) {
+namespace {
+
+// The length of the well-formed UTF-8 character that begins `bytes`, or 0 when none does.
+std::size_t utf8Length(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len = 0;
-        std::uint32_t cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1Fu;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0Fu;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07u;
-        } else {
-            return false;  // a stray continuation byte, an overlong lead or no lead at all
-        }
-        if (n - i < len) return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            if (!isContinuation(p[i + k])) return false;
-            cp = (cp << 6) | (p[i + k] & 0x3Fu);
-        }
-        if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return false;
-        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
-        i += len;
+    const unsigned char c = p[0];
+    if (c < 0x80) return 1;
+    std::size_t len = 0;
+    std::uint32_t cp = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        cp = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        cp = c & 0x0Fu;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        cp = c & 0x07u;
+    } else {
+        return 0;  // a stray continuation byte, an overlong lead or no lead at all
+    }
+    if (bytes.size() < len) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        if (!isContinuation(p[k])) return 0;
+        cp = (cp << 6) | (p[k] & 0x3Fu);
+    }
+    if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return 0;
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0;
+    return len;
+}
+
+}  // namespace
+
+bool isUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t len = utf8Length(bytes);
+        if (len == 0) return false;
+        bytes.remove_prefix(len);
     }
     return true;
+}
+
+std::string validUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t len = utf8Length(bytes);
+        out.append(len == 0 ? kReplacementChar : bytes.substr(0, len));
+        bytes.remove_prefix(std::max<std::size_t>(len, 1));
+    }
+    return out;
 }
 
 std::optional<std::string> decodeText(std::string_view bytes) {

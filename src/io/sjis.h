@@ -18,6 +18,8 @@ inline constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";
 // True when `bytes` is well-formed UTF-8: no overlong forms, no surrogates, nothing past
 // U+10FFFF, no sequence cut short.
 bool isUtf8(std::string_view bytes);
+// `bytes` as well-formed UTF-8: each byte that begins no character becomes U+FFFD.
+std::string validUtf8(std::string_view bytes);
 
 // Decodes a file's bytes to UTF-8. Well-formed UTF-8 is taken as it is, without a leading
 // byte-order mark; anything else is decoded as CP932, every byte that does not start a valid

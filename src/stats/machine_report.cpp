@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "stats/stats_file.h"
 #include "stats/stats_report.h"
 #include "stats/theory.h"
 
@@ -16,22 +17,13 @@ constexpr double kUsualTail = 0.005;
 // Hits are all but normal over a machine's games once it plays some hundred chains.
 constexpr double kNormalChains = 100.0;
 
-std::vector<std::uint64_t> valuesOf(const std::vector<MachineSummary>& machines,
-                                    std::uint64_t MachineSummary::*field) {
-    std::vector<std::uint64_t> values;
-    for (const MachineSummary& m : machines)
-        values.push_back(m.*field);
-    return values;
-}
-
 // The sample variance of normal hits over the theory's, times M - 1, follows the chi-square law
 // of M - 1 degrees of freedom.
-MachineComparison hits(const std::vector<MachineSummary>& machines, std::uint64_t games,
-                       const Theory* t) {
+MachineComparison hits(const MachineLines& machines, std::uint64_t games, const Theory* t) {
     MachineComparison c;
     c.figure = "hits per machine";
     c.caption = "1台の大当たり数";
-    c.observed = spreadOf(valuesOf(machines, &MachineSummary::hits));
+    c.observed = spreadOf(machines.hitsPerMachine());
     if (!t) return c;
     const Distribution law = t->hitsPerMachine(games);
     c.with_theory = true;
@@ -52,12 +44,11 @@ MachineComparison hits(const std::vector<MachineSummary>& machines, std::uint64_
 
 // P(the most of M machines reaches the observed) = 1 - (1 - P(one reaches it))^M. The law's
 // upper end is where rare stretches are all but independent, so only that end is judged.
-MachineComparison droughts(const std::vector<MachineSummary>& machines, std::uint64_t games,
-                           const Theory* t) {
+MachineComparison droughts(const MachineLines& machines, std::uint64_t games, const Theory* t) {
     MachineComparison c;
     c.figure = "longest drought per machine";
     c.caption = "1台の最長ハマり";
-    c.observed = spreadOf(valuesOf(machines, &MachineSummary::longest_drought));
+    c.observed = spreadOf(machines.droughtPerMachine());
     if (!t) return c;
     const Distribution law = t->longestDrought(games);
     c.with_theory = true;
@@ -65,7 +56,7 @@ MachineComparison droughts(const std::vector<MachineSummary>& machines, std::uin
     c.theory_sd = law.sd;
     c.usual_low = static_cast<double>(t->longestDroughtReachedAtMost(games, 1.0 - kUsualTail));
     c.usual_high = static_cast<double>(t->longestDroughtReachedAtMost(games, kUsualTail));
-    if (machines.empty()) return c;
+    if (machines.size() == 0) return c;
     const double one = t->longestDroughtAtLeast(games, c.observed.max);
     const double any = -std::expm1(static_cast<double>(machines.size()) * std::log1p(-one));
     c.outside = any < kTail9999;
@@ -74,12 +65,10 @@ MachineComparison droughts(const std::vector<MachineSummary>& machines, std::uin
 
 }  // namespace
 
-std::vector<MachineComparison> compareMachines(const std::vector<MachineSummary>& machines,
+std::vector<MachineComparison> compareMachines(const MachineLines& machines,
                                                std::uint64_t games_per_machine,
                                                const Theory* theory) {
-    const bool whole = std::all_of(machines.begin(), machines.end(), [&](const MachineSummary& m) {
-        return m.games == games_per_machine;
-    });
+    const bool whole = machines.size() == 0 || machines.fewestGames() == games_per_machine;
     const Theory* t = whole && games_per_machine > 0 ? theory : nullptr;
     return {hits(machines, games_per_machine, t), droughts(machines, games_per_machine, t)};
 }

@@ -1,37 +1,51 @@
 #include "stats/run_stats.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "machine/machine.h"
 
 namespace rl00 {
 
+namespace {
+
+// A machine's counter as a count; its counters never go below zero.
+std::uint64_t counted(Int32 value) {
+    if (value < 0) throw std::logic_error("a counter of the machine below zero");
+    return static_cast<std::uint64_t>(value);
+}
+
+}  // namespace
+
+void addCount(std::uint64_t& count, std::uint64_t more, const std::string& what) {
+    if (more > std::numeric_limits<std::uint64_t>::max() - count)
+        throw CountOverflow(what + " adds up past " +
+                            std::to_string(std::numeric_limits<std::uint64_t>::max()));
+    count += more;
+}
+
 const std::array<const char*, kPanelCounters> kPanelNames = {
     "G_lRevCnt",   "G_lOoatariCnt", "G_lOoatariT", "G_lOoatariK", "G_lYokoku1N",
     "G_lYokoku2N", "G_lYokoku1A",   "G_lYokoku2A", "G_lRichCnt"};
 
+// One value per game at most: a run cannot play the 2^64 games that would overflow a count.
 void Histogram::add(std::uint64_t value) {
+    ++total_;
     if (value < bins_.size()) {
         ++bins_[value];
     } else {
         ++over_count_;
-        over_sum_ += value;
+        addCount(over_sum_, value, "the values beyond a histogram's bound");
     }
 }
 
-void Histogram::merge(const Histogram& other) {
+void Histogram::merge(const Histogram& other, const std::string& what) {
     if (other.bins_.size() > bins_.size()) bins_.resize(other.bins_.size(), 0);
+    addCount(total_, other.total_, what);
     for (std::size_t v = 0; v < other.bins_.size(); ++v)
-        bins_[v] += other.bins_[v];
+        bins_[v] += other.bins_[v];  // each bin is at most the total, which fits
     over_count_ += other.over_count_;
-    over_sum_ += other.over_sum_;
-}
-
-std::uint64_t Histogram::total() const {
-    std::uint64_t n = over_count_;
-    for (const std::uint64_t c : bins_)
-        n += c;
-    return n;
+    addCount(over_sum_, other.over_sum_, what + ".over_sum");
 }
 
 long double Histogram::sum() const {
@@ -55,10 +69,16 @@ bool Histogram::assign(const std::vector<std::uint64_t>& bins, std::uint64_t ove
     const std::uint64_t least = bins_.size();
     if (over_count != 0 && over_sum / over_count < least) return false;
     if (over_count == 0 && over_sum != 0) return false;
+    std::uint64_t total = over_count;
+    for (const std::uint64_t c : bins) {
+        if (c > std::numeric_limits<std::uint64_t>::max() - total) return false;
+        total += c;
+    }
     std::fill(bins_.begin(), bins_.end(), 0);
     std::copy(bins.begin(), bins.end(), bins_.begin());
     over_count_ = over_count;
     over_sum_ = over_sum;
+    total_ = total;
     return true;
 }
 
@@ -73,23 +93,23 @@ void PanelSums::add(const Machine& m) {
     const std::array<Int32, kPanelCounters> values = {m.G_lRevCnt,   m.G_lOoatariCnt, m.G_lOoatariT,
                                                       m.G_lOoatariK, m.G_lYokoku1N,   m.G_lYokoku2N,
                                                       m.G_lYokoku1A, m.G_lYokoku2A,   m.G_lRichCnt};
+    PanelSums one;
     for (std::size_t i = 0; i < values.size(); ++i)
-        counters[i] += values[i];
+        one.counters[i] = counted(values[i]);
     for (int k = 1; k <= kReachKinds; ++k) {
-        auto& row = reaches[static_cast<std::size_t>(k)];
-        row[0] += m.G_lRichDoha[k];
-        row[1] += m.G_lRichOshi[k];
-        row[2] += m.G_lRichAtari[k];
-        row[3] += m.G_lRichTotal[k];
+        one.reaches[static_cast<std::size_t>(k)] = {
+            counted(m.G_lRichDoha[k]), counted(m.G_lRichOshi[k]), counted(m.G_lRichAtari[k]),
+            counted(m.G_lRichTotal[k])};
     }
+    merge(one);
 }
 
 void PanelSums::merge(const PanelSums& other) {
     for (std::size_t i = 0; i < counters.size(); ++i)
-        counters[i] += other.counters[i];
+        addCount(counters[i], other.counters[i], std::string("counts.panel.") + kPanelNames[i]);
     for (std::size_t k = 0; k < reaches.size(); ++k) {
         for (std::size_t i = 0; i < 4; ++i)
-            reaches[k][i] += other.reaches[k][i];
+            addCount(reaches[k][i], other.reaches[k][i], "counts.panel_reaches");
     }
 }
 
@@ -111,27 +131,27 @@ void RunStats::add(const GameRecord& r) {
 }
 
 void RunStats::merge(const RunStats& other) {
-    games_ += other.games_;
-    hits_ += other.hits_;
-    kakuhen_hits_ += other.kakuhen_hits_;
+    addCount(games_, other.games_, "counts.games");
+    addCount(hits_, other.hits_, "counts.hits");
+    addCount(kakuhen_hits_, other.kakuhen_hits_, "counts.kakuhen_hits");
     for (std::size_t k = 0; k < by_kind_result_.size(); ++k) {
         for (std::size_t res = 0; res < 4; ++res)
-            by_kind_result_[k][res] += other.by_kind_result_[k][res];
+            addCount(by_kind_result_[k][res], other.by_kind_result_[k][res], "counts.reaches");
     }
     for (std::size_t i = 0; i < by_mode_.size(); ++i) {
-        by_mode_[i].hits += other.by_mode_[i].hits;
-        by_mode_[i].trials += other.by_mode_[i].trials;
+        addCount(by_mode_[i].hits, other.by_mode_[i].hits, "counts.modes");
+        addCount(by_mode_[i].trials, other.by_mode_[i].trials, "counts.modes");
     }
     for (std::size_t i = 0; i < previews_.size(); ++i) {
-        previews_[i].hits += other.previews_[i].hits;
-        previews_[i].trials += other.previews_[i].trials;
+        addCount(previews_[i].hits, other.previews_[i].hits, "counts.previews");
+        addCount(previews_[i].trials, other.previews_[i].trials, "counts.previews");
     }
-    chains.merge(other.chains);
-    gaps.merge(other.gaps);
-    gaps_from_normal.merge(other.gaps_from_normal);
+    chains.merge(other.chains, "counts.chains");
+    gaps.merge(other.gaps, "counts.gaps");
+    gaps_from_normal.merge(other.gaps_from_normal, "counts.gaps_from_normal");
     panel.merge(other.panel);
-    frames += other.frames;
-    whole_ms += other.whole_ms;
+    addCount(frames, other.frames, "counts.frames");
+    addCount(whole_ms, other.whole_ms, "counts.whole_ms");
 }
 
 Proportion RunStats::reachKind(int kind) const {
@@ -175,8 +195,8 @@ void MachineStats::add(const GameRecord& r) {
 void MachineStats::finish(const Machine& m, std::uint64_t frames, std::uint64_t whole_ms,
                           int exit_code) {
     counts_.panel.add(m);
-    counts_.frames += frames;
-    counts_.whole_ms += whole_ms;
+    addCount(counts_.frames, frames, "counts.frames");
+    addCount(counts_.whole_ms, whole_ms, "counts.whole_ms");
     summary_.games = counts_.games();
     summary_.hits = counts_.hits();
     summary_.longest_drought = std::max(summary_.longest_drought, drought_);

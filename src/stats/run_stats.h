@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "machine/game_state.h"
@@ -14,10 +16,22 @@ namespace rl00 {
 
 struct Machine;
 
+// A sum of counts past the largest value 64 bits hold: it counts nothing any more, so whatever
+// was being added up (a merge, a file read back) is refused.
+class CountOverflow : public std::overflow_error {
+  public:
+    using std::overflow_error::overflow_error;
+};
+
+// Adds `more` to `count`; throws CountOverflow naming `what` (such as "counts.games") when the
+// sum does not fit.
+void addCount(std::uint64_t& count, std::uint64_t more, const std::string& what);
+
 struct Proportion {
     std::uint64_t hits = 0;
     std::uint64_t trials = 0;
     double share() const { return trials ? double(hits) / double(trials) : 0.0; }
+    friend bool operator==(const Proportion&, const Proportion&) = default;
 };
 
 // Counts of a whole-number quantity: exact per value up to a bound, then one bin beyond it that
@@ -27,21 +41,24 @@ class Histogram {
     explicit Histogram(std::uint64_t bound) : bins_(bound + 1, 0) {}
 
     void add(std::uint64_t value);
-    void merge(const Histogram& other);
+    // Adds another histogram's counts; throws CountOverflow naming `what` when a count or the
+    // total would pass 64 bits.
+    void merge(const Histogram& other, const std::string& what);
 
     std::uint64_t bound() const { return bins_.size() - 1; }
     // Values equal to `value` (at most the bound).
     std::uint64_t count(std::uint64_t value) const { return bins_.at(value); }
     std::uint64_t overCount() const { return over_count_; }
     std::uint64_t overSum() const { return over_sum_; }
-    std::uint64_t total() const;
+    std::uint64_t total() const { return total_; }
     // The values counted, added up; long double keeps it exact far beyond any run's length.
     long double sum() const;
     // Values of at least `n`; n may be one past the bound.
     std::uint64_t atLeast(std::uint64_t n) const;
 
     // Rebuilds one from its parts as a statistics file keeps them; false when they cannot be a
-    // histogram's (a bin past the bound, an overflow sum below what its count needs).
+    // histogram's (a bin past the bound, an overflow sum below what its count needs, counts that
+    // add up past 64 bits).
     bool assign(const std::vector<std::uint64_t>& bins, std::uint64_t over_count,
                 std::uint64_t over_sum);
     // The bins 0..bound without the zeros at the end.
@@ -53,6 +70,7 @@ class Histogram {
     std::vector<std::uint64_t> bins_;
     std::uint64_t over_count_ = 0;
     std::uint64_t over_sum_ = 0;
+    std::uint64_t total_ = 0;  // the bins and the overflow count added up
 };
 
 // Games between two hits are counted exactly up to this many; about 14 times the mean gap, so
@@ -64,13 +82,15 @@ inline constexpr std::uint64_t kChainBound = 1000;
 inline constexpr int kPanelCounters = 9;
 extern const std::array<const char*, kPanelCounters> kPanelNames;
 
-// What the statistics panel shows when a machine ends, added up over machines.
+// What the statistics panel shows when a machine ends, added up over machines. The machine's
+// counters only ever count up from zero.
 struct PanelSums {
-    std::array<std::int64_t, kPanelCounters> counters{};
+    std::array<std::uint64_t, kPanelCounters> counters{};
     // Per reach kind 1..10: G_lRichDoha, G_lRichOshi, G_lRichAtari, G_lRichTotal.
-    std::array<std::array<std::int64_t, 4>, kReachKinds + 1> reaches{};
+    std::array<std::array<std::uint64_t, 4>, kReachKinds + 1> reaches{};
 
     void add(const Machine& m);
+    // Throws CountOverflow when a sum would pass 64 bits.
     void merge(const PanelSums& other);
     friend bool operator==(const PanelSums&, const PanelSums&) = default;
 };
@@ -79,7 +99,8 @@ class RunStats {
   public:
     // Counts one completed game.
     void add(const GameRecord& r);
-    // Adds another run's counts (another machine's, another shard's).
+    // Adds another run's counts (another machine's, another shard's); throws CountOverflow,
+    // naming the count, when a sum would pass 64 bits (the counts are then partly added).
     void merge(const RunStats& other);
 
     std::uint64_t games() const { return games_; }
@@ -112,7 +133,10 @@ class RunStats {
     friend bool operator==(const RunStats&, const RunStats&) = default;
 
   private:
-    friend class StatsReader;
+    // The statistics file's layout of the counts reads and writes them (stats_layout.h).
+    template <class Format, class Stats>
+    friend void countsLayout(Format& f, Stats& s);
+
     std::uint64_t games_ = 0;
     std::uint64_t hits_ = 0;
     std::uint64_t kakuhen_hits_ = 0;

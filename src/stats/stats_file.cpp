@@ -1,9 +1,11 @@
 #include "stats/stats_file.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/rich_sel.h"
 #include "platform/json.h"
+#include "stats/stats_layout.h"
 #include "stats/stats_report.h"
 #include "stats/theory.h"
 
@@ -15,112 +17,60 @@ namespace rl00 {
 
 namespace {
 
-constexpr const char* kFormat = "rl00-headless statistics";
-constexpr std::int64_t kFormatVersion = 3;
 constexpr const char* kModeNames[kModes] = {"normal", "kakuhen", "jitan"};
-constexpr const char* kPanelReachKeys[4] = {"doha", "oshi", "atari", "total"};
-constexpr const char* kResultKeys[4] = {"", "far", "near", "hit"};
+// The text is handed on in pieces of about this size.
+constexpr std::size_t kPieceBytes = std::size_t{1} << 16;
 
 using json::Span;
 using json::Writer;
 
-void writeRun(Writer& w, const RunIdentity& run) {
-    w.key("run").beginObject();
-    w.key("seed").integer(run.seed);
-    w.key("argument").string(run.argument);
-    w.key("frame_ms").number(run.frame_ms);
-    w.key("games_per_machine").integer(run.games_per_machine);
-    w.key("machines").integer(run.machines);
-    w.key("end_after_ms");
-    if (run.end_after_ms) {
-        w.integer(*run.end_after_ms);
-    } else {
-        w.null();
-    }
-    w.endObject();
-}
+// Writes the values of a section's layout (stats_layout.h).
+class WriteFormat {
+  public:
+    explicit WriteFormat(Writer& w) : w_(w) {}
 
-void writeShard(Writer& w, const StatsDocument& d) {
-    const MachineRange range = shardMachines(d.shard, d.run.machines);
-    w.key("shard").beginObject();
-    w.key("index").integer(d.shard.index);
-    w.key("count").integer(d.shard.count);
-    w.key("first_machine").integer(range.first);
-    w.key("end_machine").integer(range.end);
-    w.endObject();
-}
+    void beginObject(const char* key, Span span) { at(key).beginObject(span); }
+    void endObject() { w_.endObject(); }
+    void beginArray(const char* key, Span span) { at(key).beginArray(span); }
+    void endArray() { w_.endArray(); }
+    template <class T>
+    void whole(const char* key, const T& n) {
+        at(key).integer(n);
+    }
+    void given(const char* key, std::uint64_t n) { at(key).integer(n); }
+    void text(const char* key, const std::string& s) { at(key).string(s); }
+    void number(const char* key, double d) { at(key).number(d); }
+    void optionalWhole(const char* key, const std::optional<std::uint64_t>& n) {
+        if (n) {
+            at(key).integer(*n);
+        } else {
+            at(key).null();
+        }
+    }
+    void histogram(const char* key, const Histogram& h) {
+        at(key).beginObject();
+        w_.key("bound").integer(h.bound());
+        w_.key("by_value").beginArray();
+        for (const std::uint64_t c : h.trimmedBins())
+            w_.integer(c);
+        w_.endArray();
+        w_.key("over_count").integer(h.overCount());
+        w_.key("over_sum").integer(h.overSum());
+        w_.endObject();
+    }
 
-void writeMachines(Writer& w, const std::vector<MachineSummary>& machines) {
-    w.key("machines").beginArray(Span::LinePerItem);
-    for (const MachineSummary& m : machines) {
-        w.beginObject();
-        w.key("machine").integer(m.machine);
-        w.key("games").integer(m.games);
-        w.key("hits").integer(m.hits);
-        w.key("longest_drought").integer(m.longest_drought);
-        w.key("exit_code").integer(m.exit_code);
-        w.endObject();
+  private:
+    Writer& at(const char* key) {
+        if (key != nullptr) w_.key(key);
+        return w_;
     }
-    w.endArray();
-}
 
-void writeHistogram(Writer& w, const char* name, const Histogram& h) {
-    w.key(name).beginObject();
-    w.key("bound").integer(h.bound());
-    w.key("by_value").beginArray();
-    for (const std::uint64_t c : h.trimmedBins())
-        w.integer(c);
-    w.endArray();
-    w.key("over_count").integer(h.overCount());
-    w.key("over_sum").integer(h.overSum());
-    w.endObject();
-}
+    Writer& w_;
+};
 
-void writeCounts(Writer& w, const RunStats& s) {
-    w.key("counts").beginObject(Span::LinePerItem);
-    w.key("games").integer(s.games());
-    w.key("hits").integer(s.hits());
-    w.key("kakuhen_hits").integer(s.kakuhenHits().hits);
-    w.key("frames").integer(s.frames);
-    w.key("whole_ms").integer(s.whole_ms);
-    w.key("panel").beginObject();
-    for (std::size_t i = 0; i < kPanelNames.size(); ++i)
-        w.key(kPanelNames[i]).integer(s.panel.counters[i]);
-    w.endObject();
-    w.key("panel_reaches").beginArray(Span::LinePerItem);
-    for (int k = 1; k <= kReachKinds; ++k) {
-        w.beginObject().key("kind").integer(k);
-        for (std::size_t i = 0; i < 4; ++i)
-            w.key(kPanelReachKeys[i]).integer(s.panel.reaches[static_cast<std::size_t>(k)][i]);
-        w.endObject();
-    }
-    w.endArray();
-    w.key("reaches").beginArray(Span::LinePerItem);
-    for (int k = 1; k <= kReachKinds; ++k) {
-        w.beginObject().key("kind").integer(k);
-        for (int res = 1; res <= 3; ++res)
-            w.key(kResultKeys[res]).integer(s.reachResult(k, res));
-        w.endObject();
-    }
-    w.endArray();
-    w.key("modes").beginArray(Span::LinePerItem);
-    for (int m = 0; m < kModes; ++m) {
-        w.beginObject().key("mode").integer(m);
-        w.key("games").integer(s.mode(m).trials).key("hits").integer(s.mode(m).hits);
-        w.endObject();
-    }
-    w.endArray();
-    w.key("previews").beginArray(Span::LinePerItem);
-    for (int p = 1; p <= 2; ++p) {
-        w.beginObject().key("preview").integer(p);
-        w.key("games").integer(s.preview(p).trials).key("hits").integer(s.preview(p).hits);
-        w.endObject();
-    }
-    w.endArray();
-    writeHistogram(w, "chains", s.chains);
-    writeHistogram(w, "gaps", s.gaps);
-    writeHistogram(w, "gaps_from_normal", s.gaps_from_normal);
-    w.endObject();
+const Theory& machineTheory() {
+    static const Theory theory = computeTheory();
+    return theory;
 }
 
 // The theory's figure, whether it lies outside the 99.99 % interval, and the design effect that
@@ -240,11 +190,11 @@ void writeMeans(Writer& w, const Report& r) {
     w.endArray();
 }
 
+}  // namespace
+
 void writeFigures(Writer& w, const StatsDocument& d) {
     const RunStats& s = d.counts;
-    std::optional<Theory> theory;
-    if (theoryApplies(d.run.argument)) theory = computeTheory();
-    const Theory* t = theory ? &*theory : nullptr;
+    const Theory* t = theoryApplies(d.run.argument) ? &machineTheory() : nullptr;
     const Report r = compare(s, t, d.run.games_per_machine);
 
     w.key("figures").beginObject(Span::LinePerItem);
@@ -260,35 +210,96 @@ void writeFigures(Writer& w, const StatsDocument& d) {
     w.endObject();
 }
 
-}  // namespace
-
 std::string_view programVersion() {
     return RL00_VERSION;
 }
 
-bool StatsDocument::complete() const {
-    if (machines.size() != shardMachines(shard, run.machines).size()) return false;
-    return std::all_of(machines.begin(), machines.end(), [this](const MachineSummary& m) {
-        return m.games == run.games_per_machine;
-    });
+void MachineLines::add(const MachineSummary& m) {
+    addCount(games_, m.games, "the machines' games");
+    addCount(hits_, m.hits, "the machines' hits");
+    ++count_;
+    hit_machines_ += m.hits > 0;
+    fewest_games_ = std::min(fewest_games_, m.games);
+    all_ended_well_ = all_ended_well_ && m.exit_code == 0;
+    if (keep_) {
+        lines_.push_back(m);
+    } else {
+        hits_per_machine_.push_back(m.hits);
+        drought_per_machine_.push_back(m.longest_drought);
+    }
 }
 
-std::string statsFileText(const StatsDocument& d) {
+void MachineLines::append(MachineLines&& other) {
+    if (!other.keep_) throw std::logic_error("machines' lines that were not kept are appended");
+    if (keep_ && count_ == 0) {
+        // Taken over whole: a merge of one large file holds its lines once.
+        *this = std::move(other);
+        other = MachineLines(keep_);
+        return;
+    }
+    for (const MachineSummary& m : other.lines_)
+        add(m);
+    other = MachineLines(true);
+}
+
+std::vector<std::uint64_t> MachineLines::hitsPerMachine() const {
+    if (!keep_) return hits_per_machine_;
+    std::vector<std::uint64_t> values;
+    values.reserve(lines_.size());
+    for (const MachineSummary& m : lines_)
+        values.push_back(m.hits);
+    return values;
+}
+
+std::vector<std::uint64_t> MachineLines::droughtPerMachine() const {
+    if (!keep_) return drought_per_machine_;
+    std::vector<std::uint64_t> values;
+    values.reserve(lines_.size());
+    for (const MachineSummary& m : lines_)
+        values.push_back(m.longest_drought);
+    return values;
+}
+
+bool StatsDocument::complete() const {
+    if (machines.size() != shardMachines(shard, run.machines).size()) return false;
+    return machines.size() == 0 || machines.fewestGames() == run.games_per_machine;
+}
+
+void writeStatsFile(const StatsDocument& d, const TextSink& sink) {
     std::string out;
     Writer w(out, json::Layout::Pretty);
+    WriteFormat f(w);
     w.beginObject(Span::LinePerItem);
-    w.key("format").string(kFormat);
-    w.key("format_version").integer(kFormatVersion);
+    w.key("format").string(kStatsFormat);
+    w.key("format_version").integer(kStatsFormatVersion);
     w.key("program_version").string(d.run.program_version);
-    writeRun(w, d.run);
-    writeShard(w, d);
-    writeMachines(w, d.machines);
-    writeCounts(w, d.counts);
+    identityLayout(f, d.run);
+    const MachineRange range = shardMachines(d.shard, d.run.machines);
+    w.key("shard").beginObject();
+    w.key("index").integer(d.shard.index);
+    w.key("count").integer(d.shard.count);
+    w.key("first_machine").integer(range.first);
+    w.key("end_machine").integer(range.end);
+    w.endObject();
+    w.key("machines").beginArray(Span::LinePerItem);
+    // The writer never reads back what it wrote, so its text may be handed on at any point.
+    for (const MachineSummary& m : d.machines.lines()) {
+        machineLayout(f, m);
+        if (out.size() >= kPieceBytes) sink(std::exchange(out, {}));
+    }
+    w.endArray();
+    countsLayout(f, d.counts);
     writeFigures(w, d);
     w.key("complete").boolean(d.complete());
     w.endObject();
     out += '\n';
-    return out;
+    sink(out);
+}
+
+std::string statsFileText(const StatsDocument& d) {
+    std::string text;
+    writeStatsFile(d, [&text](std::string_view piece) { text += piece; });
+    return text;
 }
 
 }  // namespace rl00

@@ -14,6 +14,7 @@
 namespace rl00 {
 
 struct Theory;
+class MachineLines;
 
 // Decimals of the figures wherever they are shown as text (the statistics file, the report page),
 // so that every place shows the same digits for the same figure.
@@ -120,7 +121,7 @@ struct MachineComparison {
 };
 
 // Hits, then the longest drought. Only runs whose machines all played their games have theory.
-std::vector<MachineComparison> compareMachines(const std::vector<MachineSummary>& machines,
+std::vector<MachineComparison> compareMachines(const MachineLines& machines,
                                                std::uint64_t games_per_machine,
                                                const Theory* theory);
 

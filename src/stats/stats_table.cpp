@@ -62,14 +62,12 @@ std::string machinesLine(const StatsDocument& d) {
     return line + "\n";
 }
 
-std::string panelSection(const RunStats& s, std::size_t machines) {
+std::string panelSection(const RunStats& s, std::uint64_t machines) {
     std::string out = machines > 1 ? "the statistics panel when the machines ended, added up\n"
                                    : "the statistics panel when the machine ended\n";
     for (std::size_t i = 0; i < kPanelNames.size(); ++i) {
-        out += fmt::format(
-            "  {:<36} {:>13}   ({})\n", kPanelLines[i].words,
-            grouped(static_cast<std::uint64_t>(std::max<std::int64_t>(0, s.panel.counters[i]))),
-            kPanelLines[i].caption);
+        out += fmt::format("  {:<36} {:>13}   ({})\n", kPanelLines[i].words,
+                           grouped(s.panel.counters[i]), kPanelLines[i].caption);
     }
     return out;
 }
@@ -175,7 +173,7 @@ std::string statsTable(const StatsDocument& d) {
     out += reachSection(s, r);
     out += modeSection(s, r);
     out += figuresSection(r);
-    if (!d.machines.empty()) out += perMachineSection(d, t);
+    if (d.machines.size() > 0) out += perMachineSection(d, t);
     return out;
 }
 

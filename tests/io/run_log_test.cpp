@@ -150,6 +150,32 @@ TEST_F(LogWrite, AppendsInOrderAndKeepsWhatWasThere) {
     EXPECT_NE(first, line());
 }
 
+TEST_F(LogWrite, AnUnfinishedRecordOfAStoppedWriterIsCutOffOnceAndToldOnce) {
+    t.m.G_sLogPath = dir.string();
+    t.m.G_sLogName = "RL00.LOG";
+    const std::string whole = line();
+    const std::string log = (dir / "RL00.LOG").string();
+    struct Case {
+        std::string before, kept;
+    };
+    const Case cases[] = {
+        {whole + whole.substr(0, 70), whole},  // a writer killed after 70 bytes of its record
+        {whole.substr(0, 3), ""},              // ... of the first record of the log
+        {whole, whole},                        // whole lines: nothing to cut
+        {"notes without a line end, longer than any record: " + std::string(80, 'x'),
+         "notes without a line end, longer than any record: " + std::string(80, 'x')},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(log, std::ios::binary | std::ios::trunc) << c.before;
+        sink.str("");
+        ASSERT_EQ(write(), kTrue);
+        EXPECT_EQ(readAll(log), c.kept + line());
+        const bool cut = c.before != c.kept;
+        EXPECT_EQ(sink.str().find("cut off an unfinished record") != std::string::npos, cut)
+            << sink.str();
+    }
+}
+
 TEST_F(LogWrite, UncreatableDirectoryFailsWithOneWarningAndWritesNothing) {
     const fs::path blocker = dir / "plain.txt";
     std::ofstream(blocker) << "keep";

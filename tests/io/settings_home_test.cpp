@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -110,12 +111,34 @@ TEST_F(Home, TheFirstStartWritesTheDefaultFileAndLaterStartsKeepTheUsersEdits) {
     EXPECT_EQ(slurp(userFile()), "[待機時間]\r\n5\r\n");
 }
 
-TEST_F(Home, AnythingBesideTheProgramWinsAndNothingIsWritten) {
-    fs::create_symlink(dir_ / "nowhere", program_ / kIniFileName);
-    const UserSettings found = find();
-    EXPECT_EQ(found.file, "");
-    EXPECT_EQ(found.message, "");
-    EXPECT_FALSE(fs::exists(config()));
+TEST_F(Home, AnythingBesideTheProgramWinsNothingIsWrittenAndWhatKeepsItUnreadIsTold) {
+    const fs::path beside = program_ / kIniFileName;
+    const std::string file = "the configuration file " + beside.string();
+    const std::string empty = "; playing on with empty settings";
+    auto utf16 = [&] {
+        std::ofstream(beside, std::ios::binary) << std::string("\xFF\xFE[\0a\0]\0", 8);
+    };
+    auto large = [&] {
+        std::ofstream(beside) << "[ログ書き込み先パス]\n";
+        fs::resize_file(beside, (std::uintmax_t{33} << 20));
+    };
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { fs::create_symlink(dir_ / "nowhere", beside); },
+         " is a symbolic link whose target does not exist"},
+        {[&] { fs::create_directory(beside); }, " is a folder"},
+        {[&] { ASSERT_EQ(::mkfifo(beside.c_str(), 0600), 0); }, " is a FIFO, not a regular file"},
+        {large, " is larger than 32 MiB"},
+        {utf16, " is not text in Shift-JIS or UTF-8 (UTF-16, or not text at all)"},
+        {[&] { std::ofstream(beside) << "[待機時間]\n5\n"; }, ""},
+    };
+    for (const auto& [make, said] : cases) {
+        make();
+        const UserSettings found = find();
+        EXPECT_EQ(found.file, "");
+        EXPECT_EQ(found.message, said.empty() ? "" : file + said + empty);
+        EXPECT_FALSE(fs::exists(config()));
+        fs::remove(beside);
+    }
 }
 
 TEST_F(Home, AnEmptyOrRelativeConfigFolderIsIgnoredForTheHomeFolder) {
@@ -156,14 +179,15 @@ TEST_F(Home, WhatStandsInTheWayIsToldInOneLineAndLeftAsItWas) {
     fs::create_symlink(dir_ / "gone.ini", userFile());
     UserSettings found = find();
     EXPECT_EQ(found.file, "");
-    EXPECT_EQ(found.message,
-              userFile().string() + " is a symbolic link whose target does not exist" + empty);
+    EXPECT_EQ(found.message, "the configuration file " + userFile().string() +
+                                 " is a symbolic link whose target does not exist" + empty);
     EXPECT_TRUE(fs::is_symlink(userFile()));
     fs::remove(userFile());
 
     // A folder in place of the file.
     fs::create_directory(userFile());
-    EXPECT_EQ(find().message, userFile().string() + " is not a file" + empty);
+    EXPECT_EQ(find().message,
+              "the configuration file " + userFile().string() + " is a folder" + empty);
     EXPECT_EQ(entries(config()), (std::vector<std::string>{"rl00", "rl00/RL00.INI"}));
 
     // A folder nobody may write in, root neither.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <limits>
 #include <set>
 
 #include "frontends/headless/headless_display.h"
@@ -12,6 +13,7 @@
 #include "machine/machine.h"
 #include "stats/run_stats.h"
 #include "stats/shard.h"
+#include "stats/stats_file.h"
 #include "stats/stats_report.h"
 #include "stats/theory.h"
 
@@ -36,7 +38,7 @@ TEST(Histogram, ExactBelowTheBoundAndAnExactSumBeyondIt) {
     Histogram other(10);
     other.add(2);
     other.add(40);
-    other.merge(h);
+    other.merge(h, "h");
     EXPECT_EQ(other.total(), 8u);
     EXPECT_EQ(other.sum(), 95.0L);
 
@@ -48,7 +50,37 @@ TEST(Histogram, ExactBelowTheBoundAndAnExactSumBeyondIt) {
     EXPECT_FALSE(back.assign(std::vector<std::uint64_t>(12, 1), 0, 0));  // a bin past the bound
     EXPECT_FALSE(back.assign({}, 2, 21));  // two values past 10 add up to 22 at least
     EXPECT_FALSE(back.assign({}, 0, 5));   // a sum without values
-    EXPECT_EQ(back, h);                    // a refused assignment changes nothing
+    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+    EXPECT_FALSE(back.assign({kMost, 1}, 0, 0));  // counts that add up past 64 bits
+    EXPECT_EQ(back, h);                           // a refused assignment changes nothing
+
+    // Two histograms each of whose totals fits, whose sum does not.
+    Histogram half(10), other_half(10);
+    ASSERT_TRUE(half.assign({kMost / 2 + 1}, 0, 0));
+    ASSERT_TRUE(other_half.assign({0, kMost / 2 + 1}, 0, 0));
+    EXPECT_THROW(half.merge(other_half, "counts.gaps"), CountOverflow);
+}
+
+TEST(RunStats, ASumPast64BitsIsRefusedNamingTheCount) {
+    std::uint64_t count = std::numeric_limits<std::uint64_t>::max() - 2;
+    addCount(count, 2, "counts.games");
+    EXPECT_EQ(count, std::numeric_limits<std::uint64_t>::max());
+    try {
+        addCount(count, 1, "counts.games");
+        ADD_FAILURE() << "no overflow";
+    } catch (const CountOverflow& e) {
+        EXPECT_NE(std::string(e.what()).find("counts.games adds up past"), std::string::npos);
+    }
+
+    PanelSums a, b;
+    a.counters[0] = std::uint64_t{1} << 63;
+    b.counters[0] = std::uint64_t{1} << 63;
+    try {
+        a.merge(b);
+        ADD_FAILURE() << "no overflow";
+    } catch (const CountOverflow& e) {
+        EXPECT_NE(std::string(e.what()).find("G_lRevCnt"), std::string::npos) << e.what();
+    }
 }
 
 // A completed game in `mode`, leaving the machine in `after`.
@@ -150,11 +182,11 @@ TEST(Judgement, TheMarkTakesTheDesignEffectAndTheStartIntoAccount) {
 }
 
 // Machines of `games` games with these hits and longest droughts.
-std::vector<MachineSummary> machines(std::uint64_t games, const std::vector<std::uint64_t>& hits,
-                                     std::uint64_t drought) {
-    std::vector<MachineSummary> out;
+MachineLines machines(std::uint64_t games, const std::vector<std::uint64_t>& hits,
+                      std::uint64_t drought, std::size_t short_machine = SIZE_MAX) {
+    MachineLines out;
     for (std::size_t k = 0; k < hits.size(); ++k)
-        out.push_back({k, games, hits[k], drought, 0});
+        out.add({k, k == short_machine ? 10 : games, hits[k], drought, 0});
     return out;
 }
 
@@ -189,8 +221,7 @@ TEST(Judgement, MachinesAgainstTheLawOfOneMachine) {
     // machine that did not play all its games has no theory.
     EXPECT_FALSE(compareMachines(machines(kGames, {mean}, drought), kGames, &t)[0].outside);
     EXPECT_FALSE(compareMachines(machines(2000, {9, 10}, 500), 2000, &t)[0].outside);
-    std::vector<MachineSummary> ended = machines(kGames, usual, drought);
-    ended[3].games = 10;
+    const MachineLines ended = machines(kGames, usual, drought, 3);
     for (const MachineComparison& c : compareMachines(ended, kGames, &t)) {
         EXPECT_FALSE(c.with_theory) << c.figure;
         EXPECT_FALSE(c.outside) << c.figure;

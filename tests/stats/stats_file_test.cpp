@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <limits>
 #include <sstream>
 
 #include "frontends/headless/batch.h"
@@ -58,6 +62,33 @@ class StatsFiles : public ::testing::Test {
     TempDir dir_{"rl00_stats_file"};
 };
 
+// `one`'s counts `factor` times over, by doubling and adding.
+RunStats times(const RunStats& one, std::uint64_t factor) {
+    RunStats sum, power = one;
+    for (; factor != 0; factor >>= 1) {
+        if (factor & 1) sum.merge(power);
+        if (factor > 1) power.merge(RunStats(power));
+    }
+    return sum;
+}
+
+// `text` with the first `from` replaced by `to`.
+std::string edited(std::string text, const std::string& from, const std::string& to) {
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string refusal(const std::string& text) {
+    try {
+        readStatsFile(text);
+    } catch (const StatsFileError& e) {
+        return e.what();
+    }
+    return "not refused";
+}
+
 TEST_F(StatsFiles, AFileReadsBackAsTheSameTextAndOnlyAWholeUneditedFileDoes) {
     BatchOptions o = shard(0, 1, 3);
     o.games = 1500;
@@ -92,7 +123,7 @@ TEST_F(StatsFiles, AFileReadsBackAsTheSameTextAndOnlyAWholeUneditedFileDoes) {
         {"\"over_count\": 0, \"over_sum\": 0", "\"over_count\": 1, \"over_sum\": 3", "histogram"},
         {"\"virtual_ms\": ", "\"virtual_ms\": 1", "differs from what rl00-headless writes"},
         {"\"seed\": 4", "\"seed\": -4", "not a whole number"},
-        {"\"run\": {", "\"run\": {\"seed\": 4, ", "cut short or not JSON"},  // a key twice
+        {"\"run\": {", "\"run\": {\"seed\": 4, ", "differs from what rl00-headless writes"},
     };
     for (const Edit& e : edits) {
         std::string edited = text;
@@ -171,7 +202,7 @@ TEST_F(StatsFiles, AMergeThatCannotGiveTheWholeRunSaysWhyInOneLineAndWritesNothi
         {{"s0.json", "s1.json", "more.json"}, "not of the same run: machines 5 and 6"},
         {{"s0.json", "s1.json", "ended2.json"}, "not of the same run: end after none and"},
         {{"ended0.json", "ended1.json", "ended2.json"}, "ended0.json is incomplete: machine 0"},
-        {{"s0.json", "s1.json", "cut.json"}, "cut.json is cut short or not JSON"},
+        {{"s0.json", "s1.json", "cut.json"}, "cut.json is cut short"},
         {{"s0.json", "s1.json", "absent.json"}, "cannot read"},
     };
     for (const Case& c : cases) {
@@ -206,6 +237,115 @@ TEST_F(StatsFiles, TheTableSpeaksPlainWordsAndShowsEveryFigure) {
         EXPECT_NE(table.find(c.figure), std::string::npos) << c.figure;
     EXPECT_NE(table.find("per machine (2 machines)"), std::string::npos);
     EXPECT_NE(table.find("theory for one machine"), std::string::npos);
+}
+
+TEST_F(StatsFiles, CountsThatPass64BitsOrContradictEachOtherAreRefused) {
+    BatchOptions o = shard(0, 1, 1);
+    o.games = 1;
+    const StatsDocument one = readStatsFile(play("one.json", o));
+    ASSERT_EQ(one.counts.hits(), 0u);
+
+    // Three shards each of whose counts is near 2^63 and agrees with itself and its figures,
+    // as an edit that writes the figures anew would make them: each is a file, the three
+    // together add up past 64 bits.
+    constexpr std::uint64_t kNear = (std::uint64_t{1} << 63) - 1;
+    RunStats huge = one.counts;
+    huge.frames = huge.whole_ms = 0;
+    huge = times(huge, kNear);
+    std::vector<std::string> args = {"--stats", "sum.json"};
+    for (std::uint64_t k = 0; k < 3; ++k) {
+        StatsDocument d;
+        d.run.seed = 4;
+        d.run.games_per_machine = kNear;
+        d.run.machines = 3;
+        d.shard = {k, 3};
+        d.machines.add({.machine = k, .games = kNear, .hits = 0, .longest_drought = kNear});
+        d.counts = huge;
+        const std::string text = statsFileText(d);
+        EXPECT_EQ(statsFileText(readStatsFile(text)), text);
+        std::ofstream(dir_ / ("near" + std::to_string(k) + ".json")) << text;
+        args.push_back("near" + std::to_string(k) + ".json");
+    }
+    const Merged sum = merge(args);
+    EXPECT_EQ(sum.exit_code, 2);
+    EXPECT_NE(sum.err.find("do not add up"), std::string::npos) << sum.err;
+    EXPECT_EQ(std::count(sum.err.begin(), sum.err.end(), '\n'), 1) << sum.err;
+    EXPECT_FALSE(test::fs::exists(dir_ / "sum.json"));
+
+    BatchOptions three = shard(0, 1, 3);
+    three.games = 1500;
+    const std::string text = play("three.json", three);
+    const StatsDocument d = readStatsFile(text);
+    const std::string games = std::to_string(d.counts.mode(1).trials);
+    const std::string hits = std::to_string(d.counts.mode(1).hits);
+    struct Edit {
+        std::string from, to, said;
+    };
+    const Edit edits[] = {
+        {"\"G_lYokoku1N\": ", "\"G_lYokoku1N\": -999998", "not a whole number"},
+        {"\"games\": ", "\"games\": 18446744073709551616", "not a whole number up to"},
+        {"{\"mode\": 1, \"games\": " + games + ", \"hits\": " + hits,
+         "{\"mode\": 1, \"games\": " + games + ", \"hits\": 1" + games,
+         "mode 1 has more hits than games"},
+        {"\"far\": ", "\"far\": 1" + std::to_string(d.counts.games()), "more reaches than games"},
+        {"\"by_value\": [0, ", "\"by_value\": [00, ", "differs from what"},
+        {"], \"over_count\"", ", 0], \"over_count\"", "differs from what"},
+        {"\"argument\": \"\"", "\"argument\": \"\xFF\xFE\"", "\"run.argument\" that is not UTF-8"},
+        {"\"argument\": \"\"", "\"argument\": \"" + std::string(1025, 'a') + "\"",
+         "longer than 1024 bytes"},
+        {"\"argument\": \"\"", "\"argument\": \"\\u0041\"", "differs from what"},
+        {"\n}\n", "\n}\n\n", "differs from what"},
+    };
+    for (const Edit& e : edits) {
+        const std::string said = refusal(edited(text, e.from, e.to));
+        EXPECT_NE(said.find(e.said), std::string::npos) << said << " for " << e.to;
+    }
+}
+
+TEST_F(StatsFiles, EveryShardAndSeedTheRunnerTakesGivesAFileThatMerges) {
+    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+    BatchOptions o = shard(kMost - 1, kMost, 1);
+    o.games = 20;
+    o.seed = kMost;
+    play("last.json", o);
+    o.shard = {};
+    const std::string whole = play("whole.json", o);
+    const Merged m = merge({"last.json", "--stats", "merged.json", "--quiet"});
+    EXPECT_EQ(m.exit_code, 0) << m.err;
+    EXPECT_TRUE(slurp(dir_ / "merged.json") == whole);
+}
+
+TEST_F(StatsFiles, OnlyARegularFileOfBoundedSizeIsReadAndAsAStream) {
+    BatchOptions o = shard(0, 1, 4);
+    const std::string text = play("run.json", o);
+    const StatsDocument whole = readStatsFile(text);
+    const StatsDocument streamed = readStatsFileAt(dir_ / "run.json", MachineLinesRead::Drop);
+    EXPECT_EQ(streamed.counts, whole.counts);
+    EXPECT_EQ(streamed.machines.size(), 4u);
+    EXPECT_TRUE(streamed.machines.lines().empty());
+    EXPECT_TRUE(streamed.complete());
+    EXPECT_EQ(statsFileText(readStatsFileAt(dir_ / "run.json")), text);
+
+    ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+    std::ofstream(dir_ / "empty.json");
+    { std::ofstream huge(dir_ / "huge.json"); }
+    ASSERT_EQ(::truncate((dir_ / "huge.json").c_str(), (off_t{256} << 20) + 1), 0);  // sparse
+    const std::pair<std::string, std::string> cases[] = {
+        {dir_ / "fifo", "fifo is a FIFO, not a regular file"},
+        {dir_.path().string(), " is a folder"},
+        {"/dev/zero", "/dev/zero is a device, not a regular file"},
+        {dir_ / "huge.json", "huge.json is larger than 256 MiB"},
+        {dir_ / "empty.json", "empty.json is empty"},
+        {dir_ / "absent.json", "cannot read "},
+    };
+    for (const auto& [file, said] : cases) {
+        try {
+            readStatsFileAt(file);
+            ADD_FAILURE() << "not refused: " << file;
+        } catch (const StatsFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(said), std::string::npos) << e.what();
+        }
+    }
 }
 
 }  // namespace

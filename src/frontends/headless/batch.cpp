@@ -1,15 +1,10 @@
 #include "frontends/headless/batch.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <ostream>
-#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "frontends/headless/headless_display.h"
@@ -29,15 +24,6 @@ namespace rl00 {
 
 namespace {
 
-std::string reasonOf(int error_number) {
-    return std::error_code(error_number, std::generic_category()).message();
-}
-
-bool isNullDevice(const struct stat& st) {
-    struct stat null {};
-    return S_ISCHR(st.st_mode) && ::stat("/dev/null", &null) == 0 && st.st_rdev == null.st_rdev;
-}
-
 // The settings every machine of the run starts with, read once, as a machine's load reads them:
 // RL00.INI beside the program, then the named file or the user's in its place.
 Settings runSettings(const BatchOptions& o) {
@@ -47,6 +33,24 @@ Settings runSettings(const BatchOptions& o) {
     const std::string& file = o.ini_file ? *o.ini_file : o.user_ini_file;
     if (!file.empty()) readSettingsInstead(probe, file);
     return probe;
+}
+
+// Two outputs of the run that are one file would write over each other, and the trace opened
+// first would empty the run log: refused before anything is opened.
+std::optional<std::string> collidingOutputs(const BatchOptions& o,
+                                            const std::optional<std::string>& log) {
+    std::vector<std::pair<std::string, std::string>> outputs;
+    if (!o.trace_file.empty()) outputs.emplace_back("--trace", o.trace_file);
+    if (!o.stats_file.empty()) outputs.emplace_back("--stats", o.stats_file);
+    if (log) outputs.emplace_back("the run log", *log);
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            if (sameFile(outputs[i].second, outputs[j].second))
+                return outputs[i].first + " and " + outputs[j].first + " are the same file, " +
+                       outputs[j].second;
+        }
+    }
+    return std::nullopt;
 }
 
 unsigned threadsFor(const BatchOptions& o, std::uint64_t machines) {
@@ -61,14 +65,19 @@ struct Outputs {
     WholeFile stats;
 };
 
-// Refuses a configuration file that cannot be read as one and opens the output files; false,
-// with one line on `err`, when the run cannot begin.
-bool checkAndOpen(const BatchOptions& o, Outputs& files, std::ostream& err) {
+// Refuses a configuration file that cannot be read as one and outputs that are one file, and
+// opens the output files; false, with one line on `err`, when the run cannot begin.
+bool checkAndOpen(const BatchOptions& o, const Settings& settings, Outputs& files,
+                  std::ostream& err) {
     if (o.ini_file) {
-        if (const auto fault = iniFileFault(*o.ini_file)) {
+        if (const auto fault = settingsFileFault(*o.ini_file)) {
             err << "rl00-headless: " << *fault << "\n";
             return false;
         }
+    }
+    if (const auto collision = collidingOutputs(o, runLogFile(settings))) {
+        err << "rl00-headless: " << *collision << "; nothing is written\n";
+        return false;
     }
     if (!o.trace_file.empty() && !files.trace.open(o.trace_file)) {
         err << "rl00-headless: cannot write " << files.trace.error() << "\n";
@@ -94,13 +103,14 @@ std::uint64_t announceSeed(const BatchOptions& o, std::ostream& out, std::ostrea
 }
 
 // Plays the shard's machines into the trace and the run log.
-PoolResult play(const BatchOptions& o, std::uint64_t seed, Outputs& files, std::ostream& err) {
+PoolResult play(const BatchOptions& o, const Settings& settings, std::uint64_t seed, Outputs& files,
+                std::ostream& err) {
     std::atomic<bool> halt{false};
     const MachineSetup setup{.seed = seed,
                              .games = o.games,
                              .program_dir = o.program_dir,
                              .argument = o.argument,
-                             .settings = runSettings(o),
+                             .settings = settings,
                              .frame_ms = o.frame_ms,
                              .end_after_ms = o.end_after_ms,
                              .machine_in_trace = o.machines > 1,
@@ -140,7 +150,8 @@ StatsDocument statsOf(const BatchOptions& o, std::uint64_t seed, PoolResult& pla
     d.run.machines = o.machines;
     d.run.end_after_ms = o.end_after_ms;
     d.shard = o.shard;
-    d.machines = std::move(played.summaries);
+    for (const MachineSummary& m : played.summaries)
+        d.machines.add(m);
     d.counts = std::move(played.total);
     return d;
 }
@@ -164,44 +175,17 @@ void report(const BatchOptions& o, const StatsDocument& d, const PoolResult& pla
 
 }  // namespace
 
-std::optional<std::string> iniFileFault(const std::string& path) {
-    const std::string name = "the configuration file " + path;
-    if (path.empty()) return std::string("the configuration file's name is empty");
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return "cannot read " + name + ": " + reasonOf(errno);
-    if (S_ISDIR(st.st_mode)) return name + " is a directory";
-    if (isNullDevice(st)) return std::nullopt;
-    if (!S_ISREG(st.st_mode)) return name + " is not a regular file";
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxIniBytes)
-        return name + " is larger than " + std::to_string(kMaxIniBytes >> 20) + " MiB";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return "cannot read " + name + ": " + reasonOf(errno);
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    const int read_error = got < bytes.size() ? errno : 0;
-    ::close(fd);
-    if (read_error != 0) return "cannot read " + name + ": " + reasonOf(read_error);
-    // Shift-JIS and UTF-8 text never hold a NUL byte; UTF-16 text and binaries do.
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
-        bytes.find('\0') != std::string::npos)
-        return name + " is not text in Shift-JIS or UTF-8 (UTF-16, or not text at all)";
-    return std::nullopt;
-}
-
 int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
+    const Settings settings = runSettings(o);
     Outputs files;
-    if (!checkAndOpen(o, files, err)) return 2;
+    if (!checkAndOpen(o, settings, files, err)) return 2;
     const std::uint64_t seed = announceSeed(o, out, err);
-    PoolResult played = play(o, seed, files, err);
+    PoolResult played = play(o, settings, seed, files, err);
     int exit_code = exitCodeOf(played);
     const StatsDocument d = statsOf(o, seed, played);
-    if (!o.stats_file.empty() && !files.stats.commit(statsFileText(d))) {
+    if (!o.stats_file.empty())
+        writeStatsFile(d, [&files](std::string_view piece) { files.stats.write(piece); });
+    if (!o.stats_file.empty() && !files.stats.commit()) {
         err << "rl00-headless: cannot write " << files.stats.error() << "\n";
         exit_code = 1;
     }

@@ -31,10 +31,6 @@ struct BatchOptions {
     std::string argument;      // the program's own argument: "1", "7", "8"
 };
 
-// Why a configuration file named on the command line cannot be read as one, or nothing when it
-// can. /dev/null is the way to say "no settings".
-std::optional<std::string> iniFileFault(const std::string& path);
-
 // Plays the games of the shard's machines and writes trace, run log, statistics file and the
 // readable table (to `out` unless quiet). Returns the exit code: 0 after all games or an end
 // request; 1 when a machine ended itself with an error or an output file could not be written

@@ -11,6 +11,8 @@
 
 #include "frontends/headless/merge.h"
 #include "io/settings_home.h"
+#include "io/sjis.h"
+#include "stats/stats_file.h"
 
 namespace rl00 {
 
@@ -124,6 +126,13 @@ int runHeadlessProgram(int argc, char** argv, std::ostream& out, std::ostream& e
     const CommandLine line = headlessCommandLine(o, shared, merge);
     Reading reading = readCommandLine(line, args);
     if (reading.command == "merge") reading = checkMergeReading(std::move(reading), merge);
+    // The argument goes into the statistics file, which a merge reads back: it must be text
+    // that the file can hold.
+    if (reading.fault.empty() &&
+        (!isUtf8(shared.argument) || shared.argument.size() > kMaxStatsTextBytes)) {
+        reading.fault = "the argument must be UTF-8 text of at most " +
+                        std::to_string(kMaxStatsTextBytes) + " bytes";
+    }
     if (const auto code = answerReading(line, reading, out, err)) return *code;
     if (reading.command == "merge") return mergeFiles(merge, out, err);
 

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 #include "io/output_file.h"
+#include "platform/json.h"
 #include "stats/stats_file.h"
 #include "stats/stats_table.h"
 
@@ -24,31 +23,28 @@ class MergeFault {
     std::string what_;
 };
 
+// What a merge keeps of each file: its machines' lines, which the merged file lists again. The
+// counts are added up as each file is read, so that the memory a merge takes does not grow with
+// the number of files.
 struct Input {
     std::string name;
-    StatsDocument doc;
+    RunIdentity run;
     MachineRange range;
+    MachineLines machines;
 };
-
-Input readInput(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    if (!in || in.bad()) throw MergeFault("cannot read " + name);
-    try {
-        Input input{name, readStatsFile(text.str()), {}};
-        input.range = shardMachines(input.doc.shard, input.doc.run.machines);
-        return input;
-    } catch (const StatsFileError& e) {
-        throw MergeFault(name + " " + e.what());
-    }
-}
 
 // A number as short as it can be written and still read back the same: "2", "0.5".
 std::string number(double d) {
     char text[32];
     const auto end = std::to_chars(text, text + sizeof text, d).ptr;
     return std::string(text, end);
+}
+
+// A text as JSON writes it, so that a control character in it cannot break the message's line.
+std::string quoted(const std::string& text) {
+    std::string out;
+    json::Writer(out).string(text);
+    return out;
 }
 
 std::string endAfter(const std::optional<std::uint64_t>& ms) {
@@ -62,7 +58,7 @@ std::optional<std::string> difference(const RunIdentity& a, const RunIdentity& b
     };
     if (a.seed != b.seed) return differs("seed", std::to_string(a.seed), std::to_string(b.seed));
     if (a.argument != b.argument)
-        return differs("argument", "\"" + a.argument + "\"", "\"" + b.argument + "\"");
+        return differs("argument", quoted(a.argument), quoted(b.argument));
     if (a.frame_ms != b.frame_ms)
         return differs("frame period", number(a.frame_ms), number(b.frame_ms));
     if (a.games_per_machine != b.games_per_machine)
@@ -75,12 +71,12 @@ std::optional<std::string> difference(const RunIdentity& a, const RunIdentity& b
     return std::nullopt;
 }
 
-void checkComplete(const Input& in) {
-    for (const MachineSummary& m : in.doc.machines) {
-        if (m.games != in.doc.run.games_per_machine) {
-            throw MergeFault(in.name + " is incomplete: machine " + std::to_string(m.machine) +
+void checkComplete(const std::string& name, const StatsDocument& d) {
+    for (const MachineSummary& m : d.machines.lines()) {
+        if (m.games != d.run.games_per_machine) {
+            throw MergeFault(name + " is incomplete: machine " + std::to_string(m.machine) +
                              " played " + std::to_string(m.games) + " of " +
-                             std::to_string(in.doc.run.games_per_machine) + " games");
+                             std::to_string(d.run.games_per_machine) + " games");
         }
     }
 }
@@ -114,17 +110,43 @@ void checkCoverage(std::vector<Input>& inputs) {
         covered = in.range.end;
         last = &in;
     }
-    const std::uint64_t machines = inputs.front().doc.run.machines;
+    const std::uint64_t machines = inputs.front().run.machines;
     if (covered < machines) throw missing(covered, machines);
 }
 
-StatsDocument merged(const std::vector<Input>& inputs) {
-    StatsDocument d;
-    d.run = inputs.front().doc.run;
-    for (const Input& in : inputs) {
-        d.machines.insert(d.machines.end(), in.doc.machines.begin(), in.doc.machines.end());
-        d.counts.merge(in.doc.counts);
+// Reads the files one after the other into `inputs`, adding their counts up into `total`.
+void readInputs(const std::vector<std::string>& files, std::vector<Input>& inputs,
+                RunStats& total) {
+    for (const std::string& name : files) {
+        StatsDocument d;
+        try {
+            d = readStatsFileAt(name);
+        } catch (const StatsFileError& e) {
+            throw MergeFault(e.what());
+        }
+        if (!inputs.empty()) {
+            if (const auto diff = difference(inputs.front().run, d.run))
+                throw MergeFault(inputs.front().name + " and " + name +
+                                 " are not of the same run: " + *diff);
+        }
+        checkComplete(name, d);
+        try {
+            total.merge(d.counts);
+        } catch (const CountOverflow& e) {
+            throw MergeFault("the files' counts do not add up, up to " + name + ": " + e.what());
+        }
+        const MachineRange range = shardMachines(d.shard, d.run.machines);
+        inputs.push_back({name, std::move(d.run), range, std::move(d.machines)});
     }
+}
+
+// The whole run's document, the machines' lines taken over from the inputs in machine order.
+StatsDocument merged(std::vector<Input>& inputs, RunStats&& total) {
+    StatsDocument d;
+    d.run = inputs.front().run;
+    for (Input& in : inputs)
+        d.machines.append(std::move(in.machines));
+    d.counts = std::move(total);
     return d;
 }
 
@@ -162,25 +184,21 @@ int runMerge(std::span<const std::string> args, std::ostream& out, std::ostream&
 
 int mergeFiles(const MergeOptions& o, std::ostream& out, std::ostream& err) {
     std::vector<Input> inputs;
+    RunStats total;
     try {
-        for (const std::string& name : o.files)
-            inputs.push_back(readInput(name));
-        for (const Input& in : inputs) {
-            if (const auto d = difference(inputs.front().doc.run, in.doc.run))
-                throw MergeFault(inputs.front().name + " and " + in.name +
-                                 " are not of the same run: " + *d);
-            checkComplete(in);
-        }
+        readInputs(o.files, inputs, total);
         checkCoverage(inputs);
     } catch (const MergeFault& fault) {
         err << "rl00-headless merge: " << fault.what() << "\n";
         return 2;
     }
 
-    const StatsDocument whole = merged(inputs);
+    const StatsDocument whole = merged(inputs, std::move(total));
     if (!o.stats_file.empty()) {
         WholeFile file;
-        if (!file.prepare(o.stats_file) || !file.commit(statsFileText(whole))) {
+        if (file.prepare(o.stats_file))
+            writeStatsFile(whole, [&file](std::string_view piece) { file.write(piece); });
+        if (!file.commit()) {
             err << "rl00-headless merge: cannot write " << file.error() << "\n";
             return 1;
         }

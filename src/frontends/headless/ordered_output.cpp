@@ -7,14 +7,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
+#include <charconv>
+#include <csignal>
 #include <filesystem>
 #include <system_error>
 
+#include "io/leftovers.h"
 #include "io/paths.h"
 #include "io/run_log.h"
-#include "io/user_dirs.h"
-#include "machine/settings.h"
 
 namespace rl00 {
 
@@ -27,17 +27,27 @@ std::string reasonOf(int error_number) {
     return std::error_code(error_number, std::generic_category()).message();
 }
 
-bool isBlank(const std::string& s) {
-    return s.find_first_not_of(" \t") == std::string::npos;
-}
-
-bool holdsControlCharacter(const std::string& s) {
-    return std::any_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-}
+constexpr std::string_view kSpoolInfix = ".machine-";
+constexpr std::string_view kSpoolEnd = ".part";
 
 std::string spoolSuffix(std::uint64_t machine) {
-    return ".machine-" + std::to_string(machine) + "." + std::to_string(::getpid()) + ".part";
+    return std::string(kSpoolInfix) + std::to_string(machine) + "." + std::to_string(::getpid()) +
+           std::string(kSpoolEnd);
+}
+
+// A trace spool "TRACE.machine-K.PID.part" whose run no longer lives. Its lock goes when the
+// spool is closed, before it is appended; the run's process is asked after as well.
+bool isLeftSpool(std::string_view name, std::string_view trace) {
+    if (!name.starts_with(trace) || !name.ends_with(kSpoolEnd)) return false;
+    name.remove_prefix(trace.size());
+    if (!name.starts_with(kSpoolInfix)) return false;
+    name = name.substr(kSpoolInfix.size(), name.size() - kSpoolInfix.size() - kSpoolEnd.size());
+    const auto dot = name.find('.');
+    pid_t pid = 0;
+    const std::string_view pid_text = dot == std::string_view::npos ? "" : name.substr(dot + 1);
+    const auto [end, ec] = std::from_chars(pid_text.data(), pid_text.data() + pid_text.size(), pid);
+    if (ec != std::errc{} || end != pid_text.data() + pid_text.size() || pid <= 0) return false;
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 // Where the spools of a trace go: beside it, on the same disk, when it is a file; in the
@@ -89,16 +99,6 @@ std::string logSpoolHeader(std::uint64_t machine, const std::string& log) {
            " waiting for their turn in " + log + "\r\n";
 }
 
-std::optional<std::string> runLogFile(const Settings& s) {
-    if (isBlank(s.G_sLogName)) return std::nullopt;
-    const std::string folder = isBlank(s.G_sLogPath) ? defaultLogFolder() : s.G_sLogPath;
-    if (folder.empty() || holdsControlCharacter(folder) || holdsControlCharacter(s.G_sLogName))
-        return std::nullopt;
-    std::string file = joinPath(folder, s.G_sLogName);
-    if (file.size() >= PATH_MAX) return std::nullopt;
-    return file;
-}
-
 OrderedOutput::OrderedOutput(MachineRange machines, OutputFile* trace,
                              std::optional<std::string> log, LogWarnings& warnings)
     : machines_(machines),
@@ -106,7 +106,12 @@ OrderedOutput::OrderedOutput(MachineRange machines, OutputFile* trace,
       log_(std::move(log)),
       warnings_(warnings),
       trace_spool_base_(traceSpoolBase(trace)),
-      next_(machines.first) {}
+      next_(machines.first) {
+    if (trace_spool_base_.empty()) return;
+    const std::string trace_name = nameOf(trace_spool_base_);
+    removeLeftovers(folderOf(trace_spool_base_),
+                    [&trace_name](std::string_view name) { return isLeftSpool(name, trace_name); });
+}
 
 OrderedOutput::~OrderedOutput() {
     // Spools of machines whose turn never came (a machine before them failed to finish): their
@@ -171,7 +176,10 @@ void OrderedOutput::appendSpools(Sinks& s) {
     if (s.trace_spool) {
         OutputFile& spool = *s.trace_spool;
         if (spool.close()) {
-            trace_->appendFileAndRemove(spool.path());
+            if (const std::size_t cut = trace_->appendFileAndRemove(spool.path())) {
+                warnings_.notice("left out an unfinished line (" + std::to_string(cut) +
+                                 " bytes) at the end of " + spool.path());
+            }
         } else {
             ::unlink(spool.path().c_str());
             const std::lock_guard<std::mutex> lock(mutex_);
@@ -245,7 +253,7 @@ void OrderedOutput::appendLogSpool(const std::string& spool, std::uint64_t machi
 
     const std::string kept =
         "; the records of machine " + std::to_string(machine) + " are kept in " + spool;
-    const int out = ::open(log_->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    const int out = openLog(*log_);
     if (out < 0) {
         warnings_.report(*log_, reasonOf(errno) + kept);
         return;
@@ -255,6 +263,7 @@ void OrderedOutput::appendLogSpool(const std::string& spool, std::uint64_t machi
     // machine's records stay together and a cut-back never cuts into another writer's record.
     while (::flock(out, LOCK_EX) != 0 && errno == EINTR) {
     }
+    tellCutRecord(*log_, cutUnfinishedRecord(out), warnings_);
     const off_t start = ::lseek(out, 0, SEEK_END);
     const std::uint64_t appended = appendRecords(out, in);
     // A machine's records go in together or not at all: the spool that is kept then holds

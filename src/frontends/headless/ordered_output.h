@@ -5,9 +5,11 @@
 // are appended (and removed) as soon as every machine before it is in place. A run of one machine
 // thus writes exactly as the runner always has, and the spools on disk stay few.
 //
-// A run that is killed leaves the trace and the log holding whole lines of the machines before
-// the first unfinished one, and the spools of the others beside them: "<log>.machine-K.PID.part"
-// in the log folder begins with a line that is no record, so the analysis passes it over.
+// A run that is killed leaves the trace and the log holding the lines of the machines before the
+// first unfinished one, and the spools of the others beside them. The trace's spools are removed
+// by the next run that writes the same trace; the log's, "<log>.machine-K.PID.part" in the log
+// folder, are kept for the user (they hold records the log lacks) and begin with a line that is
+// no record, so the analysis passes them over.
 
 #include <cstdint>
 #include <map>
@@ -24,10 +26,6 @@ namespace rl00 {
 
 class LogWarnings;
 struct Settings;
-
-// The run log the settings name, resolved as the log writer resolves it; nothing when they name
-// none that could be written (the writer then says why, once).
-std::optional<std::string> runLogFile(const Settings& settings);
 
 class OrderedOutput {
   public:

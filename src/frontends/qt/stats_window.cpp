@@ -64,6 +64,8 @@ StatsWindow::StatsWindow(const MachineStats& stats, const Theory* theory, QWidge
     setWindowTitle(QStringLiteral("統計 - ") + toQString(kFormCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     summary_->setFont(chartFont(kSummaryPx));
+    // At zoom 3 the line with the note on test mode is wider than the screen.
+    summary_->setWordWrap(true);
     summary_->setContentsMargins(kSpacing, kSpacing, kSpacing, 0);
     // The screen it opens on, in the window's own pixels: the zoom makes them larger.
     const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();

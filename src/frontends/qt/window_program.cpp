@@ -24,6 +24,7 @@
 #include "frontends/qt/stats_window.h"
 #include "frontends/qt/view_options.h"
 #include "io/output_file.h"
+#include "io/run_log.h"
 #include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
@@ -38,16 +39,10 @@ namespace {
 // Milliseconds after showing the window at which the idle loop starts even without activation.
 constexpr int kFallbackStartMs = 500;
 
+// The arguments as the bytes they are. Once the application exists, Qt has taken its own options
+// out of argv; its decoded arguments() would not do, since a file's name need not be UTF-8.
 std::vector<std::string> argsOf(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
-}
-
-// The arguments the application left after taking its own options.
-std::vector<std::string> argsAfterQt() {
-    std::vector<std::string> args;
-    for (const QString& a : QCoreApplication::arguments().mid(1))
-        args.push_back(a.toStdString());
-    return args;
 }
 
 // rl00 --report STATS DIR keeps DIR in the place of the machine's argument.
@@ -77,7 +72,7 @@ int runReport(int argc, char** argv) {
     QApplication app(argc, argv);
     WindowOptions o;
     const CommandLine line = windowCommandLine(o);
-    const Reading reading = readWindowCommandLine(line, o, argsAfterQt());
+    const Reading reading = readWindowCommandLine(line, o, argsOf(argc, argv));
     if (const auto code = answerReading(line, reading, std::cout, std::cerr)) return *code;
     return writeReport(o.report, reportFolder(o), std::cout, std::cerr);
 }
@@ -109,6 +104,19 @@ void traceGames(MainWindow& window, QtDisplay& display, OutputFile& trace) {
         std::cerr << "rl00: cannot write " << trace.error() << "\n";
         return false;
     });
+}
+
+// Opens the trace once the settings are read: a trace that is the run log would empty it.
+bool openTrace(const std::string& file, const Settings& settings, OutputFile& trace) {
+    if (file.empty()) return true;
+    if (const auto log = runLogFile(settings); log && sameFile(file, *log)) {
+        std::cerr << "rl00: --trace and the run log are the same file, " << file
+                  << "; nothing is written\n";
+        return false;
+    }
+    if (trace.open(file)) return true;
+    std::cerr << "rl00: cannot write " << trace.error() << "\n";
+    return false;
 }
 
 }  // namespace
@@ -203,9 +211,9 @@ std::optional<int> readBeforeQt(int argc, char** argv, WindowOptions& early) {
 }
 
 // The options once Qt has taken its own, read strictly.
-std::optional<int> readAfterQt(WindowOptions& o) {
+std::optional<int> readAfterQt(int argc, char** argv, WindowOptions& o) {
     const CommandLine line = windowCommandLine(o);
-    const Reading reading = readWindowCommandLine(line, o, argsAfterQt());
+    const Reading reading = readWindowCommandLine(line, o, argsOf(argc, argv));
     return answerReading(line, reading, std::cout, std::cerr);
 }
 
@@ -228,17 +236,11 @@ void setUpApplication(QApplication& app, QTranslator& translator) {
     }
 }
 
-// The display's pace and the trace, before the machine exists; false when the trace cannot be
-// written (one line said).
-bool prepareDisplay(const WindowOptions& o, QtDisplay& display, OutputFile& trace) {
+// The display's pace, before the machine exists.
+void prepareDisplay(const WindowOptions& o, QtDisplay& display) {
     // A game's virtual time is the runner's, whatever pace it is shown at.
     display.setVirtualFrameMs(o.shared.frame_ms.value_or(kDefaultFrameMs));
     display.setPaused(o.paused);
-    if (!o.trace_file.empty() && !trace.open(o.trace_file)) {
-        std::cerr << "rl00: cannot write " << trace.error() << "\n";
-        return false;
-    }
-    return true;
 }
 
 // The parts of a running window program that the options attach things to.
@@ -261,7 +263,7 @@ void attachOptions(const WindowParts& p, const WindowOptions& o, ViewChoice& cho
     }
     p.window.setEndAfterGames(o.end_after_games);
     p.window.setEndAfterMs(o.end_after_ms);
-    if (trace.isOpen()) traceGames(p.window, p.display, trace);
+    if (!o.trace_file.empty()) traceGames(p.window, p.display, trace);
     if (run) {
         p.window.setSeededRun(&*run);
         p.window.setIdleEntry([p, &run, show = std::max<std::uint64_t>(o.replay, 1)] {
@@ -272,17 +274,20 @@ void attachOptions(const WindowParts& p, const WindowOptions& o, ViewChoice& cho
     p.display.attach(&p.window);
 }
 
-// The rest of the window's load, in its order, and the window shown.
-void loadAndShow(const WindowParts& p, const WindowOptions& o) {
+// The rest of the window's load, in its order, and the window shown; false when the trace cannot
+// be written (one line said).
+bool loadAndShow(const WindowParts& p, const WindowOptions& o, OutputFile& trace) {
     if (o.shared.argument.empty()) FORM_CENTER(p.m, p.window, QString());
     const std::string program_dir = QCoreApplication::applicationDirPath().toStdString();
     loadMachine(p.m, program_dir, o.shared.argument, o.seed);
     if (const std::string user = userSettingsFile(program_dir, "rl00", std::cerr); !user.empty())
         readSettingsInstead(p.m, user);
+    if (!openTrace(o.trace_file, p.m, trace)) return false;
     p.window.syncFromScene(0.0);
     p.window.show();
     p.window.activateWindow();  // a bare X server activates nothing unless asked
     p.window.armFallbackStart(kFallbackStartMs);
+    return true;
 }
 
 }  // namespace
@@ -301,21 +306,21 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     QApplication app(argc, argv);
     QTranslator translator;
     WindowOptions o;
-    if (const auto code = readAfterQt(o)) return *code;
+    if (const auto code = readAfterQt(argc, argv, o)) return *code;
     if (o.shared.frame_ms) choice.frame_ms = *o.shared.frame_ms;
     if (o.no_delay) choice.no_delay = true;
     setUpApplication(app, translator);
 
     QtDisplay display;
     OutputFile trace;
-    if (!prepareDisplay(o, display, trace)) return 2;
+    prepareDisplay(o, display);
     std::optional<SeededRun> run;
     if (o.seed) run.emplace(*o.seed);
     Machine m(display, 0);  // the load seeds the generator, from the clock unless seeded
     MainWindow window(m, display);
     const WindowParts parts{m, window, display};
     attachOptions(parts, o, choice, zoom, trace, run, std::move(launch_analysis));
-    loadAndShow(parts, o);
+    if (!loadAndShow(parts, o, trace)) return 2;
     return QApplication::exec();
 }
 

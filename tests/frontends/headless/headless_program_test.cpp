@@ -86,6 +86,9 @@ TEST_F(HeadlessRunner, FaultsOfTheLineItself) {
         {{"-"}, "unknown option \"-\""},
         {{"7", "8"}, "only one argument is taken, not \"7\" and \"8\""},
         {{"--quiet=1"}, "--quiet takes no value, not \"1\""},
+        // What the statistics file could not hold, and a merge would refuse.
+        {{"\xFF\xFE"}, "the argument must be UTF-8 text of at most 1024 bytes"},
+        {{std::string(1025, '7')}, "the argument must be UTF-8 text of at most 1024 bytes"},
     };
     for (const auto& [args, line] : cases) {
         const Outcome r = run(args);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "platform/json.h"
 #include "runner_support.h"
@@ -84,6 +85,38 @@ TEST_F(RunnerOutputs, AFileSizeLimitFailsTheWritesInsteadOfKillingTheRunner) {
     }
 }
 
+TEST_F(RunnerOutputs, OutputsThatAreOneFileAreRefusedUpFrontAndLeftAsTheyWere) {
+    const std::string ini = dir_.ini("run.ini", dir_.path().string());  // the log: RL00.LOG
+    std::ofstream(dir_ / "RL00.LOG") << "the log\n";
+    std::ofstream(dir_ / "x") << "mine\n";
+    test::fs::create_hard_link(dir_ / "x", dir_ / "hard");
+    test::fs::create_symlink(dir_ / "x", dir_ / "soft");
+    const std::vector<std::string> base = {"--games", "400", "--seed", "1", "--ini", ini};
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--trace", dir_ / "x", "--stats", dir_ / "x"}, "--trace and --stats are the same file"},
+        {{"--trace", dir_ / "hard", "--stats", dir_ / "soft"}, "--trace and --stats"},
+        {{"--trace", dir_ / "new", "--stats", dir_ / "./new"}, "--trace and --stats"},
+        {{"--trace", dir_ / "RL00.LOG"}, "--trace and the run log are the same file"},
+        {{"--stats", dir_ / "RL00.LOG"}, "--stats and the run log are the same file"},
+    };
+    for (const auto& [outputs, said] : cases) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), outputs.begin(), outputs.end());
+        const Outcome r = test::runRunner(dir_, args);
+        EXPECT_EQ(r.exit_code, 2) << said;
+        EXPECT_TRUE(r.err.starts_with("rl00-headless: " + said)) << r.err;
+        EXPECT_EQ(countOf(r.err, "\n"), 1u) << r.err;
+        EXPECT_EQ(slurp(dir_ / "x"), "mine\n");
+        EXPECT_EQ(slurp(dir_ / "RL00.LOG"), "the log\n");
+        EXPECT_FALSE(exists(dir_ / "new"));
+    }
+    // A device takes both.
+    EXPECT_EQ(test::runRunner(dir_, {"--games", "5", "--seed", "1", "--quiet", "--ini", ini,
+                                     "--trace", "/dev/null", "--stats", "/dev/null"})
+                  .exit_code,
+              0);
+}
+
 TEST_F(RunnerOutputs, AConfigurationFileThatIsNoneIsAUsageErrorAndDevNullIsNoSettings) {
     const std::string big = dir_ / "big.ini";
     std::ofstream(big) << "[ログ書き込み先パス]\n";
@@ -99,9 +132,9 @@ TEST_F(RunnerOutputs, AConfigurationFileThatIsNoneIsAUsageErrorAndDevNullIsNoSet
         {dir_ / "binary.ini",
          file + (dir_ / "binary.ini") +
              " is not text in Shift-JIS or UTF-8 (UTF-16, or not text at all)"},
-        {dir_.path().string(), file + dir_.path().string() + " is a directory"},
+        {dir_.path().string(), file + dir_.path().string() + " is a folder"},
         {"", "the configuration file's name is empty"},
-        {"/dev/zero", file + "/dev/zero is not a regular file"},
+        {"/dev/zero", file + "/dev/zero is a device, not a regular file"},
         {dir_ / "absent.ini",
          "cannot read " + file + (dir_ / "absent.ini") + ": No such file or directory"},
     };

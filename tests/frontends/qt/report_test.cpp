@@ -3,6 +3,7 @@
 // that holds anything, are refused with one line and exit code 2, and nothing is written.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QImage>
 #include <QSvgRenderer>
@@ -10,6 +11,8 @@
 #include <set>
 
 #include "../headless/runner_support.h"
+#include "frontends/qt/charts/run_charts.h"
+#include "io/sjis.h"
 #include "stats/stats_report.h"
 
 namespace rl00 {
@@ -117,7 +120,8 @@ std::vector<FigureLine> figureLines(const std::string& stats) {
 TEST_F(ReportProgram, ChartsAndTablesOfARealRunWithTheFilesNumbers) {
     for (const std::string argument : {"", "7"}) {
         SCOPED_TRACE("argument " + argument);
-        const std::string stats = statsFile("s" + argument + ".json", argument);
+        // A file's name need be neither UTF-8 nor free of markup; the page is both.
+        const std::string stats = statsFile("s" + argument + " <\xFF>.json", argument);
         const fs::path out = dir_.path() / ("report" + argument);
         const Outcome r = report({"--report", stats, out.string()});
         ASSERT_EQ(r.exit_code, 0) << r.err;
@@ -130,9 +134,13 @@ TEST_F(ReportProgram, ChartsAndTablesOfARealRunWithTheFilesNumbers) {
         EXPECT_EQ(entries(out), expected);
 
         const std::string page = slurp(out / "index.html");
-        for (const char* stem : kStems) {
+        EXPECT_TRUE(isUtf8(page));
+        EXPECT_NE(page.find("s" + argument + " &lt;\xEF\xBF\xBD&gt;.json"), std::string::npos);
+        for (const ChartKind kind : kChartKinds) {
+            const char* stem = chartFileStem(kind);
             const QImage png(QString::fromStdString((out / (std::string(stem) + ".png")).string()));
-            EXPECT_EQ(png.size(), QSize(1720, 1080)) << stem;
+            // Twice the pixels of the chart on the page, sharp on a fine screen.
+            EXPECT_EQ(png.size(), chartSize(kind) * 2) << stem;
             const std::string svg_file = (out / (std::string(stem) + ".svg")).string();
             EXPECT_TRUE(QSvgRenderer(QString::fromStdString(svg_file)).isValid()) << stem;
             // The page shows the picture, links the drawing and names the chart as it does.
@@ -173,8 +181,10 @@ TEST_F(ReportProgram, RefusesBadFilesAndFoldersAndWritesNothing) {
     edited.replace(games, 14, "\"games\": 30001");
     std::string other_version = good;
     other_version.replace(other_version.find("\"format_version\": 3"), 19, "\"format_version\": 2");
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.json").c_str(), 0600), 0);  // read, it would never end
     const std::string bad[] = {write("cut.json", good.substr(0, good.size() / 2)),
-                               write("other.json", other_version), write("edited.json", edited)};
+                               write("other.json", other_version), write("edited.json", edited),
+                               dir_ / "fifo.json"};
 
     fs::create_directories(dir_.path() / "empty");
     fs::create_directories(dir_.path() / "full");

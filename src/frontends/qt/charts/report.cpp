@@ -1,6 +1,8 @@
 #include "frontends/qt/charts/report.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QChartView>
@@ -16,12 +18,12 @@
 #include <fstream>
 #include <optional>
 #include <ostream>
-#include <sstream>
 #include <utility>
 #include <vector>
 
 #include "frontends/qt/charts/report_page.h"
 #include "frontends/qt/charts/run_charts.h"
+#include "io/leftovers.h"
 #include "stats/stats_file.h"
 #include "stats/stats_report.h"
 #include "stats/theory.h"
@@ -41,15 +43,13 @@ struct Refusal {
     std::string what;
 };
 
+// The page shows no machine's line, so none is kept: a file of a million machines is read in
+// little more memory than one of a single machine.
 StatsDocument readDocument(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    if (!in || in.bad()) throw Refusal{"cannot read " + name + ": " + std::strerror(errno)};
     try {
-        return readStatsFile(text.str());
+        return readStatsFileAt(name, MachineLinesRead::Drop);
     } catch (const StatsFileError& e) {
-        throw Refusal{name + " " + e.what()};
+        throw Refusal{e.what()};
     }
 }
 
@@ -120,15 +120,30 @@ Files render(const std::string& stats_file, const StatsDocument& d) {
     return files;
 }
 
+// Closes the folder's descriptor, and with it the lock that marks the folder as in use.
+struct HeldFolder {
+    int fd;
+    ~HeldFolder() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
 // Writes the files into a fresh folder beside `target` and renames it to `target`; false with
-// the reason in `why` (the fresh folder removed) when anything failed.
+// the reason in `why` (the fresh folder removed) when anything failed. A folder that a killed
+// report left there is removed first.
 bool writeFolder(const fs::path& target, const Files& files, std::string& why) {
     const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string name = (parent / ("." + target.filename().string() + ".rl00-XXXXXX")).string();
+    const std::string prefix = "." + target.filename().string() + ".rl00-";
+    removeLeftovers(parent.string(), [&prefix](std::string_view name) {
+        return name.starts_with(prefix) && isTemporarySuffix(name.substr(prefix.size()));
+    });
+    std::string name = (parent / (prefix + "XXXXXX")).string();
     if (::mkdtemp(name.data()) == nullptr) {
         why = std::strerror(errno);
         return false;
     }
+    const HeldFolder held{::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (held.fd >= 0) holdWhileOpen(held.fd);
     // As a folder made by mkdir would be, not the private one mkdtemp makes.
     const mode_t mask = ::umask(0);
     ::umask(mask);

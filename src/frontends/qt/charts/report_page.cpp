@@ -5,6 +5,7 @@
 
 #include "engine/rich_sel.h"
 #include "frontends/qt/charts/chart_style.h"
+#include "io/sjis.h"
 #include "stats/stats_report.h"
 #include "stats/theory.h"
 
@@ -150,6 +151,8 @@ std::string meanTable(const Report& r) {
 
 std::string reportPage(const std::string& file_name, const StatsDocument& d,
                        const std::vector<PageChart>& charts) {
+    // A file's name is whatever bytes the system took; the page is UTF-8 throughout.
+    const std::string name = validUtf8(file_name);
     std::optional<Theory> theory;
     if (theoryApplies(d.run.argument)) theory = computeTheory();
     const Report r = compare(d.counts, theory ? &*theory : nullptr, d.run.games_per_machine);
@@ -157,9 +160,9 @@ std::string reportPage(const std::string& file_name, const StatsDocument& d,
     std::string page =
         "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<title>統計レポート: " +
-        escapeMarkup(file_name) + "</title>\n<style>" + kStyle +
+        escapeMarkup(name) + "</title>\n<style>" + kStyle +
         "</style>\n</head>\n<body>\n<h1>CRフォグランタン 統計レポート</h1>\n";
-    page += runTable(file_name, d);
+    page += runTable(name, d);
     if (!theory) {
         page +=
             "<p>試験モード（引数 7 / 8）の遊技なので、理論値はありません"
