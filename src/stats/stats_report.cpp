@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/rich_sel.h"
+#include "engine/tables.h"
 #include "machine/machine.h"
 #include "stats/theory.h"
 
@@ -202,6 +203,80 @@ Comparison previewReliability(const Rows& rows, int preview) {
         [preview](int, const ModeChances& mc) { return split(previewEvents(mc, preview)); });
 }
 
+// Each mode's rows: a reach kind's reliability and its reaches per 1,000 games of the mode, and
+// the previews per 1,000 games of the mode. The chain's events are kept to the one mode, so their
+// design effects are those of the mode's own games.
+void addModeRows(Report& r, const Rows& rows) {
+    const RunStats& s = rows.s();
+    r.first_mode_reliability_row = r.others.size();
+    for (int m = 0; m < kModes; ++m) {
+        for (int k = 1; k <= kReachKinds; ++k) {
+            const auto kind = static_cast<std::size_t>(k);
+            r.others.push_back(rows.perGame(
+                "hit share of " + code(k) + " in " + kModeNames[m] + " mode",
+                reachCaption(k) + "の信頼度（" + kModeCaptions[m] + "）", s.reachKindInMode(m, k),
+                [m, kind](int mm, const ModeChances& mc) {
+                    return mm == m ? hitsOnly(split(mc.reach_kind_by_result[kind])) : Split{};
+                },
+                [m, kind](int mm, const ModeChances& mc) {
+                    return mm == m ? split(mc.reach_kind_by_result[kind]) : Split{};
+                }));
+        }
+    }
+    r.first_mode_kind_row = r.others.size();
+    for (int m = 0; m < kModes; ++m) {
+        for (int k = 1; k <= kReachKinds; ++k) {
+            const auto kind = static_cast<std::size_t>(k);
+            r.others.push_back(rows.perGame(
+                code(k) + " per 1,000 games in " + kModeNames[m] + " mode",
+                reachCaption(k) + "（" + kModeCaptions[m] + "の1,000回転あたり）",
+                {s.reachKindInMode(m, k).trials, s.mode(m).trials},
+                [m, kind](int mm, const ModeChances& mc) {
+                    return mm == m ? split(mc.reach_kind_by_result[kind]) : Split{};
+                },
+                [m](int mm, const ModeChances& mc) { return mm == m ? split(mc.game) : Split{}; },
+                1000.0));
+        }
+    }
+    r.first_mode_preview_row = r.others.size();
+    for (int m = 0; m < kModes; ++m) {
+        for (int p = 1; p <= 2; ++p) {
+            r.others.push_back(rows.perGame(
+                std::string(p == 1 ? "preview 1 alone" : "preview 2") + " per 1,000 games in " +
+                    kModeNames[m] + " mode",
+                std::string(kPreviewCaptions[p]) + "（" + kModeCaptions[m] + "の1,000回転あたり）",
+                {s.previewInMode(m, p), s.mode(m).trials},
+                [m, p](int mm, const ModeChances& mc) {
+                    return mm == m ? split(previewEvents(mc, p)) : Split{};
+                },
+                [m](int mm, const ModeChances& mc) { return mm == m ? split(mc.game) : Split{}; },
+                1000.0));
+        }
+    }
+}
+
+// Each hit draws its re-lottery and each re-lottery its overshoot apart from every other, and
+// each time-shortening period begins alike: independent trials, whose chances are the tables'.
+void addReLotteryRows(Report& r, const Rows& rows) {
+    const RunStats& s = rows.s();
+    r.first_re_lottery_row = r.others.size();
+    for (const bool kakuhen : {false, true}) {
+        r.others.push_back(rows.trials(
+            std::string("re-lottery among ") + (kakuhen ? "kakuhen" : "normal") + " hits",
+            std::string(kakuhen ? "確変" : "通常") + "大当たりのうち再抽選", s.reLottery(kakuhen),
+            [](const Theory&, std::uint64_t kakuhen_symbol) {
+                return static_cast<double>(reLotteryReveals(kakuhen_symbol == 1)) / kRevealOdds;
+            },
+            kakuhen ? 1 : 0));
+    }
+    r.others.push_back(rows.trials(
+        "overshoot among re-lotteries of kakuhen hits", "確変再抽選のうち行き過ぎ", s.overshoot(),
+        [](const Theory&, std::uint64_t) { return 1.0 / kOvershootOdds; }));
+    r.others.push_back(
+        rows.trials("time-shortening periods with a hit", "時短中に大当たり", s.jitanPeriods(),
+                    [](const Theory& t, std::uint64_t) { return t.jitanHitChance(); }));
+}
+
 // A chain's length hangs on the chain before it only through a normal hit in the period's last
 // game, which starts the next chain with a chain of one: chains count as independent trials.
 void addChainRows(Report& r, const Rows& rows) {
@@ -304,6 +379,8 @@ Report compare(const RunStats& s, const Theory* t, std::uint64_t games_per_machi
         r.others.push_back(previewPer1000(rows, p));
     for (int p = 1; p <= 2; ++p)
         r.others.push_back(previewReliability(rows, p));
+    addModeRows(r, rows);
+    addReLotteryRows(r, rows);
     addChainRows(r, rows);
     addGapRows(r, rows);
     addMeans(r, s, t);

@@ -79,6 +79,16 @@ struct Report {
     // others[first_reach_result_row + 3 * (kind - 1) + result - 1]: reaches of the kind ending
     // with result 1..3 (far miss, near miss, hit) per 1,000 games.
     std::size_t first_reach_result_row = 0;
+    // Per mode m = 0..2 and kind k = 1..10: others[first_mode_reliability_row + 10 * m + k - 1]
+    // is the reliability of the kind's reaches played in the mode, the same index from
+    // first_mode_kind_row their number per 1,000 games of the mode; others[first_mode_preview_row
+    // + 2 * m + p - 1] preview p per 1,000 games of the mode.
+    std::size_t first_mode_reliability_row = 0;
+    std::size_t first_mode_kind_row = 0;
+    std::size_t first_mode_preview_row = 0;
+    // others[first_re_lottery_row + i]: the re-lottery among normal (i = 0) and kakuhen hits (1),
+    // the overshoot among kakuhen re-lotteries (2), time-shortening periods with a hit (3).
+    std::size_t first_re_lottery_row = 0;
 };
 
 // `games_per_machine`: how many games each machine of the run played from power-on (0: all the

@@ -146,6 +146,57 @@ TEST(MachineStats, ChainsGapsAndDroughtsFollowTheGamesInTheirOrder) {
     EXPECT_EQ(summary.longest_drought, 4u);  // the stretch after the last hit counts too
 }
 
+// What the counts kept per mode, of the re-lottery and of the time-shortening periods take from
+// each game, and that a merge adds them up.
+TEST(RunStats, ReachesPerModeReLotteriesAndTimeShorteningPeriods) {
+    constexpr Int16 N = kModeNormal, K = kModeKakuhen, J = kModeJitan;
+    auto reach = [](GameRecord r, Int16 kind, Int16 result) {
+        r.kind = kind;
+        r.reach = result;
+        return r;
+    };
+    auto shown = [](GameRecord r, bool kakuhen, bool relottery, bool overshoot) {
+        r.kakuhen = kakuhen;
+        r.relottery = relottery;
+        r.overshoot = overshoot;
+        return r;
+    };
+    GameRecord preview = game(J, J);
+    preview.preview = "2";
+    const GameRecord first[] = {
+        reach(game(N, N), 4, kRichFarMiss),
+        reach(shown(game(K, K, true), true, true, true), 4, kRichHit),
+        shown(game(K, J, true), false, true, true),  // a normal hit's re-lottery never overshoots
+        preview,
+        game(J, N),  // the period's last game, without a hit
+    };
+    const GameRecord second[] = {
+        game(J, J),
+        reach(shown(game(J, K, true), true, false, false), 7, kRichNearMiss),
+    };
+    RunStats a, b, whole;
+    for (const GameRecord& g : first) {
+        a.add(g);
+        whole.add(g);
+    }
+    for (const GameRecord& g : second) {
+        b.add(g);
+        whole.add(g);
+    }
+    a.merge(b);
+    EXPECT_EQ(a, whole);
+    EXPECT_EQ(whole.reachResultInMode(N, 4, kRichFarMiss), 1u);
+    EXPECT_EQ(whole.reachKindInMode(K, 4), (Proportion{1, 1}));
+    EXPECT_EQ(whole.reachKindInMode(J, 7), (Proportion{0, 1}));
+    EXPECT_EQ(whole.reachKindInMode(N, 7), (Proportion{0, 0}));
+    EXPECT_EQ(whole.previewInMode(J, 2), 1u);
+    EXPECT_EQ(whole.previewInMode(N, 2), 0u);
+    EXPECT_EQ(whole.reLottery(true), (Proportion{1, 2}));
+    EXPECT_EQ(whole.reLottery(false), (Proportion{1, 1}));
+    EXPECT_EQ(whole.overshoot(), (Proportion{1, 1}));
+    EXPECT_EQ(whole.jitanPeriods(), (Proportion{1, 2}));
+}
+
 // A row with `hits` of `trials` beside `theory`.
 Comparison row(std::uint64_t hits, std::uint64_t trials, double theory) {
     Comparison c;

@@ -278,6 +278,7 @@ TEST_F(StatsFiles, CountsThatPass64BitsOrContradictEachOtherAreRefused) {
     const StatsDocument d = readStatsFile(text);
     const std::string games = std::to_string(d.counts.mode(1).trials);
     const std::string hits = std::to_string(d.counts.mode(1).hits);
+    const std::string kakuhen = std::to_string(d.counts.kakuhenHits().hits);
     struct Edit {
         std::string from, to, said;
     };
@@ -288,6 +289,14 @@ TEST_F(StatsFiles, CountsThatPass64BitsOrContradictEachOtherAreRefused) {
          "{\"mode\": 1, \"games\": " + games + ", \"hits\": 1" + games,
          "mode 1 has more hits than games"},
         {"\"far\": ", "\"far\": 1" + std::to_string(d.counts.games()), "more reaches than games"},
+        {"{\"mode\": 0, \"kind\": 1, \"far\": ", "{\"mode\": 0, \"kind\": 1, \"far\": 1",
+         "counts.reaches_by_mode added up"},
+        {"\"preview2\": ", "\"preview2\": 1", "counts.previews_by_mode added up"},
+        {"\"kakuhen_hits\": " + kakuhen + ", \"kakuhen_shown\"",
+         "\"kakuhen_hits\": 1" + kakuhen + ", \"kakuhen_shown\"",
+         "the hits of counts.re_lottery added up"},
+        {"\"overshoots\": ", "\"overshoots\": 1" + games, "re-lotteries or time-shortening"},
+        {"\"with_hit\": ", "\"with_hit\": 1" + games, "re-lotteries or time-shortening"},
         {"\"by_value\": [0, ", "\"by_value\": [00, ", "differs from what"},
         {"], \"over_count\"", ", 0], \"over_count\"", "differs from what"},
         {"\"argument\": \"\"", "\"argument\": \"\xFF\xFE\"", "\"run.argument\" that is not UTF-8"},
