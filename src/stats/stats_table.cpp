@@ -41,7 +41,9 @@ std::string shown(const Comparison& c, double share) {
     return c.scale == 1.0 ? percent(share) : significant(share * c.scale);
 }
 
+// A row without trials observed nothing: no share and no interval to show.
 std::string observedColumns(const Comparison& c) {
+    if (c.observed.trials == 0) return fmt::format("{:>9}  {:>21}", "-", "-");
     const Interval ci = c.ci95();
     return fmt::format("{:>9}  {:>21}", shown(c, c.observed.share()),
                        shown(c, ci.low) + " - " + shown(c, ci.high));

@@ -237,6 +237,12 @@ TEST_F(StatsFiles, TheTableSpeaksPlainWordsAndShowsEveryFigure) {
         EXPECT_NE(table.find(c.figure), std::string::npos) << c.figure;
     EXPECT_NE(table.find("per machine (2 machines)"), std::string::npos);
     EXPECT_NE(table.find("theory for one machine"), std::string::npos);
+    // 09:Frs is never played in kakuhen mode: its row there has no share and no interval.
+    ASSERT_EQ(d.counts.reachKindInMode(kModeKakuhen, 9).trials, 0u);
+    const std::size_t none = table.find("hit share of 09:Frs in kakuhen mode");
+    ASSERT_NE(none, std::string::npos);
+    const std::string line = table.substr(none, table.find('\n', none) - none);
+    EXPECT_EQ(line.find("100.0%"), std::string::npos) << line;
 }
 
 TEST_F(StatsFiles, CountsThatPass64BitsOrContradictEachOtherAreRefused) {
