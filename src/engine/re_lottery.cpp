@@ -1,5 +1,6 @@
 #include "engine/game_start.h"
 #include "engine/motions.h"
+#include "engine/tables.h"
 #include "machine/machine.h"
 #include "reels/reels.h"
 
@@ -20,7 +21,7 @@ bool rightReelOff(const Machine& m) {
 // kakuhen hit they may pass the hit symbol by one and come back to it.
 void playReLottery(Machine& m) {
     spinStart(m);
-    m.G_bSaiChusenUp = m.rnd.upTo(2) == 1 ? kTrue : kFalse;
+    m.G_bSaiChusenUp = m.rnd.upTo(kOvershootOdds) == 1 ? kTrue : kFalse;
     if (m.G_bKakuhen != kTrue) m.G_bSaiChusenUp = kFalse;
     motionsOf(m).reLotterySteps(m);
 }

@@ -53,6 +53,8 @@ inline constexpr Int16 kRevealOdds = 4;
 constexpr Int16 reLotteryReveals(bool kakuhen_symbol) {
     return kakuhen_symbol ? 3 : 1;
 }
+// A kakuhen hit's re-lottery passes its symbol by one and comes back on a 1 of kOvershootOdds.
+inline constexpr Int16 kOvershootOdds = 2;
 
 // The class of lottery value v in mode `mode` (modes other than 1 and 2 read as normal).
 LotteryClass lotteryClass(Int16 v, Int16 mode);

@@ -35,7 +35,12 @@ struct Counts {
     std::int64_t preview1_alone = 0, preview2 = 0;
     std::int64_t hit_with_preview1_alone = 0, hit_with_preview2 = 0;
     std::array<std::array<std::int64_t, kRichHit + 1>, kReachKinds + 1> reach{};
+    using Split = std::array<std::int64_t, kGameResults>;
+    Split game{}, preview1_alone_by_result{}, preview2_by_result{};
+    std::array<Split, kReachKinds + 1> reach_kind_by_result{};
 };
+
+ByResult fractions(const Counts::Split& counts);
 
 Int16 reachResult(LotteryClass cls) {
     switch (cls) {
@@ -58,6 +63,10 @@ void countPair(Counts& c, Int16 v, Int16 count, Int16 mode) {
     const Int16 symbol = hit_symbol.symbol;
 
     const bool hit = cls == LotteryClass::kHit;
+    const std::size_t result = !hit            ? kResultMiss
+                               : mark == kTrue ? kResultKakuhenHit
+                                               : kResultNormalHit;
+    c.game[result] += kDrawCombinations;
     switch (cls) {
         case LotteryClass::kHit:
             c.hit += kDrawCombinations;
@@ -88,17 +97,27 @@ void countPair(Counts& c, Int16 v, Int16 count, Int16 mode) {
         teased ? oneIn(kPreview1Odds) / kPreview2Odds * (kPreview2Odds - 1) : oneIn(kPreview1Odds);
     c.preview2 += preview2;
     c.preview1_alone += preview1_alone;
+    c.preview2_by_result[result] += preview2;
+    c.preview1_alone_by_result[result] += preview1_alone;
     if (hit) {
         c.hit_with_preview2 += preview2;
         c.hit_with_preview1_alone += preview1_alone;
     }
 
-    const Int16 result = reachResult(cls);
-    if (result == kRichNone) return;
+    const Int16 reach_result = reachResult(cls);
+    if (reach_result == kRichNone) return;
     for (Int16 k = 1; k <= reach::kDraws; ++k) {
-        c.reach[static_cast<std::size_t>(richKind(result, k))][static_cast<std::size_t>(result)] +=
-            oneIn(reach::kDraws);
+        const auto kind = static_cast<std::size_t>(richKind(reach_result, k));
+        c.reach[kind][static_cast<std::size_t>(reach_result)] += oneIn(reach::kDraws);
+        c.reach_kind_by_result[kind][result] += oneIn(reach::kDraws);
     }
+}
+
+ByResult fractions(const Counts::Split& counts) {
+    ByResult out;
+    for (std::size_t r = 0; r < kGameResults; ++r)
+        out[r] = fraction(counts[r]);
+    return out;
 }
 
 }  // namespace
@@ -131,7 +150,11 @@ ModeChances modeChances(Int16 mode) {
             any += c.reach[kind][result];
         }
         out.reach_kind[kind] = fraction(any);
+        out.reach_kind_by_result[kind] = fractions(c.reach_kind_by_result[kind]);
     }
+    out.game = fractions(c.game);
+    out.preview1_alone_by_result = fractions(c.preview1_alone_by_result);
+    out.preview2_by_result = fractions(c.preview2_by_result);
     return out;
 }
 

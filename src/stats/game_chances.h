@@ -24,6 +24,14 @@ struct Chance {
     friend bool operator==(const Chance&, const Chance&) = default;
 };
 
+// What the mode rules of GAME_START see of a game: a miss, a hit on a normal symbol, a hit on a
+// kakuhen symbol. The mode process moves on these alone.
+enum GameResultIndex : std::size_t { kResultMiss, kResultNormalHit, kResultKakuhenHit };
+inline constexpr std::size_t kGameResults = 3;
+
+// A chance together with each result of the game: P(event and result), by GameResultIndex.
+using ByResult = std::array<Chance, kGameResults>;
+
 // Per reach kind 0..10 (0 unused) and per reach result kRichNone..kRichHit (kRichNone unused).
 using ReachChances = std::array<std::array<Chance, kRichHit + 1>, kReachKinds + 1>;
 
@@ -46,6 +54,11 @@ struct ModeChances {
     Chance hit_with_preview2;
     ReachChances reach;                              // kind and result together
     std::array<Chance, kReachKinds + 1> reach_kind;  // kind, any result
+    // The same events with what the mode rules see of the game, for the figures' variances.
+    ByResult game;  // every game
+    std::array<ByResult, kReachKinds + 1> reach_kind_by_result;
+    ByResult preview1_alone_by_result;
+    ByResult preview2_by_result;
 };
 
 // Counts every lottery value and symbol counter in `mode` (0 normal, 1 kakuhen, 2 jitan).

@@ -122,11 +122,29 @@ void RunStats::add(const GameRecord& r) {
     if (r.hit) ++mode.hits;
     if (r.reach >= 1 && r.reach <= 3 && r.kind >= 1 && r.kind <= kReachKinds)
         ++by_kind_result_[static_cast<std::size_t>(r.kind)][static_cast<std::size_t>(r.reach)];
+    const auto mode_at = static_cast<std::size_t>(r.mode);
+    if (r.reach >= 1 && r.reach <= 3 && r.kind >= 1 && r.kind <= kReachKinds) {
+        ++by_mode_kind_result_[mode_at][static_cast<std::size_t>(r.kind)]
+                              [static_cast<std::size_t>(r.reach)];
+    }
     const int preview = r.preview == "1" ? 1 : r.preview == "2" ? 2 : 0;
     if (preview != 0) {
         Proportion& p = previews_[static_cast<std::size_t>(preview)];
         ++p.trials;
         if (r.hit) ++p.hits;
+        ++previews_by_mode_[mode_at][static_cast<std::size_t>(preview)];
+    }
+    if (r.hit) {
+        Proportion& shown = re_lottery_[r.kakuhen ? 1 : 0];
+        ++shown.trials;
+        if (r.relottery) ++shown.hits;
+        if (r.relottery && r.kakuhen && r.overshoot) ++overshoots_;
+    }
+    // A period ends with its hit, or with its last game, after which the machine is in normal
+    // mode again.
+    if (r.mode == kModeJitan && (r.hit || r.mode_after == kModeNormal)) {
+        ++jitan_periods_.trials;
+        if (r.hit) ++jitan_periods_.hits;
     }
 }
 
@@ -146,6 +164,24 @@ void RunStats::merge(const RunStats& other) {
         addCount(previews_[i].hits, other.previews_[i].hits, "counts.previews");
         addCount(previews_[i].trials, other.previews_[i].trials, "counts.previews");
     }
+    for (std::size_t m = 0; m < by_mode_kind_result_.size(); ++m) {
+        for (std::size_t k = 0; k < by_mode_kind_result_[m].size(); ++k) {
+            for (std::size_t res = 0; res < 4; ++res) {
+                addCount(by_mode_kind_result_[m][k][res], other.by_mode_kind_result_[m][k][res],
+                         "counts.reaches_by_mode");
+            }
+        }
+        for (std::size_t p = 0; p < previews_by_mode_[m].size(); ++p)
+            addCount(previews_by_mode_[m][p], other.previews_by_mode_[m][p],
+                     "counts.previews_by_mode");
+    }
+    for (std::size_t i = 0; i < re_lottery_.size(); ++i) {
+        addCount(re_lottery_[i].hits, other.re_lottery_[i].hits, "counts.re_lottery");
+        addCount(re_lottery_[i].trials, other.re_lottery_[i].trials, "counts.re_lottery");
+    }
+    addCount(overshoots_, other.overshoots_, "counts.re_lottery");
+    addCount(jitan_periods_.hits, other.jitan_periods_.hits, "counts.jitan_periods");
+    addCount(jitan_periods_.trials, other.jitan_periods_.trials, "counts.jitan_periods");
     chains.merge(other.chains, "counts.chains");
     gaps.merge(other.gaps, "counts.gaps");
     gaps_from_normal.merge(other.gaps_from_normal, "counts.gaps_from_normal");
@@ -161,6 +197,21 @@ Proportion RunStats::reachKind(int kind) const {
 
 std::uint64_t RunStats::reachResult(int kind, int result) const {
     return by_kind_result_[static_cast<std::size_t>(kind)][static_cast<std::size_t>(result)];
+}
+
+std::uint64_t RunStats::reachResultInMode(int mode, int kind, int result) const {
+    return by_mode_kind_result_[static_cast<std::size_t>(mode)][static_cast<std::size_t>(kind)]
+                               [static_cast<std::size_t>(result)];
+}
+
+Proportion RunStats::reachKindInMode(int mode, int kind) const {
+    const auto& row =
+        by_mode_kind_result_[static_cast<std::size_t>(mode)][static_cast<std::size_t>(kind)];
+    return {row[3], row[1] + row[2] + row[3]};
+}
+
+std::uint64_t RunStats::previewInMode(int mode, int kind) const {
+    return previews_by_mode_[static_cast<std::size_t>(mode)][static_cast<std::size_t>(kind)];
 }
 
 double RunStats::virtualMs(double frame_ms) const {

@@ -115,6 +115,18 @@ class RunStats {
     const Proportion& mode(int m) const { return by_mode_[static_cast<std::size_t>(m)]; }
     // Hits among the games showing preview "1" alone (1) and preview "2" (2).
     const Proportion& preview(int kind) const { return previews_[static_cast<std::size_t>(kind)]; }
+    // Reaches of kind 1..10 that ended with result 1..3 in games played in mode 0, 1, 2.
+    std::uint64_t reachResultInMode(int mode, int kind, int result) const;
+    // Hits among the reaches of kind 1..10 played in mode 0, 1, 2.
+    Proportion reachKindInMode(int mode, int kind) const;
+    // Games of mode 0, 1, 2 that showed preview 1 alone (1) or preview 2 (2).
+    std::uint64_t previewInMode(int mode, int kind) const;
+    // Hits shown with the re-lottery, among the hits on normal (false) or kakuhen (true) symbols.
+    const Proportion& reLottery(bool kakuhen) const { return re_lottery_[kakuhen ? 1 : 0]; }
+    // Re-lotteries that passed the symbol and came back, among those of kakuhen hits.
+    Proportion overshoot() const { return {overshoots_, re_lottery_[1].hits}; }
+    // Time-shortening periods that brought a hit, among those that ended within the run.
+    const Proportion& jitanPeriods() const { return jitan_periods_; }
 
     // G_iRenchan at the end of each chain that ended within the run.
     Histogram chains{kChainBound};
@@ -136,6 +148,8 @@ class RunStats {
     // The statistics file's layout of the counts reads and writes them (stats_layout.h).
     template <class Format, class Stats>
     friend void countsLayout(Format& f, Stats& s);
+    template <class Format, class Stats>
+    friend void reachesByModeLayout(Format& f, Stats& s);
 
     std::uint64_t games_ = 0;
     std::uint64_t hits_ = 0;
@@ -143,6 +157,12 @@ class RunStats {
     std::array<std::array<std::uint64_t, 4>, kReachKinds + 1> by_kind_result_{};
     std::array<Proportion, kModes> by_mode_{};
     std::array<Proportion, 3> previews_{};
+    std::array<std::array<std::array<std::uint64_t, 4>, kReachKinds + 1>, kModes>
+        by_mode_kind_result_{};
+    std::array<std::array<std::uint64_t, 3>, kModes> previews_by_mode_{};
+    std::array<Proportion, 2> re_lottery_{};
+    std::uint64_t overshoots_ = 0;
+    Proportion jitan_periods_{};
 };
 
 // One machine's line of the run: what the per-machine view is drawn from.

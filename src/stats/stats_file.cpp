@@ -73,7 +73,8 @@ const Theory& machineTheory() {
     return theory;
 }
 
-// The theory's figure, and whether it lies outside the 99.99 % interval (null: not judged).
+// The theory's figure, whether it lies outside the 99.99 % interval, and the design effect that
+// widens the interval (null without a theory).
 void writeTheory(Writer& w, const Comparison& c) {
     w.key("theory");
     if (c.theory) {
@@ -81,15 +82,18 @@ void writeTheory(Writer& w, const Comparison& c) {
     } else {
         w.null();
     }
-    w.key("outside");
-    if (c.judged) {
-        w.boolean(c.outside());
+    w.key("outside").boolean(c.outside());
+    w.key("design_effect");
+    if (c.theory) {
+        w.fixed(c.design_effect, kMeanDecimals);
     } else {
         w.null();
     }
 }
 
-void writeSpread(Writer& w, const char* name, const Spread& s) {
+// How the machines spread, and the theory's law for one machine with the verdict on them.
+void writeSpread(Writer& w, const char* name, const MachineComparison& c) {
+    const Spread& s = c.observed;
     w.key(name).beginObject();
     w.key("machines").integer(s.machines);
     w.key("mean").fixed(s.mean, 3);
@@ -103,6 +107,21 @@ void writeSpread(Writer& w, const char* name, const Spread& s) {
         w.endObject();
     }
     w.endArray();
+    w.key("theory");
+    if (c.with_theory) {
+        w.beginObject();
+        w.key("mean").fixed(c.theory_mean, 3).key("sd").fixed(c.theory_sd, 3);
+        w.key("usual_low").fixed(c.usual_low, 3).key("usual_high").fixed(c.usual_high, 3);
+        w.endObject();
+    } else {
+        w.null();
+    }
+    w.key("outside");
+    if (c.outside) {
+        w.boolean(*c.outside);
+    } else {
+        w.null();
+    }
     w.endObject();
 }
 
@@ -175,7 +194,8 @@ void writeMeans(Writer& w, const Report& r) {
 
 void writeFigures(Writer& w, const StatsDocument& d) {
     const RunStats& s = d.counts;
-    const Report r = compare(s, theoryApplies(d.run.argument) ? &machineTheory() : nullptr);
+    const Theory* t = theoryApplies(d.run.argument) ? &machineTheory() : nullptr;
+    const Report r = compare(s, t, d.run.games_per_machine);
 
     w.key("figures").beginObject(Span::LinePerItem);
     w.key("virtual_ms").fixed(s.virtualMs(d.run.frame_ms), 3);
@@ -183,8 +203,10 @@ void writeFigures(Writer& w, const StatsDocument& d) {
     writeModes(w, r);
     writeOthers(w, r);
     writeMeans(w, r);
-    writeSpread(w, "hits_per_machine", spreadOf(d.machines.hitsPerMachine()));
-    writeSpread(w, "longest_drought_per_machine", spreadOf(d.machines.droughtPerMachine()));
+    const std::vector<MachineComparison> machines =
+        compareMachines(d.machines, d.run.games_per_machine, t);
+    writeSpread(w, "hits_per_machine", machines[0]);
+    writeSpread(w, "longest_drought_per_machine", machines[1]);
     w.endObject();
 }
 

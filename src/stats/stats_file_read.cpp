@@ -41,6 +41,11 @@ void readHeader(StatsReadFormat& f, StatsInput& in, RunIdentity& run) {
     if (format != kStatsFormat) refuse("is not a statistics file of rl00-headless");
     std::uint64_t version = 0;
     f.whole("format_version", version);
+    if (version < kStatsFormatVersion)
+        refuse(
+            "is a statistics file of an older format, whose intervals took every game for an "
+            "independent trial and which lacks counts this one keeps: play the run again "
+            "with this rl00-headless");
     if (version != kStatsFormatVersion) refuse("is a statistics file of another format");
     f.text("program_version", run.program_version);
     if (run.program_version != programVersion())
@@ -88,6 +93,37 @@ void readMachines(StatsReadFormat& f, StatsDocument& d) {
 }
 
 // The counts must agree with each other and with the machines' lines.
+// The counts kept per mode add up to those kept for the run; the re-lottery and the
+// time-shortening periods count no more than the hits they are drawn from.
+void checkModeSums(const RunStats& s) {
+    for (int k = 1; k <= kReachKinds; ++k) {
+        for (int result = 1; result <= 3; ++result) {
+            std::uint64_t sum = 0;
+            for (int m = 0; m < kModes; ++m)
+                addCount(sum, s.reachResultInMode(m, k, result), "the reaches of the three modes");
+            expectSum(sum, s.reachResult(k, result), "counts.reaches_by_mode added up");
+        }
+    }
+    for (int p = 1; p <= 2; ++p) {
+        std::uint64_t sum = 0;
+        for (int m = 0; m < kModes; ++m)
+            addCount(sum, s.previewInMode(m, p), "the previews of the three modes");
+        expectSum(sum, s.preview(p).trials, "counts.previews_by_mode added up");
+    }
+    std::uint64_t shown_of = s.reLottery(false).trials;
+    addCount(shown_of, s.reLottery(true).trials, "the hits of counts.re_lottery");
+    expectSum(shown_of, s.hits(), "the hits of counts.re_lottery added up");
+    expectSum(s.reLottery(true).trials, s.kakuhenHits().hits, "counts.re_lottery.kakuhen_hits");
+    const Proportion& jitan = s.jitanPeriods();
+    if (s.reLottery(false).hits > s.reLottery(false).trials ||
+        s.reLottery(true).hits > s.reLottery(true).trials ||
+        s.overshoot().hits > s.overshoot().trials || jitan.hits > jitan.trials ||
+        jitan.hits > s.mode(kModeJitan).hits || jitan.trials > s.mode(kModeJitan).trials)
+        refuse(
+            "does not add up: its re-lotteries or time-shortening periods count more than "
+            "their hits or games");
+}
+
 void checkSums(const StatsDocument& d) {
     const RunStats& s = d.counts;
     expectSum(s.games(), d.machines.games(), "counts.games (the machines' games added up)");
@@ -120,6 +156,7 @@ void checkSums(const StatsDocument& d) {
         reach_hits += s.reachResult(k, 3);
     }
     if (reaches > s.games()) refuse("does not add up: it counts more reaches than games");
+    checkModeSums(s);
     for (int p = 1; p <= 2; ++p) {
         if (s.preview(p).hits > s.preview(p).trials || s.preview(p).trials > s.games())
             refuse("does not add up: the games with preview " + std::to_string(p));

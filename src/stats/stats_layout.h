@@ -26,7 +26,7 @@ namespace rl00 {
 struct StatsDocument;
 
 inline constexpr const char* kStatsFormat = "rl00-headless statistics";
-inline constexpr std::uint64_t kStatsFormatVersion = 2;
+inline constexpr std::uint64_t kStatsFormatVersion = 3;
 
 // The figures derived from a document's counts and machines, at their place in the file. The
 // reader writes them too, and compares.
@@ -74,6 +74,23 @@ void machineLayout(Format& f, Summary& m) {
 inline constexpr const char* kPanelReachKeys[4] = {"doha", "oshi", "atari", "total"};
 inline constexpr const char* kReachResultKeys[3] = {"far", "near", "hit"};
 
+// Each mode's reaches by kind and result, a row per mode and kind.
+template <class Format, class Stats>
+void reachesByModeLayout(Format& f, Stats& s) {
+    f.beginArray("reaches_by_mode", json::Span::LinePerItem);
+    for (std::size_t m = 0; m < kModes; ++m) {
+        for (std::size_t k = 1; k <= kReachKinds; ++k) {
+            f.beginObject(nullptr, json::Span::OneLine);
+            f.given("mode", m);
+            f.given("kind", k);
+            for (std::size_t result = 1; result <= 3; ++result)
+                f.whole(kReachResultKeys[result - 1], s.by_mode_kind_result_[m][k][result]);
+            f.endObject();
+        }
+    }
+    f.endArray();
+}
+
 // The run's counts. `Stats` is RunStats, const when written.
 template <class Format, class Stats>
 void countsLayout(Format& f, Stats& s) {
@@ -103,6 +120,22 @@ void countsLayout(Format& f, Stats& s) {
         f.whole("games", s.previews_[p + 1].trials);
         f.whole("hits", s.previews_[p + 1].hits);
     });
+    reachesByModeLayout(f, s);
+    numberedRows(f, "previews_by_mode", "mode", kModes, 0, [&](std::size_t m) {
+        f.whole("preview1", s.previews_by_mode_[m][1]);
+        f.whole("preview2", s.previews_by_mode_[m][2]);
+    });
+    f.beginObject("re_lottery", json::Span::OneLine);
+    f.whole("normal_hits", s.re_lottery_[0].trials);
+    f.whole("normal_shown", s.re_lottery_[0].hits);
+    f.whole("kakuhen_hits", s.re_lottery_[1].trials);
+    f.whole("kakuhen_shown", s.re_lottery_[1].hits);
+    f.whole("overshoots", s.overshoots_);
+    f.endObject();
+    f.beginObject("jitan_periods", json::Span::OneLine);
+    f.whole("ended", s.jitan_periods_.trials);
+    f.whole("with_hit", s.jitan_periods_.hits);
+    f.endObject();
     f.histogram("chains", s.chains);
     f.histogram("gaps", s.gaps);
     f.histogram("gaps_from_normal", s.gaps_from_normal);

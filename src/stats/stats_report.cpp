@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/rich_sel.h"
+#include "engine/tables.h"
 #include "machine/machine.h"
 #include "stats/theory.h"
 
@@ -15,12 +16,39 @@ namespace rl00 {
 namespace {
 
 constexpr const char* kModeNames[kModes] = {"normal", "kakuhen", "jitan"};
+constexpr const char* kModeCaptions[kModes] = {"通常時", "確変中", "時短中"};
+constexpr const char* kResultNames[4] = {"", "far miss", "near miss", "hit"};
+// The panel's headings of the reach table.
+constexpr const char* kResultCaptions[4] = {"", "どは", "惜し", "大当"};
+// The panel's captions of the previews: kind 1 teases, kind 2 comes with the real thing.
+constexpr const char* kPreviewCaptions[3] = {"", "予告ガセ", "予告本物"};
 
 // Where the survival of a gap is shown: from a few games to about ten times the mean gap.
 constexpr std::uint64_t kGapRows[] = {10, 100, 367, 1000, 2000};
 
-std::optional<double> when(const Theory* t, double value) {
-    return t ? std::optional<double>(value) : std::nullopt;
+using Split = std::array<long double, kGameResults>;
+
+Split split(const ByResult& b) {
+    return {b[kResultMiss].exact(), b[kResultNormalHit].exact(), b[kResultKakuhenHit].exact()};
+}
+
+Split hitsOnly(Split b) {
+    b[kResultMiss] = 0.0L;
+    return b;
+}
+
+std::string reachCaption(int kind) {
+    std::string name(richName(static_cast<Int16>(kind)));
+    while (!name.empty() && name.back() == '!')
+        name.pop_back();
+    return name;
+}
+
+std::string code(int kind) {
+    std::string c(richCode(static_cast<Int16>(kind)));
+    while (!c.empty() && c.back() == ' ')
+        c.pop_back();
+    return c;
 }
 
 std::optional<double> meanOf(const Histogram& h) {
@@ -29,53 +57,296 @@ std::optional<double> meanOf(const Histogram& h) {
     return static_cast<double>(h.sum() / static_cast<long double>(n));
 }
 
-void addChainRows(Report& r, const RunStats& s, const Theory* t) {
-    const std::uint64_t chains = s.chains.total();
-    r.first_chain_row = r.others.size();
-    double tail = 1.0;
-    for (std::uint64_t k = 1; k <= kChainRows; ++k) {
-        const double pmf = t ? t->chainLengthPmf(k) : 0.0;
-        tail -= pmf;
-        r.others.push_back({fmt::format("chain of {} hit{}", k, k == 1 ? "" : "s"),
-                            {s.chains.count(k), chains},
-                            when(t, pmf)});
+// Builds the rows of one run: each figure's theory, design effect and start offset, when a
+// theory applies.
+class Rows {
+  public:
+    Rows(const RunStats& s, const Theory* t, std::uint64_t games_per_machine)
+        : s_(s), t_(t), games_(games_per_machine != 0 ? games_per_machine : s.games()) {
+        if (t_) excess_ = t_->powerOnExcess(games_);
     }
-    r.others.push_back({fmt::format("chain of {} hits or more", kChainRows + 1),
-                        {s.chains.atLeast(kChainRows + 1), chains},
-                        when(t, std::max(0.0, tail))});
+
+    // A share counted per game: `part` and `whole` give a mode's events by result.
+    template <class Part, class Whole>
+    Comparison perGame(std::string figure, std::string caption, Proportion observed, Part part,
+                       Whole whole, double scale = 1.0) const {
+        Comparison c = trials(std::move(figure), std::move(caption), observed);
+        c.scale = scale;
+        if (!t_) return c;
+        GameEvents e;
+        for (int m = 0; m < kModes; ++m) {
+            const ModeChances& mc = t_->modes[static_cast<std::size_t>(m)];
+            e.part[static_cast<std::size_t>(m)] = part(m, mc);
+            e.whole[static_cast<std::size_t>(m)] = whole(m, mc);
+        }
+        const GameFigure f = t_->gameFigure(e, excess_, games_);
+        c.theory = f.share;
+        c.design_effect = f.design_effect;
+        c.start_offset = f.start_offset;
+        return c;
+    }
+
+    // A share of independent trials: the theory's chance alone.
+    Comparison trials(std::string figure, std::string caption, Proportion observed,
+                      double (*theory)(const Theory&, std::uint64_t) = nullptr,
+                      std::uint64_t arg = 0) const {
+        Comparison c;
+        c.figure = std::move(figure);
+        c.caption = std::move(caption);
+        c.observed = observed;
+        if (t_ && theory) c.theory = theory(*t_, arg);
+        return c;
+    }
+
+    const RunStats& s() const { return s_; }
+    const Theory* t() const { return t_; }
+
+  private:
+    const RunStats& s_;
+    const Theory* t_;
+    std::uint64_t games_;
+    Vector excess_;
+};
+
+Split every(int, const ModeChances& mc) {
+    return split(mc.game);
 }
 
-void addGapRows(Report& r, const Histogram& gaps, const char* which, const Theory* t,
-                bool from_normal) {
-    for (const std::uint64_t n : kGapRows) {
-        const double theory = !t ? 0.0 : from_normal ? t->survivalFromNormal(n) : t->survival(n);
-        r.others.push_back({fmt::format("gap {} of {} games or more", which, n),
-                            {gaps.atLeast(n), gaps.total()},
-                            when(t, theory)});
+Comparison hitsPer1000(const Rows& rows) {
+    return rows.perGame(
+        "hits per 1,000 games", "大当たり（1,000回転あたり）", {rows.s().hits(), rows.s().games()},
+        [](int, const ModeChances& mc) { return hitsOnly(split(mc.game)); }, every, 1000.0);
+}
+
+Comparison kakuhenShare(const Rows& rows) {
+    return rows.perGame(
+        "kakuhen hits among hits", "大当たりのうち確変", rows.s().kakuhenHits(),
+        [](int, const ModeChances& mc) {
+            return Split{0.0L, 0.0L, mc.game[kResultKakuhenHit].exact()};
+        },
+        [](int, const ModeChances& mc) { return hitsOnly(split(mc.game)); });
+}
+
+Comparison modeShare(const Rows& rows, int mode) {
+    const RunStats& s = rows.s();
+    return rows.perGame(
+        std::string("games in ") + kModeNames[mode] + " mode",
+        std::string(kModeCaptions[mode]) + "の回転", {s.mode(mode).trials, s.games()},
+        [mode](int m, const ModeChances& mc) { return m == mode ? split(mc.game) : Split{}; },
+        every);
+}
+
+Comparison hitRateInMode(const Rows& rows, int mode) {
+    return rows.perGame(
+        std::string("hit chance in ") + kModeNames[mode] + " mode",
+        std::string(kModeCaptions[mode]) + "の大当たり確率", rows.s().mode(mode),
+        [mode](int m, const ModeChances& mc) {
+            return m == mode ? hitsOnly(split(mc.game)) : Split{};
+        },
+        [mode](int m, const ModeChances& mc) { return m == mode ? split(mc.game) : Split{}; });
+}
+
+Comparison reliability(const Rows& rows, int kind) {
+    const auto k = static_cast<std::size_t>(kind);
+    return rows.perGame(
+        "hit share of " + std::string(richCode(static_cast<Int16>(kind))),
+        reachCaption(kind) + "の信頼度", rows.s().reachKind(kind),
+        [k](int, const ModeChances& mc) { return hitsOnly(split(mc.reach_kind_by_result[k])); },
+        [k](int, const ModeChances& mc) { return split(mc.reach_kind_by_result[k]); });
+}
+
+Comparison kindPer1000(const Rows& rows, int kind) {
+    const auto k = static_cast<std::size_t>(kind);
+    return rows.perGame(
+        std::string(richCode(static_cast<Int16>(kind))) + " per 1,000 games",
+        reachCaption(kind) + "（1,000回転あたり）",
+        {rows.s().reachKind(kind).trials, rows.s().games()},
+        [k](int, const ModeChances& mc) { return split(mc.reach_kind_by_result[k]); }, every,
+        1000.0);
+}
+
+// Reaches of a kind with one result per 1,000 games: a far or near miss is a miss, a hit either.
+Comparison resultPer1000(const Rows& rows, int kind, int result) {
+    const auto k = static_cast<std::size_t>(kind);
+    const auto res = static_cast<std::size_t>(result);
+    return rows.perGame(
+        code(kind) + " " + kResultNames[result] + " per 1,000 games",
+        reachCaption(kind) + "・" + kResultCaptions[result] + "（1,000回転あたり）",
+        {rows.s().reachResult(kind, result), rows.s().games()},
+        [k, res](int, const ModeChances& mc) {
+            if (res == kRichHit) return hitsOnly(split(mc.reach_kind_by_result[k]));
+            return Split{mc.reach[k][res].exact(), 0.0L, 0.0L};
+        },
+        every, 1000.0);
+}
+
+const ByResult& previewEvents(const ModeChances& mc, int preview) {
+    return preview == 1 ? mc.preview1_alone_by_result : mc.preview2_by_result;
+}
+
+Comparison previewPer1000(const Rows& rows, int preview) {
+    return rows.perGame(
+        std::string(preview == 1 ? "preview 1 alone" : "preview 2") + " per 1,000 games",
+        std::string(kPreviewCaptions[preview]) + "（1,000回転あたり）",
+        {rows.s().preview(preview).trials, rows.s().games()},
+        [preview](int, const ModeChances& mc) { return split(previewEvents(mc, preview)); }, every,
+        1000.0);
+}
+
+Comparison previewReliability(const Rows& rows, int preview) {
+    return rows.perGame(
+        std::string("hit share of ") + (preview == 1 ? "preview 1 alone" : "preview 2"),
+        std::string(kPreviewCaptions[preview]) + "の信頼度", rows.s().preview(preview),
+        [preview](int, const ModeChances& mc) {
+            return hitsOnly(split(previewEvents(mc, preview)));
+        },
+        [preview](int, const ModeChances& mc) { return split(previewEvents(mc, preview)); });
+}
+
+// Each mode's rows: a reach kind's reliability and its reaches per 1,000 games of the mode, and
+// the previews per 1,000 games of the mode. The chain's events are kept to the one mode, so their
+// design effects are those of the mode's own games.
+void addModeRows(Report& r, const Rows& rows) {
+    const RunStats& s = rows.s();
+    r.first_mode_reliability_row = r.others.size();
+    for (int m = 0; m < kModes; ++m) {
+        for (int k = 1; k <= kReachKinds; ++k) {
+            const auto kind = static_cast<std::size_t>(k);
+            r.others.push_back(rows.perGame(
+                "hit share of " + code(k) + " in " + kModeNames[m] + " mode",
+                reachCaption(k) + "の信頼度（" + kModeCaptions[m] + "）", s.reachKindInMode(m, k),
+                [m, kind](int mm, const ModeChances& mc) {
+                    return mm == m ? hitsOnly(split(mc.reach_kind_by_result[kind])) : Split{};
+                },
+                [m, kind](int mm, const ModeChances& mc) {
+                    return mm == m ? split(mc.reach_kind_by_result[kind]) : Split{};
+                }));
+        }
     }
+    r.first_mode_kind_row = r.others.size();
+    for (int m = 0; m < kModes; ++m) {
+        for (int k = 1; k <= kReachKinds; ++k) {
+            const auto kind = static_cast<std::size_t>(k);
+            r.others.push_back(rows.perGame(
+                code(k) + " per 1,000 games in " + kModeNames[m] + " mode",
+                reachCaption(k) + "（" + kModeCaptions[m] + "の1,000回転あたり）",
+                {s.reachKindInMode(m, k).trials, s.mode(m).trials},
+                [m, kind](int mm, const ModeChances& mc) {
+                    return mm == m ? split(mc.reach_kind_by_result[kind]) : Split{};
+                },
+                [m](int mm, const ModeChances& mc) { return mm == m ? split(mc.game) : Split{}; },
+                1000.0));
+        }
+    }
+    r.first_mode_preview_row = r.others.size();
+    for (int m = 0; m < kModes; ++m) {
+        for (int p = 1; p <= 2; ++p) {
+            r.others.push_back(rows.perGame(
+                std::string(p == 1 ? "preview 1 alone" : "preview 2") + " per 1,000 games in " +
+                    kModeNames[m] + " mode",
+                std::string(kPreviewCaptions[p]) + "（" + kModeCaptions[m] + "の1,000回転あたり）",
+                {s.previewInMode(m, p), s.mode(m).trials},
+                [m, p](int mm, const ModeChances& mc) {
+                    return mm == m ? split(previewEvents(mc, p)) : Split{};
+                },
+                [m](int mm, const ModeChances& mc) { return mm == m ? split(mc.game) : Split{}; },
+                1000.0));
+        }
+    }
+}
+
+// Each hit draws its re-lottery and each re-lottery its overshoot apart from every other, and
+// each time-shortening period begins alike: independent trials, whose chances are the tables'.
+void addReLotteryRows(Report& r, const Rows& rows) {
+    const RunStats& s = rows.s();
+    r.first_re_lottery_row = r.others.size();
+    for (const bool kakuhen : {false, true}) {
+        r.others.push_back(rows.trials(
+            std::string("re-lottery among ") + (kakuhen ? "kakuhen" : "normal") + " hits",
+            std::string(kakuhen ? "確変" : "通常") + "大当たりのうち再抽選", s.reLottery(kakuhen),
+            [](const Theory&, std::uint64_t kakuhen_symbol) {
+                return static_cast<double>(reLotteryReveals(kakuhen_symbol == 1)) / kRevealOdds;
+            },
+            kakuhen ? 1 : 0));
+    }
+    r.others.push_back(rows.trials(
+        "overshoot among re-lotteries of kakuhen hits", "確変再抽選のうち行き過ぎ", s.overshoot(),
+        [](const Theory&, std::uint64_t) { return 1.0 / kOvershootOdds; }));
+    r.others.push_back(
+        rows.trials("time-shortening periods with a hit", "時短中に大当たり", s.jitanPeriods(),
+                    [](const Theory& t, std::uint64_t) { return t.jitanHitChance(); }));
+}
+
+// A chain's length hangs on the chain before it only through a normal hit in the period's last
+// game, which starts the next chain with a chain of one: chains count as independent trials.
+void addChainRows(Report& r, const Rows& rows) {
+    const Histogram& chains = rows.s().chains;
+    r.first_chain_row = r.others.size();
+    for (std::uint64_t k = 1; k <= kChainRows; ++k) {
+        r.others.push_back(rows.trials(
+            fmt::format("chain of {} hit{}", k, k == 1 ? "" : "s"), fmt::format("{}連チャン", k),
+            {chains.count(k), chains.total()},
+            [](const Theory& t, std::uint64_t n) { return t.chainLengthPmf(n); }, k));
+    }
+    r.others.push_back(rows.trials(
+        fmt::format("chain of {} hits or more", kChainRows + 1),
+        fmt::format("{}連チャン以上", kChainRows + 1),
+        {chains.atLeast(kChainRows + 1), chains.total()},
+        [](const Theory& t, std::uint64_t n) {
+            double tail = 1.0;
+            for (std::uint64_t k = 1; k < n; ++k)
+                tail -= t.chainLengthPmf(k);
+            return std::max(0.0, tail);
+        },
+        kChainRows + 1));
+}
+
+// The gaps from normal mode each begin in the same state: independent trials. The gaps between
+// hits begin where the hit before left the machine; their design effect comes from the chain of
+// those states.
+void addGapRows(Report& r, const Rows& rows) {
+    const Histogram& gaps = rows.s().gaps;
+    for (const std::uint64_t n : kGapRows) {
+        Comparison c = rows.trials(
+            fmt::format("gap between hits of {} games or more", n),
+            fmt::format("大当たり間 {}回転以上", n), {gaps.atLeast(n), gaps.total()},
+            [](const Theory& t, std::uint64_t m) { return t.survival(m); }, n);
+        if (rows.t()) c.design_effect = static_cast<double>(rows.t()->gapShare(n).design_effect);
+        r.others.push_back(c);
+    }
+    const Histogram& from_normal = rows.s().gaps_from_normal;
+    for (const std::uint64_t n : kGapRows) {
+        r.others.push_back(rows.trials(
+            fmt::format("gap from normal mode of {} games or more", n),
+            fmt::format("通常時から {}回転以上", n), {from_normal.atLeast(n), from_normal.total()},
+            [](const Theory& t, std::uint64_t m) { return t.survivalFromNormal(m); }, n));
+    }
+}
+
+void addMeans(Report& r, const RunStats& s, const Theory* t) {
+    auto theory = [t](double value) { return t ? std::optional<double>(value) : std::nullopt; };
+    r.means.push_back(
+        {"chain length", meanOf(s.chains), theory(t ? t->mean_chain_length : 0.0), "連チャン数"});
+    r.means.push_back(
+        {"gap between hits", meanOf(s.gaps), theory(t ? t->mean_gap : 0.0), "大当たり間の回転数"});
+    r.means.push_back({"gap from normal mode", meanOf(s.gaps_from_normal),
+                       theory(t ? t->meanGapFrom(kStateNormal) : 0.0),
+                       "通常時から大当たりまでの回転数"});
 }
 
 }  // namespace
 
-Interval wilson(const Proportion& p, double z) {
-    if (p.trials == 0) return {0.0, 1.0};
-    const double n = double(p.trials);
-    const double phat = p.share();
-    const double z2 = z * z;
-    const double denom = 1.0 + z2 / n;
-    const double centre = (phat + z2 / (2 * n)) / denom;
-    const double half = z * std::sqrt(phat * (1 - phat) / n + z2 / (4 * n * n)) / denom;
-    // At no hits (all hits) the interval reaches 0 (1) exactly; rounding must not lift it off.
-    return {p.hits == 0 ? 0.0 : std::max(0.0, centre - half),
-            p.hits == p.trials ? 1.0 : std::min(1.0, centre + half)};
-}
-
-Interval Comparison::ci95() const {
-    return wilson95(observed);
+Interval Comparison::interval(double tail) const {
+    if (observed.trials == 0) return {0.0, 1.0};
+    // The long run's figure: the observation without what the start adds, over effective counts.
+    const double d = std::max(design_effect, 1e-12);
+    const double trials = static_cast<double>(observed.trials);
+    const double hits = static_cast<double>(observed.hits) - start_offset * trials;
+    return exactInterval(hits / d, trials / d, tail);
 }
 
 bool Comparison::outside() const {
-    return judged && theory && !wilson(observed, kZ9999).holds(*theory);
+    return theory && !ci9999().holds(*theory);
 }
 
 bool theoryApplies(const std::string& argument) {
@@ -83,51 +354,36 @@ bool theoryApplies(const std::string& argument) {
     return arg != "7" && arg != "8";
 }
 
-Report compare(const RunStats& s, const Theory* t) {
+Report compare(const RunStats& s, const Theory* t, std::uint64_t games_per_machine) {
+    const Rows rows(s, t, games_per_machine);
     Report r;
-    for (int k = 1; k <= kReachKinds; ++k) {
-        const auto at = static_cast<std::size_t>(k);
-        r.reach_kinds.push_back({"hit share of " + std::string(richCode(static_cast<Int16>(k))),
-                                 s.reachKind(k), when(t, t ? t->reach_reliability[at] : 0.0)});
-    }
-    for (int m = 0; m < kModes; ++m) {
-        const auto at = static_cast<std::size_t>(m);
-        r.modes.push_back({std::string("hit chance in ") + kModeNames[m] + " mode", s.mode(m),
-                           when(t, t ? t->modes[at].hit.value() : 0.0)});
-    }
+    for (int k = 1; k <= kReachKinds; ++k)
+        r.reach_kinds.push_back(reliability(rows, k));
+    for (int m = 0; m < kModes; ++m)
+        r.modes.push_back(hitRateInMode(rows, m));
 
-    r.others.push_back(
-        {"hits per 1,000 games", {s.hits(), s.games()}, when(t, t ? t->hits_per_game : 0.0), 1000});
-    r.others.push_back({"kakuhen hits among hits", s.kakuhenHits(),
-                        when(t, t ? t->kakuhen_hits_per_game / t->hits_per_game : 0.0)});
-    for (int m = 0; m < kModes; ++m) {
-        const auto at = static_cast<std::size_t>(m);
-        r.others.push_back({std::string("games in ") + kModeNames[m] + " mode",
-                            {s.mode(m).trials, s.games()},
-                            when(t, t ? t->mode_share[at] : 0.0),
-                            1.0,
-                            false});
-    }
+    r.others.push_back(hitsPer1000(rows));
+    r.others.push_back(kakuhenShare(rows));
+    r.first_mode_share_row = r.others.size();
+    for (int m = 0; m < kModes; ++m)
+        r.others.push_back(modeShare(rows, m));
+    r.first_kind_row = r.others.size();
+    for (int k = 1; k <= kReachKinds; ++k)
+        r.others.push_back(kindPer1000(rows, k));
+    r.first_reach_result_row = r.others.size();
     for (int k = 1; k <= kReachKinds; ++k) {
-        const auto at = static_cast<std::size_t>(k);
-        const Proportion kind = s.reachKind(k);
-        r.others.push_back({std::string(richCode(static_cast<Int16>(k))) + " per 1,000 games",
-                            {kind.trials, s.games()},
-                            when(t, t ? t->reach_per_game[at] : 0.0),
-                            1000});
+        for (int result = kRichFarMiss; result <= kRichHit; ++result)
+            r.others.push_back(resultPer1000(rows, k, result));
     }
-    r.others.push_back(
-        {"hit share of preview 1 alone", s.preview(1), when(t, t ? t->preview1_reliability : 0.0)});
-    r.others.push_back(
-        {"hit share of preview 2", s.preview(2), when(t, t ? t->preview2_reliability : 0.0)});
-    addChainRows(r, s, t);
-    addGapRows(r, s.gaps, "between hits", t, false);
-    addGapRows(r, s.gaps_from_normal, "from normal mode", t, true);
-
-    r.means.push_back({"chain length", meanOf(s.chains), when(t, t ? t->mean_chain_length : 0.0)});
-    r.means.push_back({"gap between hits", meanOf(s.gaps), when(t, t ? t->mean_gap : 0.0)});
-    r.means.push_back({"gap from normal mode", meanOf(s.gaps_from_normal),
-                       when(t, t ? t->meanGapFrom(kStateNormal) : 0.0)});
+    for (int p = 1; p <= 2; ++p)
+        r.others.push_back(previewPer1000(rows, p));
+    for (int p = 1; p <= 2; ++p)
+        r.others.push_back(previewReliability(rows, p));
+    addModeRows(r, rows);
+    addReLotteryRows(r, rows);
+    addChainRows(r, rows);
+    addGapRows(r, rows);
+    addMeans(r, s, t);
     return r;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/rich_sel.h"
+#include "stats/figure_text.h"
 #include "stats/stats_report.h"
 #include "stats/theory.h"
 
@@ -15,19 +16,47 @@ namespace {
 constexpr const char* kModeNames[kModes] = {"normal", "kakuhen", "jitan"};
 constexpr std::size_t kBarWidth = 40;
 
-// The theory's figure, `width` wide with `decimals` decimals, and the mark of a figure it lies
-// far from, or a dash without a theory.
-std::string theoryColumn(const Comparison& c, int width, int decimals) {
-    if (!c.theory) return fmt::format("{:>10}", "-");
-    return fmt::format("{:{}.{}f}", *c.theory * c.scale, width, decimals) + (!c.judged     ? " ~"
-                                                                             : c.outside() ? " !"
-                                                                                           : "");
+// The panel's counters in plain words, with the captions the window shows beside them.
+struct PanelLine {
+    const char* words;
+    const char* caption;
+};
+constexpr PanelLine kPanelLines[kPanelCounters] = {
+    {"games since the last hit", "回転数"},
+    {"hits", "大当たり数"},
+    {"hits on normal symbols", "大当たり数 通"},
+    {"hits on kakuhen symbols", "大当たり数 確"},
+    {"preview 1 alone since the last hit", "予告動作 ガセ"},
+    {"preview 2 since the last hit", "予告動作 本物"},
+    {"preview 1 alone in all", "予告動作 ガセ"},
+    {"preview 2 in all", "予告動作 本物"},
+    {"reaches since the last hit", "リーチの数"}};
+
+std::string mark(const Comparison& c) {
+    return c.outside() ? " !" : "";
+}
+
+// A figure as the table shows it: scaled (per 1,000 games) or as a percentage.
+std::string shown(const Comparison& c, double share) {
+    return c.scale == 1.0 ? percent(share) : significant(share * c.scale);
+}
+
+// A row without trials observed nothing: no share and no interval to show.
+std::string observedColumns(const Comparison& c) {
+    if (c.observed.trials == 0) return fmt::format("{:>9}  {:>21}", "-", "-");
+    const Interval ci = c.ci95();
+    return fmt::format("{:>9}  {:>21}", shown(c, c.observed.share()),
+                       shown(c, ci.low) + " - " + shown(c, ci.high));
+}
+
+std::string theoryColumn(const Comparison& c) {
+    return c.theory ? shown(c, *c.theory) + mark(c) : "-";
 }
 
 std::string machinesLine(const StatsDocument& d) {
     const MachineRange range = shardMachines(d.shard, d.run.machines);
-    std::string line = fmt::format("machines: {}, games per machine: {}", d.machines.size(),
-                                   d.run.games_per_machine);
+    std::string line = fmt::format("machines: {}, games per machine: {}",
+                                   grouped(d.machines.size()), grouped(d.run.games_per_machine));
     if (range.size() != d.run.machines) {
         line += fmt::format("   shard {}: machines {} to {} of {}", shardText(d.shard), range.first,
                             range.end - 1, d.run.machines);
@@ -36,81 +65,92 @@ std::string machinesLine(const StatsDocument& d) {
 }
 
 std::string panelSection(const RunStats& s, std::uint64_t machines) {
-    std::string out =
-        machines > 1 ? "statistics panel (added up over the machines)\n" : "statistics panel\n";
-    for (std::size_t i = 0; i < kPanelNames.size(); ++i)
-        out += fmt::format("  {:<14} {:10}\n", kPanelNames[i], s.panel.counters[i]);
+    std::string out = machines > 1 ? "the statistics panel when the machines ended, added up\n"
+                                   : "the statistics panel when the machine ended\n";
+    for (std::size_t i = 0; i < kPanelNames.size(); ++i) {
+        out += fmt::format("  {:<36} {:>13}   ({})\n", kPanelLines[i].words,
+                           grouped(s.panel.counters[i]), kPanelLines[i].caption);
+    }
     return out;
 }
 
 std::string reachSection(const RunStats& s, const Report& r) {
     std::string out =
-        "\nreach kind   far  near   hit  total(panel)  hit share  95% interval        theory\n";
+        fmt::format("\n{:<7} {:>9} {:>9} {:>9}   {:>9}  {:<21}  {:<10}   {:>9}  {:<21}  {}\n",
+                    "reach", "far miss", "near miss", "hit", "per 1,000", "95% interval", "theory",
+                    "hit share", "95% interval", "theory");
     for (int k = 1; k <= kReachKinds; ++k) {
-        const Comparison& c = r.reach_kinds[static_cast<std::size_t>(k - 1)];
-        const Interval ci = c.ci95();
-        out +=
-            fmt::format("  {:<7} {:6} {:5} {:5} {:12}   {:8.4f}  [{:.4f}, {:.4f}]  {}\n",
-                        richCode(static_cast<Int16>(k)), s.reachResult(k, 1), s.reachResult(k, 2),
-                        s.reachResult(k, 3), s.panel.reaches[static_cast<std::size_t>(k)][3],
-                        c.observed.share(), ci.low, ci.high, theoryColumn(c, 8, 4));
+        const Comparison& kind = r.others[r.first_kind_row + static_cast<std::size_t>(k - 1)];
+        const Comparison& hits = r.reach_kinds[static_cast<std::size_t>(k - 1)];
+        out += fmt::format("{:<7} {:>9} {:>9} {:>9}   {}  {:<10}   {}  {}\n",
+                           richCode(static_cast<Int16>(k)), grouped(s.reachResult(k, 1)),
+                           grouped(s.reachResult(k, 2)), grouped(s.reachResult(k, 3)),
+                           observedColumns(kind), theoryColumn(kind), observedColumns(hits),
+                           theoryColumn(hits));
     }
     return out;
 }
 
-std::string modeSection(const Report& r) {
-    std::string out = "\nmode      games      hits   hit rate  95% interval          theory\n";
+std::string modeSection(const RunStats& s, const Report& r) {
+    std::string out = fmt::format(
+        "\n{:<7} {:>13}   {:>9}  {:<21}  {:<10}   {:>9}   {:>9}  {:<21}  {}\n", "mode", "games",
+        "share", "95% interval", "theory", "hits", "hit rate", "95% interval", "theory");
     for (int m = 0; m < kModes; ++m) {
-        const Comparison& c = r.modes[static_cast<std::size_t>(m)];
-        const Interval ci = c.ci95();
-        out += fmt::format("  {:<7} {:9} {:7}   {:.6f}  [{:.6f}, {:.6f}]  {}\n", kModeNames[m],
-                           c.observed.trials, c.observed.hits, c.observed.share(), ci.low, ci.high,
-                           theoryColumn(c, 0, 6));
+        const Comparison& share = r.others[r.first_mode_share_row + static_cast<std::size_t>(m)];
+        const Comparison& hits = r.modes[static_cast<std::size_t>(m)];
+        out += fmt::format("{:<7} {:>13}   {}  {:<10}   {:>9}   {}  {}\n", kModeNames[m],
+                           grouped(s.mode(m).trials), observedColumns(share), theoryColumn(share),
+                           grouped(s.mode(m).hits), observedColumns(hits), theoryColumn(hits));
     }
     return out;
 }
 
-std::string theorySection(const Report& r) {
-    std::string out =
-        "\ntheory beside observation: ! marks a theory outside the 99.99 % Wilson interval\n"
-        "(~: not judged; the games of a mode come in stretches, not as independent trials)\n";
-    out += fmt::format("  {:<42} {:>9} {:>10}  {:>10}  {:<24}  {:>10}\n", "figure", "count", "of",
-                       "observed", "95% interval", "theory");
+std::string figuresSection(const Report& r) {
+    std::string out = fmt::format("\n{:<40} {:>13} {:>13}   {:>9}  {:<21}  {}\n", "figure", "count",
+                                  "of", "observed", "95% interval", "theory");
     for (const Comparison& c : r.others) {
-        const Interval ci = c.ci95();
-        out += fmt::format("  {:<42} {:9} {:10}  {:10.6f}  {:<24}  {}\n", c.figure, c.observed.hits,
-                           c.observed.trials, c.observed.share() * c.scale,
-                           fmt::format("[{:.6f}, {:.6f}]", ci.low * c.scale, ci.high * c.scale),
-                           theoryColumn(c, 10, 6));
+        out += fmt::format("{:<40} {:>13} {:>13}   {}  {}\n", c.figure, grouped(c.observed.hits),
+                           grouped(c.observed.trials), observedColumns(c), theoryColumn(c));
     }
     for (const MeanComparison& c : r.means) {
-        const std::string observed = c.observed ? fmt::format("{:10.4f}", *c.observed) : "-";
-        const std::string theory = c.theory ? fmt::format("{:10.4f}", *c.theory) : "-";
-        out += fmt::format("  {:<42} {:>9} {:>10}  {:>10}  {:<24}  {:>10}\n", "mean " + c.figure,
-                           "", "", observed, "", theory);
+        out += fmt::format("{:<40} {:>13} {:>13}   {:>9}  {:<21}  {}\n", "mean " + c.figure, "", "",
+                           c.observed ? significant(*c.observed) : "-", "",
+                           c.theory ? significant(*c.theory) : "-");
     }
     return out;
 }
 
-std::string spreadSection(const char* title, const Spread& s) {
-    std::string out = fmt::format("  {}: mean {:.2f}, sd {:.2f}, min {}, max {}\n", title, s.mean,
-                                  s.sd, s.min, s.max);
+std::string spreadSection(const MachineComparison& c) {
+    const Spread& s = c.observed;
+    std::string out =
+        s.machines == 1
+            ? fmt::format("{}: {}\n", c.figure, grouped(s.max))
+            : fmt::format("{}: mean {}, sd {}, least {}, most {}\n", c.figure, significant(s.mean),
+                          significant(s.sd), grouped(s.min), grouped(s.max));
+    if (c.with_theory) {
+        out += fmt::format("  theory for one machine: mean {}, sd {}, 99% of machines {} - {}{}\n",
+                           significant(c.theory_mean), significant(c.theory_sd),
+                           significant(c.usual_low), significant(c.usual_high),
+                           c.outside.value_or(false) ? " !" : "");
+    }
+    if (s.machines < 2) return out;
     std::uint64_t most = 1;
     for (const Spread::Bin& b : s.bins)
         most = std::max(most, b.machines);
     for (const Spread::Bin& b : s.bins) {
         const std::size_t bar = static_cast<std::size_t>(b.machines * kBarWidth / most);
-        out += fmt::format("    {:8} - {:<8} {:7}  {}\n", b.from, b.to, b.machines,
-                           std::string(bar, '#'));
+        out += fmt::format("  {:>9} - {:<9} {:>9}  {}\n", grouped(b.from), grouped(b.to),
+                           grouped(b.machines), std::string(bar, '#'));
     }
     return out;
 }
 
-std::string perMachineSection(const MachineLines& machines) {
-    std::string out = fmt::format("\nper machine ({} machines)\n", machines.size());
-    out += spreadSection("hits", spreadOf(machines.hitsPerMachine()));
-    out += spreadSection("longest drought (games without a hit)",
-                         spreadOf(machines.droughtPerMachine()));
+std::string perMachineSection(const StatsDocument& d, const Theory* theory) {
+    std::string out = d.machines.size() == 1 ? std::string("\nthe machine\n")
+                                             : fmt::format("\nper machine ({} machines)\n",
+                                                           grouped(d.machines.size()));
+    for (const MachineComparison& c : compareMachines(d.machines, d.run.games_per_machine, theory))
+        out += spreadSection(c);
     return out;
 }
 
@@ -120,16 +160,22 @@ std::string statsTable(const StatsDocument& d) {
     const RunStats& s = d.counts;
     std::optional<Theory> theory;
     if (theoryApplies(d.run.argument)) theory = computeTheory();
-    const Report r = compare(s, theory ? &*theory : nullptr);
+    const Theory* t = theory ? &*theory : nullptr;
+    const Report r = compare(s, t, d.run.games_per_machine);
 
-    std::string out = fmt::format("games played: {}   virtual time: {:.3f} s\n", s.games(),
-                                  s.virtualMs(d.run.frame_ms) / 1000.0);
+    std::string out = fmt::format("games played: {}   virtual time: {} s\n", grouped(s.games()),
+                                  significant(s.virtualMs(d.run.frame_ms) / 1000.0, 7));
     if (d.run.machines > 1) out += machinesLine(d);
     out += "\n" + panelSection(s, d.machines.size());
+    out +=
+        "\nShares are percentages, rates per 1,000 games; the intervals hold the machine's own "
+        "figure\n95 times in 100, the games' carry-over from mode to mode taken into account. "
+        "! marks a\ntheory outside its 99.99% interval: worth a look.\n";
+    if (!t) out += "The test arguments 7 and 8 play no free-running lottery: no theory.\n";
     out += reachSection(s, r);
-    out += modeSection(r);
-    out += theorySection(r);
-    if (d.machines.size() > 1) out += perMachineSection(d.machines);
+    out += modeSection(s, r);
+    out += figuresSection(r);
+    if (d.machines.size() > 0) out += perMachineSection(d, t);
     return out;
 }
 

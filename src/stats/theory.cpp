@@ -1,5 +1,6 @@
 #include "stats/theory.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <utility>
@@ -40,41 +41,15 @@ long double chanceOf(const ModeChances& mc, GameResult r) {
     return static_cast<long double>(mc.hit.den - mc.hit.num) / static_cast<long double>(mc.hit.den);
 }
 
-// The stationary distribution: pi (P - I) = 0 and sum pi = 1, as the transposed system with its
-// last equation replaced by the sum, solved by elimination with partial pivoting.
-StateVector stationary(const std::array<ModeChances, kModes>& modes) {
-    constexpr std::size_t n = kPlayStates;
-    std::vector<long double> a(n * (n + 1), 0.0L);  // row t: inflow to t - pi_t, then the rhs
-    auto cell = [&](std::size_t row, std::size_t col) -> long double& {
-        return a[row * (n + 1) + col];
-    };
+// The mode process: from each state, where a miss, a normal hit and a kakuhen hit lead.
+MarkovChain modeChain(const std::array<ModeChances, kModes>& modes) {
+    std::vector<Transition> steps;
     for (int s = 0; s < kPlayStates; ++s) {
         const ModeChances& mc = modes[static_cast<std::size_t>(modeOf(s))];
         for (GameResult r : kResults)
-            cell(at(nextState(s, r)), at(s)) += chanceOf(mc, r);
-        cell(at(s), at(s)) -= 1.0L;
+            steps.push_back({at(s), at(nextState(s, r)), chanceOf(mc, r)});
     }
-    for (std::size_t col = 0; col <= n; ++col)
-        cell(n - 1, col) = 1.0L;
-
-    for (std::size_t col = 0; col < n; ++col) {
-        std::size_t pivot = col;
-        for (std::size_t row = col + 1; row < n; ++row) {
-            if (std::fabs(cell(row, col)) > std::fabs(cell(pivot, col))) pivot = row;
-        }
-        for (std::size_t k = 0; k <= n; ++k)
-            std::swap(cell(col, k), cell(pivot, k));
-        for (std::size_t row = 0; row < n; ++row) {
-            if (row == col || cell(row, col) == 0.0L) continue;
-            const long double f = cell(row, col) / cell(col, col);
-            for (std::size_t k = col; k <= n; ++k)
-                cell(row, k) -= f * cell(col, k);
-        }
-    }
-    StateVector pi{};
-    for (std::size_t s = 0; s < n; ++s)
-        pi[s] = cell(s, n) / cell(s, s);
-    return pi;
+    return MarkovChain(kPlayStates, std::move(steps));
 }
 
 // Where and how the first hit falls, from a game played in some state on.
@@ -144,6 +119,23 @@ std::vector<double> chainPmf(const StateVector& pi, const std::array<ModeChances
             left += a;
     }
     return pmf;
+}
+
+// From every state, where the next hit leaves the machine: the chances of the states hits
+// leave behind, in the order of `after_hit_states`.
+std::array<std::vector<long double>, kPlayStates> nextAfterHit(
+    const std::array<ModeChances, kModes>& modes, const std::vector<int>& after_hit_states) {
+    std::array<std::vector<long double>, kPlayStates> out;
+    for (int u = 0; u < kPlayStates; ++u) {
+        out[at(u)].assign(after_hit_states.size(), 0.0L);
+        for (const FirstHit& f : firstHits(u, modes)) {
+            const int left = nextState(f.state, f.result);
+            for (std::size_t i = 0; i < after_hit_states.size(); ++i) {
+                if (after_hit_states[i] == left) out[at(u)][i] += f.chance;
+            }
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -234,11 +226,38 @@ double Theory::chainLengthPmf(std::uint64_t k) const {
     return k >= 1 && k < chain_pmf_.size() ? chain_pmf_[k] : 0.0;
 }
 
+void Theory::followHits(const std::array<long double, kPlayStates>& after_hit) {
+    for (int s = 0; s < kPlayStates; ++s) {
+        if (after_hit[at(s)] > 0.0L) after_hit_states_.push_back(s);
+    }
+    next_after_hit_ = nextAfterHit(modes, after_hit_states_);
+    std::vector<Transition> steps;
+    for (std::size_t i = 0; i < after_hit_states_.size(); ++i) {
+        const auto& next = next_after_hit_[at(after_hit_states_[i])];
+        for (std::size_t j = 0; j < next.size(); ++j)
+            steps.push_back({i, j, next[j]});
+    }
+    hit_chain_ = MarkovChain(after_hit_states_.size(), std::move(steps));
+
+    std::vector<Transition> hits;
+    Vector chance(kPlayStates);
+    for (int s = 0; s < kPlayStates; ++s) {
+        const ModeChances& mc = modes[static_cast<std::size_t>(modeOf(s))];
+        chance[at(s)] = hit_chance_[at(s)];
+        for (GameResult r : kHits)
+            hits.push_back({at(s), at(nextState(s, r)), chanceOf(mc, r)});
+    }
+    hit_variance_ = chain_.asymptoticVariance(hits, chance);
+    hit_offset_from_normal_ = chain_.poisson(chance)[at(kStateNormal)];
+}
+
 Theory computeTheory() {
     Theory t;
     for (Int16 m = 0; m < kModes; ++m)
         t.modes[static_cast<std::size_t>(m)] = modeChances(m);
-    const StateVector pi = stationary(t.modes);
+    t.chain_ = modeChain(t.modes);
+    StateVector pi{};
+    std::copy(t.chain_.stationary().begin(), t.chain_.stationary().end(), pi.begin());
 
     long double hits = 0.0L, kakuhen_hits = 0.0L, starts = 0.0L;
     StateVector after_hit{};
@@ -268,7 +287,9 @@ Theory computeTheory() {
         if (after_hit[at(s)] > 0.0L) mean_gap += after_hit[at(s)] / hits * t.meanGapFrom(s);
     }
     t.mean_gap = static_cast<double>(mean_gap);
+    t.followLongRunMisses();
     t.chain_pmf_ = chainPmf(pi, t.modes);
+    t.followHits(after_hit);
 
     // Presentations and previews, weighing each mode by its long-run share of the games.
     long double p1 = 0.0L, p1_hit = 0.0L, p2 = 0.0L, p2_hit = 0.0L;

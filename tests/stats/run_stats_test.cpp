@@ -13,6 +13,7 @@
 #include "machine/machine.h"
 #include "stats/run_stats.h"
 #include "stats/shard.h"
+#include "stats/stats_file.h"
 #include "stats/stats_report.h"
 #include "stats/theory.h"
 
@@ -145,21 +146,137 @@ TEST(MachineStats, ChainsGapsAndDroughtsFollowTheGamesInTheirOrder) {
     EXPECT_EQ(summary.longest_drought, 4u);  // the stretch after the last hit counts too
 }
 
-TEST(WilsonInterval, ReachesZeroAndOneExactlyAndWidensWithTheLevel) {
-    for (const std::uint64_t n : {1u, 7u, 279u, 100000u}) {
-        EXPECT_EQ(wilson({0, n}, kZ9999).low, 0.0) << n;
-        EXPECT_EQ(wilson({n, n}, kZ9999).high, 1.0) << n;
-        // A theory of exactly 0 or 1 that agrees with the observation is never marked.
-        EXPECT_FALSE((Comparison{"", {0, n}, 0.0}.outside())) << n;
-        EXPECT_FALSE((Comparison{"", {n, n}, 1.0}.outside())) << n;
+// What the counts kept per mode, of the re-lottery and of the time-shortening periods take from
+// each game, and that a merge adds them up.
+TEST(RunStats, ReachesPerModeReLotteriesAndTimeShorteningPeriods) {
+    constexpr Int16 N = kModeNormal, K = kModeKakuhen, J = kModeJitan;
+    auto reach = [](GameRecord r, Int16 kind, Int16 result) {
+        r.kind = kind;
+        r.reach = result;
+        return r;
+    };
+    auto shown = [](GameRecord r, bool kakuhen, bool relottery, bool overshoot) {
+        r.kakuhen = kakuhen;
+        r.relottery = relottery;
+        r.overshoot = overshoot;
+        return r;
+    };
+    GameRecord preview = game(J, J);
+    preview.preview = "2";
+    const GameRecord first[] = {
+        reach(game(N, N), 4, kRichFarMiss),
+        reach(shown(game(K, K, true), true, true, true), 4, kRichHit),
+        shown(game(K, J, true), false, true, true),  // a normal hit's re-lottery never overshoots
+        preview,
+        game(J, N),  // the period's last game, without a hit
+    };
+    const GameRecord second[] = {
+        game(J, J),
+        reach(shown(game(J, K, true), true, false, false), 7, kRichNearMiss),
+    };
+    RunStats a, b, whole;
+    for (const GameRecord& g : first) {
+        a.add(g);
+        whole.add(g);
     }
-    const Interval narrow = wilson95({30, 1000});
-    const Interval wide = wilson({30, 1000}, kZ9999);
-    EXPECT_LT(wide.low, narrow.low);
-    EXPECT_GT(wide.high, narrow.high);
-    EXPECT_FALSE((Comparison{"", {30, 1000}, 0.05}.outside()));
-    EXPECT_TRUE((Comparison{"", {30, 1000}, 0.07}.outside()));
-    EXPECT_FALSE((Comparison{"", {30, 1000}, 0.07, 1.0, false}.outside()));  // not judged
+    for (const GameRecord& g : second) {
+        b.add(g);
+        whole.add(g);
+    }
+    a.merge(b);
+    EXPECT_EQ(a, whole);
+    EXPECT_EQ(whole.reachResultInMode(N, 4, kRichFarMiss), 1u);
+    EXPECT_EQ(whole.reachKindInMode(K, 4), (Proportion{1, 1}));
+    EXPECT_EQ(whole.reachKindInMode(J, 7), (Proportion{0, 1}));
+    EXPECT_EQ(whole.reachKindInMode(N, 7), (Proportion{0, 0}));
+    EXPECT_EQ(whole.previewInMode(J, 2), 1u);
+    EXPECT_EQ(whole.previewInMode(N, 2), 0u);
+    EXPECT_EQ(whole.reLottery(true), (Proportion{1, 2}));
+    EXPECT_EQ(whole.reLottery(false), (Proportion{1, 1}));
+    EXPECT_EQ(whole.overshoot(), (Proportion{1, 1}));
+    EXPECT_EQ(whole.jitanPeriods(), (Proportion{1, 2}));
+}
+
+// A row with `hits` of `trials` beside `theory`.
+Comparison row(std::uint64_t hits, std::uint64_t trials, double theory) {
+    Comparison c;
+    c.observed = {hits, trials};
+    c.theory = theory;
+    return c;
+}
+
+TEST(Judgement, TheMarkTakesTheDesignEffectAndTheStartIntoAccount) {
+    for (const std::uint64_t n : {1u, 7u, 279u, 100000u}) {
+        // A theory of exactly 0 or 1 that agrees with the observation is never marked.
+        EXPECT_FALSE(row(0, n, 0.0).outside()) << n;
+        EXPECT_FALSE(row(n, n, 1.0).outside()) << n;
+        // One event where none can be: a fault.
+        EXPECT_TRUE(row(1, n, 0.0).outside()) << n;
+    }
+    const Comparison c = row(30, 1000, 0.05);
+    EXPECT_LT(c.ci9999().low, c.ci95().low);
+    EXPECT_GT(c.ci9999().high, c.ci95().high);
+    EXPECT_FALSE(c.outside());
+    Comparison far = row(30, 1000, 0.07);
+    EXPECT_TRUE(far.outside());
+    // Games that come in stretches: four times the variance, a quarter of the trials.
+    far.design_effect = 4.0;
+    EXPECT_FALSE(far.outside());
+    EXPECT_EQ(far.ci95().low, exactInterval(7.5, 250, kTail95).low);
+    // What the start in normal mode adds is taken out: the interval is the long run's.
+    Comparison started = row(30, 1000, 0.05);
+    started.start_offset = 0.01;
+    EXPECT_EQ(started.ci95().high, exactInterval(20, 1000, kTail95).high);
+    // Two events where a tenth of one was expected come in one run of 200: no 99.99 % mark
+    // (Wilson's interval, which the normal approximation shapes, made one).
+    EXPECT_FALSE(row(2, 100000, 0.1 / 100000).outside());
+}
+
+// Machines of `games` games with these hits and longest droughts.
+MachineLines machines(std::uint64_t games, const std::vector<std::uint64_t>& hits,
+                      std::uint64_t drought, std::size_t short_machine = SIZE_MAX) {
+    MachineLines out;
+    for (std::size_t k = 0; k < hits.size(); ++k)
+        out.add({k, k == short_machine ? 10 : games, hits[k], drought, 0});
+    return out;
+}
+
+TEST(Judgement, MachinesAgainstTheLawOfOneMachine) {
+    const Theory t = computeTheory();
+    constexpr std::uint64_t kGames = 1000000;
+    const Distribution law = t.hitsPerMachine(kGames);
+    const auto mean = static_cast<std::uint64_t>(law.mean);
+    const auto sd = static_cast<std::uint64_t>(law.sd);
+    // Eight machines spread as the law says, then three times as far.
+    const std::vector<std::uint64_t> usual = {mean - sd,     mean + sd, mean,      mean - 2 * sd,
+                                              mean + 2 * sd, mean,      mean - sd, mean + sd};
+    std::vector<std::uint64_t> wide;
+    for (const std::uint64_t h : usual) {
+        const auto off = static_cast<std::int64_t>(h) - static_cast<std::int64_t>(mean);
+        wide.push_back(static_cast<std::uint64_t>(static_cast<std::int64_t>(mean) + 3 * off));
+    }
+    const std::uint64_t drought = t.longestDroughtReachedAtMost(kGames, 0.5);
+    const auto fine = compareMachines(machines(kGames, usual, drought), kGames, &t);
+    ASSERT_EQ(fine.size(), 2u);
+    EXPECT_EQ(fine[0].outside, false);
+    EXPECT_EQ(fine[1].outside, false);
+    EXPECT_NEAR(fine[0].theory_mean, law.mean, 1e-9);
+    EXPECT_LT(fine[1].usual_low, static_cast<double>(drought));
+    EXPECT_GT(fine[1].usual_high, static_cast<double>(drought));
+    EXPECT_EQ(compareMachines(machines(kGames, wide, drought), kGames, &t)[0].outside, true);
+    // A drought that one machine in a million reaches, on one of eight machines.
+    const std::uint64_t rare = t.longestDroughtReachedAtMost(kGames, 1e-6);
+    EXPECT_EQ(compareMachines(machines(kGames, usual, rare), kGames, &t)[1].outside, true);
+
+    // One machine has no spread; a short run is too short for a normal law of its hits; a
+    // machine that did not play all its games has no theory.
+    EXPECT_FALSE(compareMachines(machines(kGames, {mean}, drought), kGames, &t)[0].outside);
+    EXPECT_FALSE(compareMachines(machines(2000, {9, 10}, 500), 2000, &t)[0].outside);
+    const MachineLines ended = machines(kGames, usual, drought, 3);
+    for (const MachineComparison& c : compareMachines(ended, kGames, &t)) {
+        EXPECT_FALSE(c.with_theory) << c.figure;
+        EXPECT_FALSE(c.outside) << c.figure;
+    }
 }
 
 TEST(Shards, ConsecutiveBlocksHoldEveryMachineOnce) {

@@ -15,6 +15,8 @@
 #include "frontends/headless/merge.h"
 #include "frontends/headless/runner_support.h"
 #include "stats/stats_file.h"
+#include "stats/stats_report.h"
+#include "stats/stats_table.h"
 
 namespace rl00 {
 namespace {
@@ -111,7 +113,8 @@ TEST_F(StatsFiles, AFileReadsBackAsTheSameTextAndOnlyAWholeUneditedFileDoes) {
     const Edit edits[] = {
         {"\"program_version\": \"" + version, "\"program_version\": \"0.0.9",
          "comes from rl00-headless 0.0.9"},
-        {"\"format_version\": 2", "\"format_version\": 3", "another format"},
+        {"\"format_version\": 3", "\"format_version\": 4", "another format"},
+        {"\"format_version\": 3", "\"format_version\": 2", "an older format"},
         {"\"complete\": true", "\"complete\": false", "completeness mark"},
         {counted, more, "does not add up"},
         {"{\"machine\": 1,", "{\"machine\": 2,", "where machine 1 belongs"},
@@ -217,6 +220,31 @@ TEST_F(StatsFiles, AMergeThatCannotGiveTheWholeRunSaysWhyInOneLineAndWritesNothi
     EXPECT_NE(nothing.err.find("no statistics file to merge"), std::string::npos);
 }
 
+// The runner's table speaks plain words with the panel's captions, marks every long number's
+// thousands and names every figure of the file.
+TEST_F(StatsFiles, TheTableSpeaksPlainWordsAndShowsEveryFigure) {
+    BatchOptions o = shard(0, 1, 2);
+    o.games = 6000;
+    const StatsDocument d = readStatsFile(play("table.json", o));
+    const std::string table = statsTable(d);
+    EXPECT_EQ(table.find("G_l"), std::string::npos);
+    EXPECT_EQ(table.find("e+0"), std::string::npos);
+    for (const char* caption : {"(回転数)", "(大当たり数 通)", "(予告動作 本物)", "(リーチの数)"})
+        EXPECT_NE(table.find(caption), std::string::npos) << caption;
+    EXPECT_NE(table.find("games played: 12,000"), std::string::npos);
+    const Report r = compare(d.counts, nullptr);
+    for (const Comparison& c : r.others)
+        EXPECT_NE(table.find(c.figure), std::string::npos) << c.figure;
+    EXPECT_NE(table.find("per machine (2 machines)"), std::string::npos);
+    EXPECT_NE(table.find("theory for one machine"), std::string::npos);
+    // 09:Frs is never played in kakuhen mode: its row there has no share and no interval.
+    ASSERT_EQ(d.counts.reachKindInMode(kModeKakuhen, 9).trials, 0u);
+    const std::size_t none = table.find("hit share of 09:Frs in kakuhen mode");
+    ASSERT_NE(none, std::string::npos);
+    const std::string line = table.substr(none, table.find('\n', none) - none);
+    EXPECT_EQ(line.find("100.0%"), std::string::npos) << line;
+}
+
 TEST_F(StatsFiles, CountsThatPass64BitsOrContradictEachOtherAreRefused) {
     BatchOptions o = shard(0, 1, 1);
     o.games = 1;
@@ -256,6 +284,7 @@ TEST_F(StatsFiles, CountsThatPass64BitsOrContradictEachOtherAreRefused) {
     const StatsDocument d = readStatsFile(text);
     const std::string games = std::to_string(d.counts.mode(1).trials);
     const std::string hits = std::to_string(d.counts.mode(1).hits);
+    const std::string kakuhen = std::to_string(d.counts.kakuhenHits().hits);
     struct Edit {
         std::string from, to, said;
     };
@@ -266,6 +295,14 @@ TEST_F(StatsFiles, CountsThatPass64BitsOrContradictEachOtherAreRefused) {
          "{\"mode\": 1, \"games\": " + games + ", \"hits\": 1" + games,
          "mode 1 has more hits than games"},
         {"\"far\": ", "\"far\": 1" + std::to_string(d.counts.games()), "more reaches than games"},
+        {"{\"mode\": 0, \"kind\": 1, \"far\": ", "{\"mode\": 0, \"kind\": 1, \"far\": 1",
+         "counts.reaches_by_mode added up"},
+        {"\"preview2\": ", "\"preview2\": 1", "counts.previews_by_mode added up"},
+        {"\"kakuhen_hits\": " + kakuhen + ", \"kakuhen_shown\"",
+         "\"kakuhen_hits\": 1" + kakuhen + ", \"kakuhen_shown\"",
+         "the hits of counts.re_lottery added up"},
+        {"\"overshoots\": ", "\"overshoots\": 1" + games, "re-lotteries or time-shortening"},
+        {"\"with_hit\": ", "\"with_hit\": 1" + games, "re-lotteries or time-shortening"},
         {"\"by_value\": [0, ", "\"by_value\": [00, ", "differs from what"},
         {"], \"over_count\"", ", 0], \"over_count\"", "differs from what"},
         {"\"argument\": \"\"", "\"argument\": \"\xFF\xFE\"", "\"run.argument\" that is not UTF-8"},

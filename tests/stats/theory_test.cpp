@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 
 constexpr int kBatches = 100;
 constexpr double kT9999 = 4.06;  // the same for Student's t with kBatches - 1 degrees of freedom
+// The chi-square law of kBatches - 1 degrees of freedom leaves 1 in 20,000 below and above these.
+constexpr double kChiSquare9999Low = 53.3;
+constexpr double kChiSquare9999High = 163.5;
 constexpr std::int64_t kPairs = std::int64_t{kLotteryValues} * kSymbols;
 
 const Theory& theory() {
@@ -149,7 +152,39 @@ struct Ratio {
         EXPECT_LE(std::fabs(n / d - expected), kT9999 * se + 1e-12)
             << what << ": observed " << n / d << " +- " << se << ", theory " << expected;
     }
+    // The batches spread as the theory's design effect says: their squared residuals, over what
+    // the theory expects of them, follow a chi-square law of kBatches - 1 degrees of freedom.
+    void expectSpread(const ShareVariance& theory, const std::string& what) const {
+        const double n = std::accumulate(num.begin(), num.end(), 0.0);
+        const double d = std::accumulate(den.begin(), den.end(), 0.0);
+        const double r = static_cast<double>(theory.share);
+        double ss = 0;
+        for (std::size_t b = 0; b < num.size(); ++b)
+            ss += std::pow(num[b] - n / d * den[b], 2);
+        const double expected =
+            static_cast<double>(theory.design_effect) * r * (1 - r) * d / kBatches;
+        EXPECT_GE(ss / expected, kChiSquare9999Low) << what;
+        EXPECT_LE(ss / expected, kChiSquare9999High) << what;
+    }
 };
+
+// A per-game event of each mode, by the game's result, as the theory's chain takes it.
+using Split = std::array<long double, kGameResults>;
+template <class Part>
+GameEvents eventsPerGame(Part part) {
+    GameEvents e;
+    for (std::size_t m = 0; m < kModes; ++m) {
+        const ModeChances& mc = theory().modes[m];
+        e.part[m] = part(m, mc);
+        for (std::size_t r = 0; r < kGameResults; ++r)
+            e.whole[m][r] = mc.game[r].exact();
+    }
+    return e;
+}
+
+Split exact(const ByResult& b) {
+    return {b[0].exact(), b[1].exact(), b[2].exact()};
+}
 
 TEST(ModeChain, LongRunOfTheRealGameCycleAgreesWithTheTheory) {
     const Theory& th = theory();
@@ -212,6 +247,29 @@ TEST(ModeChain, LongRunOfTheRealGameCycleAgreesWithTheTheory) {
         kind[k].expectNear(th.reach_per_game[k], "kind " + std::to_string(k) + " per game");
         reliability[k].expectNear(th.reach_reliability[k], "kind " + std::to_string(k) + " hits");
     }
+
+    // Hits come in chains and 01:Nm with far misses in normal mode only: both spread more than
+    // independent games would (about 2.1 and 3.3 times the variance).
+    const ShareVariance hits = th.gameShare(eventsPerGame([](std::size_t, const ModeChances& mc) {
+        return Split{0.0L, mc.game[kResultNormalHit].exact(), mc.game[kResultKakuhenHit].exact()};
+    }));
+    EXPECT_GT(hits.design_effect, 2.0L);
+    hit.expectSpread(hits, "hits per game");
+    kind[1].expectSpread(th.gameShare(eventsPerGame([](std::size_t, const ModeChances& mc) {
+        return exact(mc.reach_kind_by_result[1]);
+    })),
+                         "01:Nm per game");
+    // A mode's games come in stretches of some hundred games: only batches far longer than
+    // those show the spread of the mode shares.
+    if (kSimulatedGames / kBatches < 10000) return;
+    for (std::size_t md = 0; md < kModes; ++md) {
+        const ShareVariance share =
+            th.gameShare(eventsPerGame([md](std::size_t mode, const ModeChances& mc) {
+                return mode == md ? exact(mc.game) : Split{};
+            }));
+        EXPECT_GT(share.design_effect, 50.0L);
+        mode_share[md].expectSpread(share, "mode share");
+    }
 }
 
 using Mass = std::array<double, kPlayStates>;
@@ -263,6 +321,61 @@ TEST(Theory, StationaryChainAndGapsAgreeWithEachOther) {
     }
     EXPECT_NEAR(total, 1.0, 1e-12);
     EXPECT_NEAR(mean, th.mean_chain_length, 1e-9);
+}
+
+TEST(Theory, FiguresPerModePerPeriodAndPerMachine) {
+    const Theory& th = theory();
+    // 04:ROS: 12 of the 32 hit draws against 3 of the 32 near-miss draws of 5 values, and in
+    // kakuhen mode 7 hit values instead of 1.
+    auto reliability = [&](std::size_t mode, std::size_t kind) {
+        const ModeChances& mc = th.modes[mode];
+        return mc.reach[kind][kRichHit].exact() / mc.reach_kind[kind].exact();
+    };
+    EXPECT_NEAR(static_cast<double>(reliability(kModeNormal, 4)), 4.0 / 9, 1e-15);
+    EXPECT_NEAR(static_cast<double>(reliability(kModeKakuhen, 4)), 28.0 / 33, 1e-15);
+    EXPECT_NEAR(static_cast<double>(reliability(kModeJitan, 4)), 4.0 / 9, 1e-15);
+    // The period's 100 games each hit with the normal mode's 1 in 367.
+    EXPECT_NEAR(th.jitanHitChance(), 1 - std::pow(366.0 / 367, 100), 1e-14);
+
+    // A machine's expected hits from power-on: the mass of each state carried game by game.
+    Mass mass{};
+    mass[kStateNormal] = 1.0;
+    double hits = 0.0;
+    constexpr std::uint64_t kGames = 3000;
+    for (std::uint64_t g = 0; g < kGames; ++g) {
+        for (int s = 0; s < kPlayStates; ++s)
+            hits += mass[std::size_t(s)] * th.modes[std::size_t(modeOf(s))].hit.value();
+        mass = playOneGame(mass, false);
+    }
+    EXPECT_NEAR(th.hitsPerMachine(kGames).mean, hits, 1e-9);
+    // Over 2,000,000 games the hits spread by 142.2, not the 97.4 of independent games.
+    EXPECT_NEAR(th.hitsPerMachine(2000000).sd, 142.2, 0.05);
+
+    // The gaps between hits are independent trials here: the period hits as normal mode does.
+    EXPECT_NEAR(static_cast<double>(th.gapShare(1000).design_effect), 1.0, 1e-12);
+    EXPECT_NEAR(static_cast<double>(th.gapShare(1000).share), th.survival(1000), 1e-15);
+
+    // The longest drought: certain to reach one game, never more than the games, and its
+    // quantiles and moments where its chances say.
+    constexpr std::uint64_t kLong = 1000000;
+    EXPECT_EQ(th.longestDroughtAtLeast(kLong, 1), 1.0);
+    EXPECT_EQ(th.longestDroughtAtLeast(100, 101), 0.0);
+    double before = 1.0;
+    for (std::uint64_t length = 500; length <= 12000; length += 500) {
+        const double p = th.longestDroughtAtLeast(kLong, length);
+        ASSERT_LE(p, before) << length;
+        before = p;
+    }
+    for (const double chance : {0.5, 1e-3, 5e-5}) {
+        const std::uint64_t q = th.longestDroughtReachedAtMost(kLong, chance);
+        EXPECT_LE(th.longestDroughtAtLeast(kLong, q), chance);
+        EXPECT_GT(th.longestDroughtAtLeast(kLong, q - 1), chance);
+    }
+    const Distribution d = th.longestDrought(kLong);
+    EXPECT_GT(d.mean, static_cast<double>(th.longestDroughtReachedAtMost(kLong, 0.9)));
+    EXPECT_LT(d.mean, static_cast<double>(th.longestDroughtReachedAtMost(kLong, 0.1)));
+    // Gumbel's law of the largest of many geometric gaps: pi / sqrt(6) / -log(366 / 367).
+    EXPECT_NEAR(d.sd, 3.14159265358979 / std::sqrt(6.0) / -std::log(366.0 / 367), 2.0);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "io/settings_home.h"
 #include "machine/machine.h"
 #include "session/controller.h"
+#include "stats/figure_text.h"
 #include "stats/stats_file.h"
 #include "stats/stats_table.h"
 
@@ -155,14 +156,16 @@ StatsDocument statsOf(const BatchOptions& o, std::uint64_t seed, PoolResult& pla
 void report(const BatchOptions& o, const StatsDocument& d, const PoolResult& played,
             std::ostream& out) {
     out << statsTable(d);
-    out << "\nwall time " << played.wall_s << " s, "
-        << (played.wall_s > 0 ? double(d.counts.games()) / played.wall_s : 0.0) << " games/s";
+    const double rate = played.wall_s > 0 ? double(d.counts.games()) / played.wall_s : 0.0;
+    out << "\nwall time " << significant(played.wall_s) << " s, "
+        << grouped(static_cast<std::uint64_t>(rate + 0.5)) << " games/s";
     if (played.threads > 1) out << " on " << played.threads << " threads";
     out << "\n";
     if (!o.every_frame) {
         const MotionCache::Counts& c = played.motions;
-        out << "motions: " << c.accounted << " in closed form, " << c.stepped << " frame by frame, "
-            << c.recorded << " outcomes stored, " << c.refused << " refused\n";
+        out << "motions: " << grouped(c.accounted) << " in closed form, " << grouped(c.stepped)
+            << " frame by frame, " << grouped(c.recorded) << " outcomes stored, "
+            << grouped(c.refused) << " refused\n";
     }
 }
 

@@ -5,17 +5,11 @@
 #include <cmath>
 #include <ostream>
 
+#include "stats/figure_text.h"
+
 namespace rl00 {
 
 namespace {
-
-// "1,234,567": a long count is read at a glance with its thousands marked.
-std::string grouped(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (std::size_t at = digits.size(); at > 3; at -= 3)
-        digits.insert(at - 3, ",");
-    return digits;
-}
 
 std::string duration(double seconds) {
     const auto s = static_cast<std::uint64_t>(std::llround(seconds));

@@ -6,6 +6,8 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "frontends/qt/charts/chart_style.h"
@@ -18,9 +20,38 @@ namespace rl00 {
 
 namespace {
 
-constexpr QSize kPreferredSize{1100, 760};
-constexpr QSize kLeastChartSize{360, 250};
 constexpr int kSummaryPx = 13;
+constexpr int kMostColumns = 2;
+constexpr int kSpacing = 10;
+// What a desktop's window frame and title bar take beyond the window's own area.
+constexpr QSize kFrame{16, 48};
+
+// As many columns of charts as the screen holds side by side, one at least.
+int columnsFor(const QSize& available) {
+    int columns = kMostColumns;
+    while (columns > 1 && columns * (chartSize(ChartKind::Droughts).width() + kSpacing) + kSpacing +
+                                  kFrame.width() >
+                              available.width())
+        --columns;
+    return columns;
+}
+
+// The charts in rows and columns, each at the size where all its labels are whole.
+QWidget* chartPage(const RunCharts& charts, int columns) {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    grid->setSpacing(kSpacing);
+    grid->setContentsMargins(kSpacing, kSpacing, kSpacing, kSpacing);
+    int at = 0;
+    for (const ChartKind kind : kChartKinds) {
+        QChartView* view = charts.view(kind);
+        view->setFixedSize(chartSize(kind));
+        grid->addWidget(view, at / columns, at % columns, Qt::AlignLeft | Qt::AlignTop);
+        ++at;
+    }
+    page->setFixedSize(grid->sizeHint());
+    return page;
+}
 
 }  // namespace
 
@@ -33,24 +64,25 @@ StatsWindow::StatsWindow(const MachineStats& stats, const Theory* theory, QWidge
     setWindowTitle(QStringLiteral("統計 - ") + toQString(kFormCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     summary_->setFont(chartFont(kSummaryPx));
-    auto* grid = new QGridLayout;
-    const ChartKind places[2][2] = {{ChartKind::ReachReliability, ChartKind::Droughts},
-                                    {ChartKind::Chains, ChartKind::ModeHitRates}};
-    for (int row = 0; row < 2; ++row) {
-        for (int column = 0; column < 2; ++column) {
-            QChartView* view = charts_.view(places[row][column]);
-            view->setMinimumSize(kLeastChartSize);
-            grid->addWidget(view, row, column);
-        }
-    }
+    // At zoom 3 the line with the note on test mode is wider than the screen.
+    summary_->setWordWrap(true);
+    summary_->setContentsMargins(kSpacing, kSpacing, kSpacing, 0);
+    // The screen it opens on, in the window's own pixels: the zoom makes them larger.
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    const QSize available =
+        screen != nullptr ? screen->availableGeometry().size() : QSize(1280, 960);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(chartPage(charts_, columnsFor(available)));
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(summary_);
-    layout->addLayout(grid, 1);
-    QSize size = kPreferredSize;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
-    }
-    resize(size);
+    layout->addWidget(scroll, 1);
+    // The whole page where the screen holds it, else as much as it holds, the rest scrolled.
+    const int bar = scroll->verticalScrollBar()->sizeHint().width();
+    const QSize wanted =
+        scroll->widget()->size() + QSize(bar, summary_->sizeHint().height() + kSpacing);
+    resize(wanted.boundedTo(available - kFrame));
     redraw_.setInterval(kRedrawMs);
     connect(&redraw_, &QTimer::timeout, this, [this] {
         if (drawn_games_ != stats_.counts().games()) refresh();
@@ -61,10 +93,8 @@ void StatsWindow::refresh() {
     const RunStats& s = stats_.counts();
     charts_.plot(s);
     QString text = QStringLiteral("回転数 %1　大当たり %2（確変 %3）　終わった連チャン %4")
-                       .arg(s.games())
-                       .arg(s.hits())
-                       .arg(s.kakuhenHits().hits)
-                       .arg(s.chains.total());
+                       .arg(counted(s.games()), counted(s.hits()), counted(s.kakuhenHits().hits),
+                            counted(s.chains.total()));
     if (!with_theory_) text += QStringLiteral("　（試験モードの遊技: 理論値はありません）");
     summary_->setText(text);
     drawn_games_ = s.games();

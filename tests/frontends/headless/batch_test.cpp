@@ -204,16 +204,16 @@ TEST_F(Batch, AConfigurationFileThatCannotBeReadIsAUsageError) {
     }
 }
 
-TEST(RunStatistics, WilsonIntervalAndPerModeCounting) {
-    const Interval none = wilson95({0, 0});
+TEST(RunStatistics, ExactIntervalAndPerModeCounting) {
+    const Interval none = exactInterval(0, 0, kTail95);
     EXPECT_EQ(none.low, 0.0);
     EXPECT_EQ(none.high, 1.0);
-    const Interval half = wilson95({50, 100});
-    EXPECT_NEAR(half.low, 0.4038, 1e-4);
-    EXPECT_NEAR(half.high, 0.5962, 1e-4);
-    const Interval zero = wilson95({0, 10});
+    const Interval half = exactInterval(50, 100, kTail95);
+    EXPECT_NEAR(half.low, 0.3983, 1e-4);
+    EXPECT_NEAR(half.high, 0.6017, 1e-4);
+    const Interval zero = exactInterval(0, 10, kTail95);
     EXPECT_EQ(zero.low, 0.0);
-    EXPECT_NEAR(zero.high, 0.2775, 1e-4);
+    EXPECT_NEAR(zero.high, 0.3085, 1e-4);
 
     RunStats stats;
     GameRecord r;

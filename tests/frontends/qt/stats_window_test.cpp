@@ -79,10 +79,12 @@ struct StatsWindowFixture : ::testing::Test {
     }
 };
 
-// A row of an interval chart against the proportion it stands for.
-void expectRow(const IntervalChart& c, std::size_t row, const Proportion& p, double theory) {
+// A row of an interval chart against the proportion it stands for and the interval the
+// judgement gives it.
+void expectRow(const IntervalChart& c, std::size_t row, const Proportion& p, const Comparison& f,
+               double theory) {
     const double y = static_cast<double>(row) + 1.0;
-    const Interval ci = wilson95(p);
+    const Interval ci = f.ci95();
     ASSERT_EQ(c.interval(row).count(), 2) << row;
     EXPECT_NEAR(c.interval(row).at(0).x(), 100.0 * ci.low, kEps) << row;
     EXPECT_NEAR(c.interval(row).at(1).x(), 100.0 * ci.high, kEps) << row;
@@ -107,17 +109,20 @@ TEST_F(StatsWindowFixture, ChartsShowTheCountsOfTheGamesFed) {
     ASSERT_GT(s.chains.total(), 20u);
     live->openWindow();
     const RunCharts& charts = live->window()->charts();
-    EXPECT_TRUE(live->window()->summary().contains(QString::number(s.games())));
+    EXPECT_TRUE(live->window()->summary().contains(QStringLiteral("40,000")));
+    const Report judged = compare(s, &theory);
 
     for (int k = 1; k <= kReachKinds; ++k) {
         SCOPED_TRACE(k);
         const auto at = static_cast<std::size_t>(k);
         if (s.reachKind(k).trials == 0) continue;
-        expectRow(charts.reachReliability(), at - 1, s.reachKind(k), theory.reach_reliability[at]);
+        expectRow(charts.reachReliability(), at - 1, s.reachKind(k), judged.reach_kinds[at - 1],
+                  theory.reach_reliability[at]);
     }
     for (int mode = 0; mode < kModes; ++mode) {
         const auto at = static_cast<std::size_t>(mode);
-        expectRow(charts.modeHitRates(), at, s.mode(mode), theory.modes[at].hit.value());
+        expectRow(charts.modeHitRates(), at, s.mode(mode), judged.modes[at],
+                  theory.modes[at].hit.value());
     }
 
     const ChainChart& chains = charts.chains();
@@ -164,7 +169,7 @@ TEST_F(StatsWindowFixture, GamesCountWhileTheWindowIsClosedAndShowWhenItOpensAga
         live->add(games[g]);
     live->openWindow();
     StatsWindow* first = live->window();
-    EXPECT_TRUE(first->summary().startsWith(QStringLiteral("回転数 1000")));
+    EXPECT_TRUE(first->summary().startsWith(QStringLiteral("回転数 1,000")));
     closeStats();
     EXPECT_EQ(live->window(), nullptr);
 
@@ -172,7 +177,7 @@ TEST_F(StatsWindowFixture, GamesCountWhileTheWindowIsClosedAndShowWhenItOpensAga
         live->add(games[g]);
     live->openWindow();
     ASSERT_NE(live->window(), nullptr);
-    EXPECT_TRUE(live->window()->summary().startsWith(QStringLiteral("回転数 3000")));
+    EXPECT_TRUE(live->window()->summary().startsWith(QStringLiteral("回転数 3,000")));
     // A second open brings the same window forward.
     StatsWindow* open = live->window();
     live->openWindow();

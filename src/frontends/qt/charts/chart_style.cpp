@@ -4,11 +4,11 @@
 #include <QChart>
 #include <QLegend>
 #include <QLegendMarker>
-#include <QLocale>
 #include <QPen>
 #include <QXYSeries>
 
 #include "engine/rich_sel.h"
+#include "stats/figure_text.h"
 
 namespace rl00 {
 
@@ -34,7 +34,7 @@ QString reachKindName(int kind) {
 }
 
 QString counted(std::uint64_t n) {
-    return QLocale(QLocale::Japanese).toString(static_cast<qulonglong>(n));
+    return toQString(grouped(n));
 }
 
 QString toQString(std::string_view s) {
@@ -57,6 +57,8 @@ void addTitledAxis(QChart& chart, QAbstractAxis* axis, Qt::Alignment alignment,
     axis->setTitleText(title);
     axis->setTitleFont(chartFont(kLabelPx));
     axis->setLabelsFont(chartFont(kLabelPx));
+    // A chart is drawn at a size where every label fits; cut, a reach's name would be "…".
+    axis->setTruncateLabels(false);
     chart.addAxis(axis, alignment);
 }
 

@@ -1,5 +1,6 @@
 #include "frontends/qt/charts/drought_chart.h"
 
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QValueAxis>
@@ -12,7 +13,11 @@ namespace rl00 {
 
 namespace {
 
-constexpr qreal kStepMarker = 10.0;
+// Every gap one game long, as under the argument 7, where every game is a hit: steps that never
+// leave n = 1 are no curve to draw.
+bool singleGamesOnly(const std::vector<CurvePoint>& steps) {
+    return !steps.empty() && steps.back().x <= 1.0;
+}
 
 QLineSeries* addCurve(QChart& chart, const QString& name, QRgb colour, Qt::PenStyle style) {
     auto* s = new QLineSeries;
@@ -42,28 +47,35 @@ DroughtChart::DroughtChart(const Theory* theory)
     chance_axis_->setMinorTickCount(8);
     addTitledAxis(*this, chance_axis_, Qt::AlignLeft, QStringLiteral("確率（対数目盛）"));
     observed_ = addCurve(*this, QStringLiteral("観測: 大当たり間"), kObservedColour, Qt::SolidLine);
-    observed_->setMarkerSize(kStepMarker);
     theory_ = addCurve(*this, QStringLiteral("理論: 大当たり間"), kTheoryColour, Qt::DashLine);
     observed_normal_ =
         addCurve(*this, QStringLiteral("観測: 通常時から"), kObservedColour2, Qt::SolidLine);
-    observed_normal_->setMarkerSize(kStepMarker);
     theory_normal_ =
         addCurve(*this, QStringLiteral("理論: 通常時から"), kTheoryColour2, Qt::DashLine);
     showInLegend(*this, theory_, theory_model_ != nullptr);
     showInLegend(*this, theory_normal_, theory_model_ != nullptr);
+    note_ = new QGraphicsSimpleTextItem(this);
+    note_->setFont(chartFont(13));
+    note_->setZValue(10.0);
+    connect(this, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
+        note_->setPos(area.center() - note_->boundingRect().center());
+    });
+}
+
+QString DroughtChart::note() const {
+    return note_->text();
 }
 
 void DroughtChart::plot(const RunStats& s) {
     const DroughtCurves c = droughtCurves(s, theory_model_);
     const QList<QPointF> steps = toPoints(c.steps);
     const QList<QPointF> steps_normal = toPoints(c.steps_from_normal);
-    // Steps that hardly leave n = 1 (every gap a single game, as under the argument 7) would be
-    // no line at all; their points show them.
-    for (const auto& [series, points] :
-         {std::pair{observed_, &steps}, std::pair{observed_normal_, &steps_normal}}) {
-        series->replace(*points);
-        series->setPointsVisible(!points->isEmpty() && points->back().x() <= 1.0);
-    }
+    const bool single = singleGamesOnly(c.steps) || singleGamesOnly(c.steps_from_normal);
+    observed_->replace(single ? QList<QPointF>() : steps);
+    observed_normal_->replace(single ? QList<QPointF>() : steps_normal);
+    note_->setText(single ? QStringLiteral("大当たり間はすべて1回転: ハマりはありません")
+                          : QString());
+    note_->setPos(plotArea().center() - note_->boundingRect().center());
     if (theory_model_ != nullptr) {
         theory_->replace(toPoints(c.theory));
         theory_normal_->replace(toPoints(c.theory_from_normal));

@@ -7,6 +7,7 @@
 
 #include "stats/run_stats.h"
 
+class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QLogValueAxis;
 class QValueAxis;
@@ -28,6 +29,8 @@ class DroughtChart : public QChart {
     const QLineSeries& theory() const { return *theory_; }
     const QLineSeries& observedFromNormal() const { return *observed_normal_; }
     const QLineSeries& theoryFromNormal() const { return *theory_normal_; }
+    // The line that says why no drought is drawn, empty while there are droughts to draw.
+    QString note() const;
 
   private:
     const Theory* theory_model_;
@@ -37,6 +40,7 @@ class DroughtChart : public QChart {
     QLineSeries* theory_;
     QLineSeries* observed_normal_;
     QLineSeries* theory_normal_;
+    QGraphicsSimpleTextItem* note_;
 };
 
 }  // namespace rl00

@@ -15,6 +15,17 @@ namespace {
 // How far the theory's mark reaches up and down from the middle of its row.
 constexpr qreal kTheoryHalfHeight = 0.3;
 constexpr qreal kObservedMarker = 10.0;
+constexpr int kShareTicks = 6;
+// The share axis reaches a little beyond 0 and 100 %, so that a mark there shows whole.
+constexpr qreal kShareMargin = 2.0;
+
+// The whole range of shares, ticked every 10 %.
+void wholeRange(QValueAxis& axis) {
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(0.0);
+    axis.setTickInterval(10.0);
+    axis.setRange(-kShareMargin, 100.0 + kShareMargin);
+}
 
 QString rowLabel(const QString& name, const Comparison& c) {
     QString label = QStringLiteral("%1  %2回").arg(name, counted(c.observed.trials));
@@ -32,8 +43,7 @@ IntervalChart::IntervalChart(const QString& title, const QString& share_title, Q
       row_axis_(new QCategoryAxis),
       observed_(new QScatterSeries) {
     styleChart(*this, title);
-    share_axis_->setRange(0.0, 100.0);
-    share_axis_->setTickCount(11);
+    wholeRange(*share_axis_);
     share_axis_->setLabelFormat(QStringLiteral("%g"));
     addTitledAxis(*this, share_axis_, Qt::AlignBottom, share_title);
     // One category per row, numbered from 1 at the top.
@@ -101,8 +111,14 @@ void IntervalChart::plot(const std::vector<Comparison>& figures) {
     observed_->replace(observed);
     showInLegend(*this, theories_.front(), any_theory);
     if (!whole_range_) {
-        share_axis_->setRange(0.0, largest > 0.0 ? std::min(100.0, 108.0 * largest) : 1.0);
-        share_axis_->applyNiceNumbers();
+        if (largest > 0.9) {
+            wholeRange(*share_axis_);
+        } else {
+            share_axis_->setTickType(QValueAxis::TicksFixed);
+            share_axis_->setTickCount(kShareTicks);
+            share_axis_->setRange(0.0, largest > 0.0 ? 108.0 * largest : 1.0);
+            share_axis_->applyNiceNumbers();
+        }
     }
 }
 

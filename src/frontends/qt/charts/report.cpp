@@ -34,12 +34,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The charts' size on the page; the PNG files have twice the pixels, sharp on a fine screen.
-constexpr int kChartWidth = 860;
-constexpr int kChartHeight = 540;
+// The PNG files have twice the pixels of the charts on the page, sharp on a fine screen.
 constexpr qreal kPngPixelRatio = 2.0;
-// In the chart's own pixels: a paint device's size counts its device pixels.
-constexpr QRectF kChartRect(0.0, 0.0, kChartWidth, kChartHeight);
 
 using Files = std::vector<std::pair<std::string, QByteArray>>;
 
@@ -69,12 +65,13 @@ fs::path targetFolder(const std::string& dir) {
     return target;
 }
 
-QByteArray png(QChartView& view) {
-    QImage image(QSize(kChartWidth, kChartHeight) * kPngPixelRatio, QImage::Format_RGB32);
+// In the chart's own pixels: a paint device's size counts its device pixels.
+QByteArray png(QChartView& view, QSize size) {
+    QImage image(size * kPngPixelRatio, QImage::Format_RGB32);
     image.setDevicePixelRatio(kPngPixelRatio);
     image.fill(Qt::white);
     QPainter painter(&image);
-    view.render(&painter, kChartRect);
+    view.render(&painter, QRectF(QPointF(0.0, 0.0), size));
     painter.end();
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -83,16 +80,16 @@ QByteArray png(QChartView& view) {
     return bytes;
 }
 
-QByteArray svg(QChartView& view, const QString& title) {
+QByteArray svg(QChartView& view, QSize size, const QString& title) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
-    generator.setSize(QSize(kChartWidth, kChartHeight));
-    generator.setViewBox(QRect(0, 0, kChartWidth, kChartHeight));
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
     generator.setTitle(title);
     QPainter painter(&generator);
-    view.render(&painter, kChartRect);
+    view.render(&painter, QRectF(QPointF(0.0, 0.0), size));
     painter.end();
     return bytes;
 }
@@ -106,16 +103,17 @@ Files render(const std::string& stats_file, const StatsDocument& d) {
     RunCharts charts(theory ? &*theory : nullptr, &holder);
     charts.plot(d.counts);
     for (const ChartKind kind : kChartKinds)
-        charts.view(kind)->resize(kChartWidth, kChartHeight);
+        charts.view(kind)->resize(chartSize(kind));
     holder.show();
     Files files;
     std::vector<PageChart> shown;
     for (const ChartKind kind : kChartKinds) {
         QChartView& view = *charts.view(kind);
         const std::string stem = chartFileStem(kind);
-        files.emplace_back(stem + ".png", png(view));
-        files.emplace_back(stem + ".svg", svg(view, charts.title(kind)));
-        shown.push_back({charts.title(kind).toStdString(), stem, kChartWidth, kChartHeight});
+        const QSize size = chartSize(kind);
+        files.emplace_back(stem + ".png", png(view, size));
+        files.emplace_back(stem + ".svg", svg(view, size, charts.title(kind)));
+        shown.push_back({charts.title(kind).toStdString(), stem, size.width(), size.height()});
     }
     const std::string page = reportPage(fs::path(stats_file).filename().string(), d, shown);
     files.emplace_back(kReportPage, QByteArray::fromStdString(page));

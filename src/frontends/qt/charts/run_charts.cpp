@@ -43,6 +43,11 @@ const char* chartFileStem(ChartKind kind) {
     return "";
 }
 
+QSize chartSize(ChartKind kind) {
+    constexpr int kWidth = 600;
+    return {kWidth, kind == ChartKind::ModeHitRates ? 260 : 400};
+}
+
 RunCharts::RunCharts(const Theory* theory, QWidget* parent)
     : theory_(theory),
       reach_reliability_(new IntervalChart(QStringLiteral("リーチの信頼度: 大当たりで終わった割合"),

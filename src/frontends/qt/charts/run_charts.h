@@ -2,6 +2,7 @@
 // The four charts of a run's counts, each in a view of its own: the statistics window lays the
 // views out and draws them again as games come in, the report renders each to its files.
 
+#include <QSize>
 #include <QString>
 #include <array>
 
@@ -23,6 +24,11 @@ inline constexpr std::array<ChartKind, 4> kChartKinds = {
 
 // The name of a chart's files in the report ("reliability" for reliability.png and .svg).
 const char* chartFileStem(ChartKind kind);
+
+// The size a chart is drawn at, in the window's own pixels (the zoom scales them) and on the
+// report's page: every title, axis label, category name and legend entry is whole at this size,
+// and a chart of a few rows is no taller than they need.
+QSize chartSize(ChartKind kind);
 
 class RunCharts {
   public:
