@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "frontends/qt/fit_label.h"
+#include "session/window_layout.h"
 
 namespace rl00 {
 
@@ -18,7 +19,8 @@ FitLabel* lineOf(QWidget* strip, QRect place, int pixel_size, bool bold) {
     label->setGeometry(place);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    QFont f = label->font();
+    // The labels' face, whatever the window's default (a Mincho) is.
+    QFont f(QString::fromUtf8(kLabelFont.data(), static_cast<qsizetype>(kLabelFont.size())));
     f.setPixelSize(pixel_size);
     f.setBold(bold);
     label->setFont(f);
