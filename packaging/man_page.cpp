@@ -194,12 +194,17 @@ int main(int argc, char** argv) {
     page << ".SH NAME\n" << u.name << " \\- " << roff(whatis(u.summary)) << "\n";
     page << ".SH SYNOPSIS\n.B " << u.name << "\n" << roff(u.synopsis) << "\n";
     page << ".SH DESCRIPTION\n" << roff(u.summary) << "\n";
+    // A sentence the terminal's width broke goes on in the same paragraph.
+    bool open_sentence = false;
     for (const std::string& line : u.closing) {
         if (const auto row = closingRow(line)) {
             page << ".TP\n\\fB" << roff(row->label) << "\\fR\n" << roff(row->text) << "\n";
-        } else {
-            page << ".PP\n" << roff(line) << "\n";
+            open_sentence = false;
+            continue;
         }
+        if (!open_sentence) page << ".PP\n";
+        page << roff(line) << "\n";
+        open_sentence = !line.ends_with('.') && !line.ends_with(':');
     }
     page << ".SH OPTIONS\n";
     // A row's further lines go on its paragraph: roff fills them to the reader's width, where
