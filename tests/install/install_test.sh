@@ -27,7 +27,8 @@ echo "installed into $prefix (DESTDIR), moved to $moved"
 
 expected=(bin/rl00-headless share/rl00/ATARI.ods share/applications/rl00.desktop
     share/icons/hicolor/scalable/apps/rl00.svg share/man/man6/rl00-headless.6.gz
-    share/doc/rl00/copyright share/doc/rl00/THIRD-PARTY-NOTICES)
+    share/doc/rl00/copyright share/doc/rl00/THIRD-PARTY-NOTICES share/doc/rl00/README.md
+    share/doc/rl00/docs/guide.md share/doc/rl00/docs/guide.ja.md share/doc/rl00/docs/images/panel.png)
 if [[ $gui == gui ]]; then
     expected+=(bin/rl00 share/man/man6/rl00.6.gz)
     for size in 16 24 32 48 64 128 256; do
