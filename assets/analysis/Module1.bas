@@ -606,4 +606,6 @@ Private Sub AddChart(oSheet As Object, ByVal sName As String, ByVal sRange As St
     oChart.HasMainTitle = True
     oChart.getTitle().String = sTitle
     oChart.HasLegend = bLegend
+    ' Below the plot, where it stays in view beside the sheet's columns.
+    If bLegend Then oChart.getLegend().Alignment = com.sun.star.chart.ChartLegendPosition.BOTTOM
 End Sub
