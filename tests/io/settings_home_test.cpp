@@ -92,8 +92,8 @@ TEST_F(Home, TheFirstStartWritesTheDefaultFileAndLaterStartsKeepTheUsersEdits) {
     EXPECT_EQ(first.message, "wrote the default settings to " + userFile().string());
 
     const std::string bytes = slurp(userFile());
-    EXPECT_FALSE(isUtf8(bytes)) << "the machine's files are Shift-JIS";
-    EXPECT_NE(bytes.find("\r\n"), std::string::npos);
+    EXPECT_TRUE(isUtf8(bytes)) << "a user reads it with cat or nano";
+    EXPECT_EQ(bytes.find('\r'), std::string::npos);
     const Settings s = settingsOf(bytes);
     EXPECT_EQ(s.G_sLogPath, (dir_ / "data ログ" / "rl00" / "log").string());
     EXPECT_EQ(s.G_sLogName, "RL00LOG.TXT");
