@@ -5,6 +5,7 @@
 //
 // The usage (src/session/options.cpp, usageText) is "Usage: NAME ...", a summary line, the
 // option rows indented by two blanks with their texts in one column, then any closing lines.
+// Closing lines indented by two blanks are rows too ("  KEY  what it does").
 // EXTRA is a roff fragment (FILES, ENVIRONMENT, ...) put after the options; DATE may be empty.
 
 #include <sys/wait.h>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -146,6 +148,16 @@ std::string whatis(std::string summary) {
     return summary;
 }
 
+// A closing line indented as a table row ("  KEY  what it does"), or nothing.
+std::optional<Row> closingRow(const std::string& line) {
+    if (!line.starts_with("  ") || line.size() < 3 || line[2] == ' ') return std::nullopt;
+    const auto gap = line.find("  ", 2);
+    if (gap == std::string::npos) return std::nullopt;
+    const auto text = line.find_first_not_of(' ', gap);
+    if (text == std::string::npos) return std::nullopt;
+    return Row{line.substr(2, gap - 2), line.substr(text)};
+}
+
 std::string quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
@@ -177,15 +189,29 @@ int main(int argc, char** argv) {
     page << ".\\\" Written by rl00-man-page from " << u.name << " --help; do not edit.\n";
     page << ".TH " << upper(u.name) << " " << section << " " << quoted(date) << " "
          << quoted(version) << " " << quoted("Games") << "\n";
+    // Hyphenated words would break paths and option names where they cannot be copied.
+    page << ".nh\n";
     page << ".SH NAME\n" << u.name << " \\- " << roff(whatis(u.summary)) << "\n";
     page << ".SH SYNOPSIS\n.B " << u.name << "\n" << roff(u.synopsis) << "\n";
     page << ".SH DESCRIPTION\n" << roff(u.summary) << "\n";
-    for (const std::string& line : u.closing)
-        page << ".PP\n" << roff(line) << "\n";
+    // A sentence the terminal's width broke goes on in the same paragraph.
+    bool open_sentence = false;
+    for (const std::string& line : u.closing) {
+        if (const auto row = closingRow(line)) {
+            page << ".TP\n\\fB" << roff(row->label) << "\\fR\n" << roff(row->text) << "\n";
+            open_sentence = false;
+            continue;
+        }
+        if (!open_sentence) page << ".PP\n";
+        page << roff(line) << "\n";
+        open_sentence = !line.ends_with('.') && !line.ends_with(':');
+    }
     page << ".SH OPTIONS\n";
+    // A row's further lines go on its paragraph: roff fills them to the reader's width, where
+    // the terminal's own breaks would leave short lines in the middle of a sentence.
     for (const Row& row : u.rows) {
         if (row.label.empty()) {
-            page << ".br\n" << roff(row.text) << "\n";
+            page << roff(row.text) << "\n";
         } else {
             page << ".TP\n" << labelRoff(row.label) << "\n" << roff(row.text) << "\n";
         }

@@ -531,8 +531,8 @@ Private Sub Summarise(oDoc As Object, oSum As Object, c As Variant, ByVal nRecs 
     PutText(oSum, "A4", "通常図柄の当り") : PutValue(oSum, "B4", nRecs - nKakuhen) : PutValue(oSum, "C4", (nRecs - nKakuhen) / nRecs)
     PutText(oSum, "A5", "確変図柄の当り") : PutValue(oSum, "B5", nKakuhen) : PutValue(oSum, "C5", nKakuhen / nRecs)
     PutText(oSum, "A6", "再抽選") : PutValue(oSum, "B6", nRelottery) : PutValue(oSum, "C6", nRelottery / nRecs)
-    PutText(oSum, "A7", "連荘の数") : PutValue(oSum, "B7", nChains)
-    PutText(oSum, "A8", "平均連荘数")
+    PutText(oSum, "A7", "連チャンの数") : PutValue(oSum, "B7", nChains)
+    PutText(oSum, "A8", "平均連チャン数")
     If nChains > 0 Then PutValue(oSum, "B8", c(at + 1) / nChains)
     PutText(oSum, "A9", "ログファイル数") : PutValue(oSum, "B9", nFiles)
     PutText(oSum, "A10", "通常確率での当り") : PutValue(oSum, "B10", nBase)
@@ -551,7 +551,7 @@ Private Sub Summarise(oDoc As Object, oSum As Object, c As Variant, ByVal nRecs 
         PutValue(oSum, "C" & (13 + k), nBase * dExpect)
     Next k
 
-    PutText(oSum, "E12", "連荘") : PutText(oSum, "F12", "回数")
+    PutText(oSum, "E12", "連チャン") : PutText(oSum, "F12", "回数")
     For k = 0 To MAX_CHAIN - 1
         If k < MAX_CHAIN - 1 Then PutText(oSum, "E" & (13 + k), CStr(k + 1)) Else PutText(oSum, "E" & (13 + k), (k + 1) & "-")
         PutValue(oSum, "F" & (13 + k), c(3 + BINS + k))
@@ -577,9 +577,10 @@ Private Sub Summarise(oDoc As Object, oSum As Object, c As Variant, ByVal nRecs 
     Formatted(oDoc, oSum, "C13:C23", "0.0")
 
     ' Right of column G, whose reach codes they covered: it ends at 17.7 cm.
-    AddChart(oSum, "GamesChart", "A12:C23", 18500, 500, "当りまでのゲーム数")
-    AddChart(oSum, "ReliabilityChart", "A25:B35", 18500, 8000, "リーチ別の信頼度")
-    AddChart(oSum, "ChainChart", "E12:F22", 18500, 15500, "連荘の長さ")
+    ' Only the games chart sets two series side by side (measured, expected): it alone needs a legend.
+    AddChart(oSum, "GamesChart", "A12:C23", 18500, 500, "当りまでのゲーム数", True)
+    AddChart(oSum, "ReliabilityChart", "A25:B35", 18500, 8000, "リーチ別の信頼度", False)
+    AddChart(oSum, "ChainChart", "E12:F22", 18500, 15500, "連チャンの長さ", False)
 End Sub
 
 Private Sub Formatted(oDoc As Object, oSheet As Object, ByVal sRange As String, ByVal sFormat As String)
@@ -592,7 +593,7 @@ Private Sub Formatted(oDoc As Object, oSheet As Object, ByVal sRange As String, 
     oSheet.getCellRangeByName(sRange).NumberFormat = nKey
 End Sub
 
-Private Sub AddChart(oSheet As Object, ByVal sName As String, ByVal sRange As String, ByVal nX As Long, ByVal nY As Long, ByVal sTitle As String)
+Private Sub AddChart(oSheet As Object, ByVal sName As String, ByVal sRange As String, ByVal nX As Long, ByVal nY As Long, ByVal sTitle As String, ByVal bLegend As Boolean)
     Dim oRect As New com.sun.star.awt.Rectangle
     Dim aRanges(0) As New com.sun.star.table.CellRangeAddress
     Dim oCharts As Object, oChart As Object
@@ -604,4 +605,7 @@ Private Sub AddChart(oSheet As Object, ByVal sName As String, ByVal sRange As St
     oChart = oCharts.getByName(sName).getEmbeddedObject()
     oChart.HasMainTitle = True
     oChart.getTitle().String = sTitle
+    oChart.HasLegend = bLegend
+    ' Below the plot, where it stays in view beside the sheet's columns.
+    If bLegend Then oChart.getLegend().Alignment = com.sun.star.chart.ChartLegendPosition.BOTTOM
 End Sub

@@ -17,6 +17,9 @@ RL00_PACKAGES=(
     clang-14 libclang-rt-14-dev
 )
 
+# What scripts/screenshots needs beyond them: ImageMagick's import takes the pictures.
+RL00_SCREENSHOT_PACKAGES=(imagemagick)
+
 # What the page (scripts/web) needs beyond them: emscripten and its JavaScript parser, Chromium
 # for the page's checks, fontTools (with Brotli for WOFF2) to cut the fonts down. node and npm
 # come with emscripten's node; npm installs the chart library and the browser driver.

@@ -75,6 +75,17 @@ class LaunchingFlag {
     bool& flag_;
 };
 
+// The result is what the user pressed 「分析」 for: the office's window comes to the front, once
+// the waiting window is gone, instead of the simulator taking the focus back over it. A failure
+// here loses nothing: the result is open all the same.
+void showResult(AutoObject& book) {
+    try {
+        book.object("Application")->put("Visible", true);
+    } catch (const AutomationError&) {
+    } catch (const RuntimeError&) {
+    }
+}
+
 void runSteps(Machine& m, AnalysisSession& s, LaunchPorts& p, std::string& path) {
     WaitWindow& w = p.window;
 
@@ -147,14 +158,14 @@ void launchAnalysis(Machine& m, AnalysisSession& session, LaunchPorts& ports) {
     } catch (const RuntimeError& e) {
         failure = otherFailure(e);
     }
+    ports.window.unload();
+    if (failure.empty() && session.G_oExcel) showResult(*session.G_oExcel);
     // The helper that spoke for the office is not needed between launches; the office itself
     // stays open for the user.
     ports.automation.disconnect();
-    ports.window.unload();
-    if (!failure.empty()) {
-        std::string message = failure;
-        MSG_SHOW(m, "", message, kind);
-    }
+    if (failure.empty()) return;
+    std::string message = failure;
+    MSG_SHOW(m, "", message, kind);
     ports.window.focusMainWindow();
 }
 

@@ -75,8 +75,6 @@ std::optional<std::string> defaultSettingsBytes(const std::string& log_folder,
     std::string text(defaultSettingsTemplate());
     replaceAll(text, kLogFolderMark, log_folder);
     replaceAll(text, kWorkbookFolderMark, workbook_folder);
-    replaceAll(text, "\n", "\r\n");
-    if (std::optional<std::string> sjis = encodeCp932(text)) return sjis;
     return text;
 }
 

@@ -13,10 +13,10 @@ namespace rl00 {
 // @RL00_WORKBOOK_FOLDER@.
 std::string_view defaultSettingsTemplate();
 
-// The file's bytes with the two folders filled in and CR LF line ends: in Shift-JIS, as the
-// machine's files have always been, or in UTF-8 when a folder holds a character Shift-JIS cannot
-// give back unchanged (the reader takes both). Nothing when a folder holds a double quote or a
-// control character, which no value of the file can carry, or is not UTF-8.
+// The file's bytes with the two folders filled in, in UTF-8 with "\n" line ends, so that the
+// user's own tools (cat, an editor, grep) show it as it is; the reader takes Shift-JIS and CR LF
+// files as well, so a user's older file keeps working unchanged. Nothing when a folder holds a
+// double quote or a control character, which no value of the file can carry, or is not UTF-8.
 std::optional<std::string> defaultSettingsBytes(const std::string& log_folder,
                                                 const std::string& workbook_folder);
 

@@ -36,10 +36,8 @@ class Converter {
     iconv_t cd_;
 };
 
-enum class BadInput { Replace, Refuse };
-
-// The whole text through `conv`; a byte it cannot convert becomes U+FFFD or refuses the text.
-std::optional<std::string> convert(const Converter& conv, std::string_view text, BadInput bad) {
+// The whole text through `conv`; a byte it cannot convert becomes U+FFFD.
+std::optional<std::string> convert(const Converter& conv, std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 2);
     // iconv's interface takes a non-const input pointer but only reads through it.
@@ -52,7 +50,7 @@ std::optional<std::string> convert(const Converter& conv, std::string_view text,
         const std::size_t r = iconv(conv.get(), &in, &in_left, &o, &o_left);
         out.append(buf, static_cast<std::size_t>(o - buf));
         if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-        if (bad == BadInput::Refuse || (errno != EILSEQ && errno != EINVAL)) return std::nullopt;
+        if (errno != EILSEQ && errno != EINVAL) return std::nullopt;
         out.append(kReplacementChar);
         ++in;
         --in_left;
@@ -126,20 +124,7 @@ std::optional<std::string> decodeText(std::string_view bytes) {
     // Skipping a single byte keeps whatever follows a stray lead byte: a comma, a quote or a line
     // end right after it still delimits the item, so one bad byte spoils one character and never
     // the structure of the file.
-    return convert(conv, bytes, BadInput::Replace);
-}
-
-std::optional<std::string> encodeCp932(std::string_view utf8) {
-    if (!isUtf8(utf8)) return std::nullopt;
-    Converter conv("CP932", "UTF-8");
-    if (!conv.ok()) return std::nullopt;
-    std::optional<std::string> out = convert(conv, utf8, BadInput::Refuse);
-    if (!out) return std::nullopt;
-    // A few characters have two UTF-8 forms that share one CP932 form (U+301C and U+FF5E): the
-    // text must read back as it was, or a path in it would name another file.
-    const std::optional<std::string> back = decodeText(*out);
-    if (!back || *back != utf8) return std::nullopt;
-    return out;
+    return convert(conv, bytes);
 }
 
 }  // namespace rl00

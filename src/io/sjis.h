@@ -26,8 +26,4 @@ std::string validUtf8(std::string_view bytes);
 // CP932 character becoming U+FFFD. Returns nothing only when the system has no CP932 converter.
 std::optional<std::string> decodeText(std::string_view bytes);
 
-// Encodes UTF-8 text as CP932 such that decodeText gives the very same text back; nothing when
-// the text is not UTF-8 or holds a character that has no such CP932 form.
-std::optional<std::string> encodeCp932(std::string_view utf8);
-
 }  // namespace rl00

@@ -27,7 +27,8 @@ echo "installed into $prefix (DESTDIR), moved to $moved"
 
 expected=(bin/rl00-headless share/rl00/ATARI.ods share/applications/rl00.desktop
     share/icons/hicolor/scalable/apps/rl00.svg share/man/man6/rl00-headless.6.gz
-    share/doc/rl00/copyright share/doc/rl00/THIRD-PARTY-NOTICES)
+    share/doc/rl00/copyright share/doc/rl00/THIRD-PARTY-NOTICES share/doc/rl00/README.md
+    share/doc/rl00/docs/guide.md share/doc/rl00/docs/guide.ja.md share/doc/rl00/docs/images/panel.png)
 if [[ $gui == gui ]]; then
     expected+=(bin/rl00 share/man/man6/rl00.6.gz)
     for size in 16 24 32 48 64 128 256; do
@@ -66,7 +67,8 @@ echo "rl00-headless --version: $version"
 ini="$XDG_CONFIG_HOME/rl00/RL00.INI"
 [[ "$(cat "$work/err")" == "rl00-headless: wrote the default settings to $ini" ]] ||
     fail "unexpected messages: $(cat "$work/err")"
-settings="$(iconv -f CP932 -t UTF-8 "$ini")" || fail "the default settings are not Shift-JIS"
+settings="$(iconv -f UTF-8 -t UTF-8 "$ini")" || fail "the default settings are not UTF-8"
+! grep -q $'\r' "$ini" || fail "the default settings have CR LF line ends"
 grep -qF "\"$XDG_DATA_HOME/rl00/log\"" <<<"$settings" || fail "no log folder in $ini"
 grep -qF "\"$moved/share/rl00\"" <<<"$settings" || fail "no workbook folder in $ini"
 log="$XDG_DATA_HOME/rl00/log/RL00LOG.TXT"

@@ -18,6 +18,7 @@
 
 #include "io/ini_read.h"
 #include "io/sjis.h"
+#include "support/sjis_text.h"
 #include "support/test_machine.h"
 
 namespace rl00 {
@@ -128,8 +129,10 @@ TEST(IniFuzz, AnyBytesGiveAResultAndSoundSettings) {
 
     std::ifstream shipped(RL00_BUILD_DIR "/app/" + std::string(kIniFileName), std::ios::binary);
     ASSERT_TRUE(shipped) << "the build writes the default file";
-    const std::vector<std::string> corpus = {
-        std::string{std::istreambuf_iterator<char>(shipped), {}}, kUtf8File};
+    const std::string shipped_text{std::istreambuf_iterator<char>(shipped), {}};
+    // The shipped file as written now (UTF-8) and as the old platform wrote it.
+    const std::vector<std::string> corpus = {shipped_text,
+                                             test::withCrLf(test::toSjis(shipped_text)), kUtf8File};
 
     std::string dir = testing::TempDir() + "rl00_fuzz_XXXXXX";
     ASSERT_NE(mkdtemp(dir.data()), nullptr);

@@ -15,6 +15,7 @@
 #include "io/install_layout.h"
 #include "io/settings_home.h"
 #include "io/sjis.h"
+#include "support/sjis_text.h"
 #include "support/test_machine.h"
 
 namespace rl00 {
@@ -31,20 +32,7 @@ std::vector<std::string> items(std::string_view text) {
     return out;
 }
 
-// Encodes test text the way the old platform wrote its files.
-std::string toSjis(const std::string& utf8) {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-    std::string out(utf8.size() * 2, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t in_left = utf8.size();
-    char* o = out.data();
-    std::size_t o_left = out.size();
-    EXPECT_NE(iconv(cd, &in, &in_left, &o, &o_left), static_cast<std::size_t>(-1)) << utf8;
-    iconv_close(cd);
-    out.resize(out.size() - o_left);
-    return out;
-}
+using test::toSjis;
 
 struct Read {
     Flag result;
@@ -289,35 +277,46 @@ TEST_F(IniFile, ALongLineIsReadWholeAndAnOversizedFileIsRefused) {
     EXPECT_EQ(t_.m.G_sWaitTime, "");
 }
 
-TEST(DefaultIni, TheShippedFileIsShiftJisAndGivesAllSixSettings) {
+TEST(DefaultIni, TheShippedFileIsUtf8WithLineFeedsAndGivesAllSixSettings) {
     const std::string app = RL00_BUILD_DIR "/app";
     std::ifstream in(app + "/" + kIniFileName, std::ios::binary);
     ASSERT_TRUE(in) << "the build writes " << app << "/" << kIniFileName;
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_FALSE(isUtf8(bytes)) << "the file must be converted to Shift-JIS";
-    EXPECT_NE(bytes.find("\r\n"), std::string::npos);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_TRUE(isUtf8(text)) << "cat and an editor show the file as it is";
+    EXPECT_EQ(text.find('\r'), std::string::npos);
 
     // A comma in a comment would make a second item that could be taken as a value.
-    const std::string text = *decodeText(bytes);
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find("\r\n", at), text.size());
+        const std::size_t end = std::min(text.find('\n', at), text.size());
         const std::string_view line = std::string_view(text).substr(at, end - at);
         if (line.starts_with('\'')) {
             EXPECT_EQ(line.find(','), std::string_view::npos) << line;
         }
-        at = end + 2;
+        at = end + 1;
     }
+
+    // The same file saved in the old encoding and line ends gives the same settings.
+    test::TestMachine sjis;
+    const fs::path folder = fs::path(testing::TempDir()) / "rl00_sjis_default";
+    fs::create_directories(folder);
+    std::ofstream(folder / kIniFileName, std::ios::binary) << test::withCrLf(toSjis(text));
+    sjis.m.G_sAppPath = folder.string();
+    EXPECT_EQ(INI_READ(sjis.m), kTrue);
+    fs::remove_all(folder);
 
     test::TestMachine t;
     t.m.G_sAppPath = app;
     EXPECT_EQ(INI_READ(t.m), kTrue);
-    // Relative folders, so that no path of the build is written into the file.
-    EXPECT_EQ(t.m.G_sLogPath, "../log");
-    EXPECT_EQ(t.m.G_sLogName, "RL00LOG.TXT");
-    EXPECT_EQ(t.m.G_sWaitTime, "10000");
-    EXPECT_EQ(t.m.G_sScrollSpeed, "100");
-    EXPECT_EQ(t.m.G_sExcelPath, "../analysis");
-    EXPECT_EQ(t.m.G_sExcelBook, kWorkbookFile);
+    for (const Settings* s :
+         {static_cast<const Settings*>(&t.m), static_cast<const Settings*>(&sjis.m)}) {
+        // Relative folders, so that no path of the build is written into the file.
+        EXPECT_EQ(s->G_sLogPath, "../log");
+        EXPECT_EQ(s->G_sLogName, "RL00LOG.TXT");
+        EXPECT_EQ(s->G_sWaitTime, "10000");
+        EXPECT_EQ(s->G_sScrollSpeed, "100");
+        EXPECT_EQ(s->G_sExcelPath, "../analysis");
+        EXPECT_EQ(s->G_sExcelBook, kWorkbookFile);
+    }
     resolveSettingFolders(t.m, app);
     EXPECT_EQ(t.m.G_sLogPath, RL00_BUILD_DIR "/log");
     EXPECT_TRUE(fs::is_regular_file(fs::path(t.m.G_sExcelPath) / t.m.G_sExcelBook));

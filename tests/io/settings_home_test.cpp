@@ -93,8 +93,8 @@ TEST_F(Home, TheFirstStartWritesTheDefaultFileAndLaterStartsKeepTheUsersEdits) {
     EXPECT_EQ(first.message, "wrote the default settings to " + userFile().string());
 
     const std::string bytes = slurp(userFile());
-    EXPECT_FALSE(isUtf8(bytes)) << "the machine's files are Shift-JIS";
-    EXPECT_NE(bytes.find("\r\n"), std::string::npos);
+    EXPECT_TRUE(isUtf8(bytes)) << "a user reads it with cat or nano";
+    EXPECT_EQ(bytes.find('\r'), std::string::npos);
     const Settings s = settingsOf(bytes);
     EXPECT_EQ(s.G_sLogPath, (dir_ / "data ログ" / "rl00" / "log").string());
     EXPECT_EQ(s.G_sLogName, "RL00LOG.TXT");
@@ -200,31 +200,27 @@ TEST_F(Home, WhatStandsInTheWayIsToldInOneLineAndLeftAsItWas) {
     EXPECT_EQ(found.message.find('\n'), std::string::npos);
 }
 
-TEST(DefaultSettings, FoldersReadBackUnchangedInShiftJisOrElseInUtf8) {
-    const std::string log = "/home/ユーザー/a b,c/log";
+TEST(DefaultSettings, AUtf8FileWithLineFeedsWhoseFoldersReadBackUnchanged) {
     const std::string book = "/opt/フォグ lantern/share/rl00";
-    std::optional<std::string> bytes = defaultSettingsBytes(log, book);
-    ASSERT_TRUE(bytes);
-    EXPECT_FALSE(isUtf8(*bytes));
-    Settings s = settingsOf(*bytes);
-    EXPECT_EQ(s.G_sLogPath, log);
-    EXPECT_EQ(s.G_sExcelPath, book);
-
-    // Shift-JIS has no é, and its wave dash reads back as another character: such a folder
-    // would name another place, so the file is written in UTF-8 instead.
-    for (const std::string folder : {"/home/José/log", "/data/a〜b"}) {
-        bytes = defaultSettingsBytes(folder, book);
-        ASSERT_TRUE(bytes) << folder;
-        EXPECT_TRUE(isUtf8(*bytes)) << folder;
-        s = settingsOf(*bytes);
-        EXPECT_EQ(s.G_sLogPath, folder);
+    // Shift-JIS has no é, and its wave dash would read back as another character.
+    for (const std::string log : {"/home/ユーザー/a b,c/log", "/home/José/log", "/data/a〜b"}) {
+        const std::optional<std::string> bytes = defaultSettingsBytes(log, book);
+        ASSERT_TRUE(bytes) << log;
+        EXPECT_TRUE(isUtf8(*bytes)) << log;
+        EXPECT_FALSE(bytes->starts_with("\xEF\xBB\xBF")) << log;  // no mark for cat to show
+        EXPECT_EQ(bytes->find('\r'), std::string::npos) << log;
+        EXPECT_NE(bytes->find("[ログ書き込み先パス]\n"), std::string::npos) << log;
+        const Settings s = settingsOf(*bytes);
+        EXPECT_EQ(s.G_sLogPath, log);
+        EXPECT_EQ(s.G_sLogName, "RL00LOG.TXT");
         EXPECT_EQ(s.G_sExcelPath, book);
+        EXPECT_EQ(s.G_sExcelBook, "ATARI.ods");
     }
 
     for (const std::string& folder :
          std::vector<std::string>{"/a\"b", "/a\nb", "/a\rb", "/a\xFF"}) {
         EXPECT_FALSE(defaultSettingsBytes(folder, book));
-        EXPECT_FALSE(defaultSettingsBytes(log, folder));
+        EXPECT_FALSE(defaultSettingsBytes("/home/me/log", folder));
     }
 }
 

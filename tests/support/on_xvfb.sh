@@ -2,10 +2,11 @@
 # Runs a command on an X server of its own. Xvfb chooses a free display number itself and tells
 # it (-displayfd), so any number of tests may start one at the same time; xvfb-run -a guesses
 # the number from lock files and can lose that race to a test starting beside it.
-# Usage: on_xvfb.sh COMMAND [ARGUMENTS...]; DISPLAY is set for the command.
+# Usage: on_xvfb.sh COMMAND [ARGUMENTS...]; DISPLAY is set for the command. RL00_XVFB_SCREEN
+# gives another screen than 1280x1024x24.
 set -euo pipefail
 dir="$(mktemp -d)"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${RL00_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$dir"' EXIT
 # The number is written once the server takes connections; the loop only guards against a

@@ -41,8 +41,9 @@ Option shardOption(Shard& to) {
     o.value_name = "K/S";
     o.takes = "K/S, shard K of S with 0 <= K < S";
     o.help =
-        "play only shard K of S (0 <= K < S): machines floor(K*M/S) to\n"
-        "floor((K+1)*M/S) - 1, for rl00-headless merge (default 0/1: all)";
+        "play only shard K of S (0 <= K < S): machines floor(K*M/S)\n"
+        "to floor((K+1)*M/S) - 1, for rl00-headless merge (default\n"
+        "0/1: all)";
     o.store = [&to](std::string_view text) {
         const auto shard = parseShard(text);
         if (shard) to = *shard;
@@ -59,8 +60,8 @@ Option iniOption(std::optional<std::string>& to) {
     o.value_name = "FILE";
     o.takes = "a file";
     o.help =
-        "configuration file (default: RL00.INI beside the program, else\n"
-        "~/.config/rl00/RL00.INI; /dev/null: none)";
+        "configuration file (default: RL00.INI beside the program,\n"
+        "else ~/.config/rl00/RL00.INI; /dev/null: none)";
     o.store = [&to](std::string_view text) {
         to = std::string(text);
         return true;
@@ -84,11 +85,11 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared, MergeOpt
     constexpr auto kMaxCount = std::numeric_limits<std::uint64_t>::max();
     CommandLine line;
     line.program = "rl00-headless";
-    line.summary = "Plays the machine's games without a window, on a virtual clock.";
+    line.summary = "Pachinko reel display simulator, headless runner: games on a virtual clock.";
     const FramePeriodRange frame{0.0, kMaxFrameMs,
-                                 "virtual duration of an animation frame in ms, " +
-                                     numberText(0.0) + " to " + numberText(kMaxFrameMs) +
-                                     " (default " + numberText(kDefaultFrameMs) + ")"};
+                                 "virtual time of an animation frame, " + numberText(0.0) + " to " +
+                                     numberText(kMaxFrameMs) + " ms (default " +
+                                     numberText(kDefaultFrameMs) + ")"};
     line.options = withSharedOptions(
         shared, frame,
         {
@@ -97,14 +98,16 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared, MergeOpt
                             std::to_string(BatchOptions{}.games) + ")",
                         o.games, 0, kMaxCount),
             wholeOption("--machines", "M",
-                        "machines, each from power-on (default 1); statistics add up over them",
+                        "machines, each from power-on (default 1); statistics\n"
+                        "add up over them",
                         o.machines, 1, kMaxMachines),
             wholeOption("--jobs", "J", "threads that play the machines (default: one per core)",
                         o.jobs, 1, kMaxJobs),
             shardOption(o.shard),
             wholeOption("--seed", "S",
-                        "seed of the random generator (default: from the clock, printed)", o.seed,
-                        0, kMaxCount),
+                        "seed of the random generator (default: from the clock,\n"
+                        "printed)",
+                        o.seed, 0, kMaxCount),
             iniOption(o.ini_file),
             textOption("--trace", "FILE", "a file", "one JSON object per completed game",
                        o.trace_file),
@@ -114,8 +117,8 @@ CommandLine headlessCommandLine(BatchOptions& o, SharedOptions& shared, MergeOpt
                         1, kMaxCount),
             switchOption("--quiet", "no table on standard output", o.quiet),
             switchOption("--every-frame",
-                         "play every animation frame instead of accounting the reel and\n"
-                         "reach motions in closed form (same games, much slower)",
+                         "play every animation frame instead of accounting the reel\n"
+                         "and reach motions in closed form (same games, much slower)",
                          o.every_frame),
         });
     line.footer =

@@ -157,8 +157,9 @@ CommandLine mergeCommandLine(MergeOptions& o) {
     line.program = "rl00-headless merge";
     line.summary =
         "Puts the statistics files (--stats) of the shards of one run together:\n"
-        "rl00-headless merge FILE... [--stats OUT]. The files must come from the same run\n"
-        "(version, seed, argument, frame period, games, machines) and hold every machine once.";
+        "rl00-headless merge FILE... [--stats OUT]. The files must come from the same\n"
+        "run (version, seed, argument, frame period, games, machines) and hold every\n"
+        "machine once.";
     line.synopsis = "[options] FILE...";
     line.options = {
         wordsOption("FILE...", "a file", "the statistics files of the shards", o.files),

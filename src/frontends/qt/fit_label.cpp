@@ -8,15 +8,16 @@
 namespace rl00 {
 
 QRect FitLabel::textRect() const {
-    // As QLabel places its text, so that a caption that fits looks as it always did.
+    // As QLabel places its text, so that a caption that fits looks as it always did. QLabel
+    // indents only the side the text is aligned to; a caption as wide as the room would then
+    // touch the frame on the other side, so the room is indented on both.
     QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
     int indent_px = indent();
     if (indent_px < 0 && frameWidth() > 0)
         indent_px = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - margin();
     if (indent_px > 0) {
         const Qt::Alignment a = QStyle::visualAlignment(layoutDirection(), alignment());
-        if (a & Qt::AlignLeft) r.setLeft(r.left() + indent_px);
-        if (a & Qt::AlignRight) r.setRight(r.right() - indent_px);
+        if (a & (Qt::AlignLeft | Qt::AlignRight)) r.adjust(indent_px, 0, -indent_px, 0);
         if (a & Qt::AlignTop) r.setTop(r.top() + indent_px);
         if (a & Qt::AlignBottom) r.setBottom(r.bottom() - indent_px);
     }

@@ -11,6 +11,7 @@
 #include "frontends/qt/qt_colour.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/reel_view.h"
+#include "frontends/qt/status_line.h"
 #include "frontends/qt/window_gone.h"
 #include "machine/machine.h"
 #include "session/controller.h"
@@ -66,6 +67,8 @@ MainWindow::MainWindow(Machine& m, QtDisplay& display, QWidget* parent)
     tim_start_.setTimerType(Qt::PreciseTimer);
     connect(&tim_start_, &QTimer::timeout, this, [this] { playNextGame(); });
     build();
+    if (QWidget* foot = control("Lbl_About", kAboutLabels - 1); foot != nullptr)
+        status_ = std::make_unique<StatusLine>(*this, foot->geometry());
     m_.observer = &recorder_;
     // A window taken away by the platform ends the program as a close request would.
     gone_watch_ = std::make_unique<WindowGoneWatch>(*this, [this] { endRequest(); });
@@ -168,9 +171,41 @@ void MainWindow::syncTimer() {
     if (!t.enabled && tim_start_.isActive()) tim_start_.stop();
 }
 
+void MainWindow::syncStatus() {
+    if (status_ == nullptr || replaying_) return;
+    const bool paused = display_.paused();
+    const std::uint64_t game = paused && game_first_frame_ ? completed_games_ + 1 : 0;
+    const std::uint64_t frame = game > 0 ? display_.frames() - *game_first_frame_ : 0;
+    const auto now = std::make_tuple(paused, game, frame);
+    if (now == status_shown_) return;
+    status_shown_ = now;
+    if (paused) {
+        status_->showPaused(game, frame);
+    } else {
+        status_->clear();
+    }
+}
+
+void MainWindow::showReplayProgress(std::uint64_t done, std::uint64_t last) {
+    if (status_ == nullptr) return;
+    replaying_ = last > 0;
+    status_shown_ = {};
+    if (replaying_) {
+        status_->showReplay(done, last);
+    } else {
+        status_->clear();
+        syncStatus();
+    }
+}
+
+QString MainWindow::statusText() const {
+    return status_ == nullptr ? QString() : status_->text();
+}
+
 void MainWindow::syncFromScene(double refresh_ms) {
     syncTimer();
     syncLabels();
+    syncStatus();
     reel_view_->refreshIfChanged(refresh_ms);
 }
 
@@ -191,7 +226,10 @@ bool MainWindow::playNextGame() {
     // A request that is not accepted is no game: the seeded counter must not move for it.
     if (!acceptsStartRequest(m_)) return false;
     if (run_ != nullptr) run_->betweenGames(m_, display_);
-    if (!playRecordedGame(m_, recorder_, completed_games_ + 1, display_)) return false;
+    game_first_frame_ = display_.frames();
+    const bool played = playRecordedGame(m_, recorder_, completed_games_ + 1, display_);
+    game_first_frame_.reset();
+    if (!played) return false;
     for (const auto& tell : game_listeners_)
         tell(recorder_.record());
     ++completed_games_;

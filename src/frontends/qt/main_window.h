@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <tuple>
 #include <vector>
 
 #include "frontends/qt/image_list.h"
@@ -24,6 +26,7 @@ struct ControlDesign;
 class QtDisplay;
 class ReelView;
 class SeededRun;
+class StatusLine;
 class WindowGoneWatch;
 
 class MainWindow : public QWidget {
@@ -61,6 +64,11 @@ class MainWindow : public QWidget {
     // Starts the idle loop if no activation has come by then.
     void armFallbackStart(int ms);
 
+    // How far a replay has come (games 1..`done` of 1..`last`); cleared by `last` 0.
+    void showReplayProgress(std::uint64_t done, std::uint64_t last);
+    // The strip's first line under the reels' presentation ("" while hidden).
+    QString statusText() const;
+
     ReelView& reelView() { return *reel_view_; }
     QWidget* control(std::string_view name, int index = -1) const;
 
@@ -80,6 +88,7 @@ class MainWindow : public QWidget {
     void showLabel(BoundLabel& b, const Label& l);
     void syncLabels();
     void syncTimer();
+    void syncStatus();
     void endRequest();
     void enterIdle();
 
@@ -87,6 +96,7 @@ class MainWindow : public QWidget {
     QtDisplay& display_;
     ImageList images_;
     ReelView* reel_view_ = nullptr;
+    std::unique_ptr<StatusLine> status_;
     std::vector<BoundLabel> labels_;
     std::vector<std::pair<const ControlDesign*, QWidget*>> widgets_;
     QPushButton* cmd_end_ = nullptr;
@@ -101,6 +111,11 @@ class MainWindow : public QWidget {
     long end_after_games_ = 0;
     int end_after_ms_ = 0;
     std::uint64_t completed_games_ = 0;
+    // The display's frame count when the game being played began; none between games.
+    std::optional<std::uint64_t> game_first_frame_;
+    bool replaying_ = false;
+    // What the strip says now: paused, the game and its frame.
+    std::tuple<bool, std::uint64_t, std::uint64_t> status_shown_{};
     bool activation_seen_ = false;
     bool idle_entered_ = false;
 };

@@ -17,7 +17,7 @@ namespace rl00 {
 namespace {
 
 // A long replay looks up from its games this often, so that the window answers (a close, the
-// menu) and its title tells how far the replay has come. The clock is read once per block of
+// menu) and it tells how far the replay has come. The clock is read once per block of
 // games: a game takes about a microsecond.
 constexpr qint64 kLookUpNs = 100'000'000;
 constexpr std::uint64_t kGamesPerBlock = 1024;
@@ -27,7 +27,6 @@ void replayUpTo(Machine& m, MainWindow& window, QtDisplay& display, std::uint64_
     MotionCache motions;
     m.motions = &motions;
     display.setFastForward(true);
-    const QString title = window.windowTitle();
     QElapsedTimer took;
     took.start();
     qint64 next_look = kLookUpNs;
@@ -35,10 +34,7 @@ void replayUpTo(Machine& m, MainWindow& window, QtDisplay& display, std::uint64_
         if (!window.playNextGame()) break;
         if (window.completedGames() % kGamesPerBlock != 0 || took.nsecsElapsed() < next_look)
             continue;
-        window.setWindowTitle(QStringLiteral("%1 — 再生中 %2 / %3")
-                                  .arg(title)
-                                  .arg(window.completedGames())
-                                  .arg(last));
+        window.showReplayProgress(window.completedGames(), last);
         // Only the replay starts games until it is done: a tick of Tim_Start or a click on the
         // start button is ignored meanwhile.
         const StartRequestsPaused held(m);
@@ -47,7 +43,7 @@ void replayUpTo(Machine& m, MainWindow& window, QtDisplay& display, std::uint64_
     }
     display.setFastForward(false);
     m.motions = nullptr;
-    window.setWindowTitle(title);
+    window.showReplayProgress(0, 0);
     if (window.completedGames() == last) {
         std::cerr << "rl00: games 1 to " << last << " replayed in "
                   << QString::number(double(took.nsecsElapsed()) / 1e9, 'f', 2).toStdString()

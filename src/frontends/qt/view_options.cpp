@@ -1,8 +1,13 @@
 #include "frontends/qt/view_options.h"
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -21,14 +26,47 @@ namespace {
 
 constexpr double kSpeeds[] = {0.5, 1.0, 2.0, 5.0, 10.0, 20.0};
 
+// ~/.config/rl00/view.ini: beside RL00.INI, with a name that cannot be taken for it.
 QSettings store() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "rl00", "rl00");
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, "rl00", "view");
+}
+
+constexpr const char* kKeys[] = {"view/zoom", "speed/frame_ms", "speed/no_delay"};
+
+bool sameFile(const QString& a, const QString& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Earlier versions kept the choices in rl00.ini, a name that differs from the settings file's
+// only in case. They are taken over once, when view.ini does not exist yet; the old file is
+// removed unless it is the settings file itself (a file system that ignores case).
+void takeOverOldStore(const QSettings& now) {
+    const QString path = now.fileName();
+    if (QFileInfo::exists(path)) return;
+    const QString old_path = QFileInfo(path).dir().filePath(QStringLiteral("rl00.ini"));
+    const QFileInfo old(old_path);
+    if (!old.isFile()) return;
+    const QSettings from(old_path, QSettings::IniFormat);
+    QSettings to(path, QSettings::IniFormat);
+    for (const char* key : kKeys) {
+        if (from.contains(key)) to.setValue(key, from.value(key));
+    }
+    to.sync();
+    if (to.status() == QSettings::NoError &&
+        !sameFile(old_path, old.dir().filePath(QStringLiteral("RL00.INI")))) {
+        QFile::remove(old_path);
+    }
 }
 
 }  // namespace
 
 ViewChoice loadViewChoice() {
     QSettings s = store();
+    takeOverOldStore(s);
     ViewChoice c;
     c.zoom = std::clamp(s.value("view/zoom", 0).toInt(), 0, kMaxZoom);
     c.frame_ms = std::clamp(s.value("speed/frame_ms", QtDisplay::kDefaultFrameMs).toDouble(),
@@ -125,6 +163,10 @@ QAction* ViewMenu::addAction(QMenu* menu, const QString& text, const QKeySequenc
 }
 
 void ViewMenu::addZoomItems(QMenu* menu, int zoom) {
+    // The scale is fixed when the program starts; the menu says so where the choice is made.
+    QAction* note = menu->addAction(QStringLiteral("次回の起動から有効（いまは%1倍）").arg(zoom));
+    note->setEnabled(false);
+    menu->addSeparator();
     auto* group = new QActionGroup(menu);
     for (int z = kMinZoom; z <= kMaxZoom; ++z) {
         QAction* a = addAction(menu, QStringLiteral("%1倍").arg(z),

@@ -13,6 +13,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frontends/qt/charts/report.h"
@@ -55,8 +56,9 @@ CommandLine reportCommandLine(WindowOptions& o) {
     CommandLine line;
     line.program = "rl00 report";
     line.summary =
-        "Renders the statistics file STATS of rl00-headless --stats, no window: charts (PNG,\n"
-        "SVG) and tables (index.html) into DIR, a new or empty folder (as rl00 --report).";
+        "Renders the statistics file STATS of rl00-headless --stats without a window:\n"
+        "charts (PNG, SVG) and tables (index.html) into DIR, a new or empty folder\n"
+        "(as rl00 --report).";
     line.synopsis = "STATS DIR";
     line.options = {
         textOption("", "STATS", "a statistics file", "the statistics file", o.report),
@@ -124,7 +126,7 @@ bool openTrace(const std::string& file, const Settings& settings, OutputFile& tr
 CommandLine windowCommandLine(WindowOptions& o) {
     CommandLine line;
     line.program = "rl00";
-    line.summary = "Plays the machine by itself in a window.";
+    line.summary = "Pachinko reel display simulator: plays the machine by itself in a window.";
     const FramePeriodRange frame{
         QtDisplay::kMinFrameMs, QtDisplay::kMaxFrameMs,
         "animation frame period in ms (" + numberText(QtDisplay::kMinFrameMs) + ".." +
@@ -133,22 +135,23 @@ CommandLine windowCommandLine(WindowOptions& o) {
         o.shared, frame,
         {
             wholeOption("--zoom", "N",
-                        "show the window N times larger (" + std::to_string(kMinZoom) + ".." +
-                            std::to_string(kMaxZoom) + "; remembered from the menu)",
+                        "window N times larger, " + std::to_string(kMinZoom) + ".." +
+                            std::to_string(kMaxZoom) + " (default: as last chosen)",
                         o.zoom, kMinZoom, kMaxZoom),
             switchOption("--no-delay", "animate as fast as possible", o.no_delay),
             wholeOption("--seed", "S",
-                        "play the games of rl00-headless --seed S with the same argument\n"
-                        "and --frame-ms: the idle counter moves only by the seed's draws",
+                        "play the games of rl00-headless --seed S with the same\n"
+                        "argument and --frame-ms (the idle counter moves only by\n"
+                        "the seed's draws)",
                         o.seed, 0, std::numeric_limits<std::uint64_t>::max()),
             wholeOption("--replay", "G",
-                        "with --seed: play games 1 to G-1 at once, then show game G\n"
+                        "with --seed: play games 1..G-1 at once, then show game G\n"
                         "(G up to " +
                             std::to_string(kMaxReplayGame) + ", the machine's 32-bit count)",
                         o.replay, 1, kMaxReplayGame),
             textOption("--trace", "FILE", "a file",
-                       "one JSON object per completed game, as rl00-headless writes\n"
-                       "(each frame counts --frame-ms, default 2, at any pace)",
+                       "one JSON object per completed game, as rl00-headless\n"
+                       "writes them (a frame counts --frame-ms at any pace)",
                        o.trace_file),
             switchOption("--paused", "start paused, as P does; . lets one frame pass", o.paused),
             wholeOption("--end-after-games", "N", "press the end button after N completed games",
@@ -157,18 +160,25 @@ CommandLine windowCommandLine(WindowOptions& o) {
                         "press the end button T ms after the window is shown", o.end_after_ms, 1,
                         std::numeric_limits<int>::max()),
             switchOption("--measure",
-                         "measure frame pacing, pauses, idle passes and memory, then end",
+                         "measure frame pacing, pauses, idle passes and memory,\n"
+                         "then end",
                          o.measure),
             textOption("--report", "STATS DIR", "a statistics file",
-                       "render the statistics file STATS of rl00-headless --stats, no window:\n"
-                       "charts (PNG, SVG) and tables (index.html) into DIR, a new or empty folder",
+                       "render the statistics file STATS of rl00-headless --stats\n"
+                       "without a window: charts (PNG, SVG) and tables\n"
+                       "(index.html) into DIR, a new or empty folder",
                        o.report),
         });
     line.footer =
-        "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and pause.\n"
-        "While paused, . lets one animation frame pass.\n"
-        "S opens the statistics window.\n"
-        "rl00 report STATS DIR is rl00 --report STATS DIR (rl00 report --help).";
+        "Keys of the window (its menu, on a right-click, holds the same):\n"
+        "  Ctrl+1..Ctrl+4  zoom 1x..4x, from the next start\n"
+        "  + and -         faster or slower animation\n"
+        "  N               no delay between animation frames\n"
+        "  P               pause or resume; the window says so while paused\n"
+        "  .               while paused: let one animation frame pass\n"
+        "  S               the statistics window\n"
+        "rl00 report STATS DIR is rl00 --report STATS DIR (rl00 report --help).\n"
+        "Without a display, use rl00-headless, or run rl00 under xvfb-run.";
     line.commands.push_back(reportCommandLine(o));
     return line;
 }
@@ -215,6 +225,20 @@ std::optional<int> readAfterQt(WindowOptions& o, int argc, char** argv) {
     const CommandLine line = windowCommandLine(o);
     const Reading reading = readWindowCommandLine(line, o, argsOf(argc, argv));
     return answerReading(line, reading, std::cout, std::cerr);
+}
+
+// True when the application would look for a display and none is named: Qt would end the
+// program in an abort whose words (reinstall the application) send the user the wrong way.
+bool noDisplay(int argc, char** argv) {
+    std::string platform = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string_view(argv[i]) == "-platform") platform = argv[i + 1];
+    }
+    const bool x = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (platform.starts_with("xcb")) return !x;
+    if (platform.empty() || platform.starts_with("wayland")) return !x && !wayland;
+    return false;
 }
 
 // --zoom, else the remembered choice, else a zoom that suits the screen.
@@ -299,6 +323,12 @@ int runWindowProgram(int argc, char** argv, AnalysisLauncher launch_analysis) {
     WindowOptions early;
     if (const auto code = readBeforeQt(argc, argv, early)) return *code;
     if (!early.report.empty()) return runReport(argc, argv);
+    if (noDisplay(argc, argv)) {
+        std::cerr << "rl00: no display found (DISPLAY and WAYLAND_DISPLAY are unset); play "
+                     "without a window with rl00-headless, or on a virtual display: xvfb-run "
+                     "rl00\n";
+        return 2;
+    }
     ViewChoice choice = loadViewChoice();
     const int zoom = chooseZoom(early, choice, argc, argv);
     qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));

@@ -154,6 +154,23 @@ TEST_F(HeadlessRunner, HelpPrintsTheUsageAndPlaysNothing) {
     }
 }
 
+TEST(HeadlessCommandLine, UsageFitsATerminal) {
+    BatchOptions o;
+    SharedOptions shared;
+    MergeOptions merge;
+    const CommandLine line = headlessCommandLine(o, shared, merge);
+    std::vector<CommandLine> tables = line.commands;
+    tables.push_back(line);
+    for (const CommandLine& table : tables) {
+        std::istringstream usage(usageText(table));
+        for (std::string l; std::getline(usage, l);)
+            EXPECT_LE(l.size(), 80u) << table.program << ": " << l;
+    }
+    EXPECT_TRUE(
+        usageText(line).starts_with("Usage: rl00-headless [options] [1|7|8]\nPachinko reel display "
+                                    "simulator, headless runner"));
+}
+
 TEST(HeadlessCommandLine, EveryOptionReachesTheBatch) {
     BatchOptions o;
     SharedOptions shared;

@@ -20,7 +20,7 @@ mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/rl00"
 printf '%s\r\n' "[ログ書き込み先パス]" "\"$work/log\"" "[ログ書き込み先ファイル名]" "RL00LOG.TXT" \
     "[待機時間]" "10000" | iconv -f UTF-8 -t CP932 >"$work/RL00.INI"
 # A pace chosen in the menu is no frame period of the trace: without --frame-ms both count 2 ms.
-printf '[speed]\nframe_ms=5\n' >"$XDG_CONFIG_HOME/rl00/rl00.ini"
+printf '[speed]\nframe_ms=5\n' >"$XDG_CONFIG_HOME/rl00/view.ini"
 
 # runner_trace GAMES [options and argument]: the runner's trace of games 1..GAMES
 runner_trace() {
@@ -51,7 +51,11 @@ else
     wid=$(timeout 60 xdotool search --sync --onlyvisible --name 'CRフォグランタン' | head -1)
     shown() { grep -qs "\"game\":$show," "$work/window.jsonl"; }
     xdotool key --window "$wid" --delay 1 --repeat $((frames - 1)) period
-    sleep 5
+    # The title names the frame held once every press has let its frame pass; the game must still
+    # stand at its last frame then. The limit only ends a hang.
+    grouped=$(sed ':a;s/\B[0-9]\{3\}\>/,&/;ta' <<<"$frames")
+    timeout 120 xdotool search --sync --name "第${show}ゲーム ${grouped}コマ目" >/dev/null ||
+        { echo "the title never named frame $frames of game $show"; kill "$pid"; exit 1; }
     ! shown || { echo "game $show was over before its last frame ($frames)"; kill "$pid"; exit 1; }
     xdotool key --window "$wid" period
     # The line comes as soon as the program has taken the key; the limit only ends a hang.

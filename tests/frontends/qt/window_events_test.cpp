@@ -1,16 +1,23 @@
 // The main window's handling of what the platform and the user do to it: a click that the window
 // system routed to the right-click menu after it closed, the window taken away without a close
-// request, and the paused animation let on one frame at a time.
+// request, the paused animation let on one frame at a time and what the window says about it,
+// and where the view choices are kept.
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QTimer>
 #include <QWindow>
 
+#include "frontends/qt/fit_label.h"
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/view_options.h"
@@ -112,6 +119,68 @@ TEST_F(WindowEvents, EachFrameStepWhilePausedLetsExactlyOneFramePass) {
     press(Qt::Key_P);
     press(Qt::Key_P);
     EXPECT_TRUE(heldUntilStep());
+}
+
+TEST_F(WindowEvents, ThePauseAndAReplayAreShownInTheWindowAndItsTitle) {
+    const QString title = window->windowTitle();
+    EXPECT_EQ(window->statusText(), "");
+    press(Qt::Key_P);
+    window->syncFromScene(0.0);
+    EXPECT_EQ(window->statusText(), "一時停止中");
+    EXPECT_EQ(window->windowTitle(), title + " — 一時停止中");
+    press(Qt::Key_P);
+    window->syncFromScene(0.0);
+    EXPECT_EQ(window->statusText(), "");
+    EXPECT_EQ(window->windowTitle(), title);
+
+    // The longest count a replay can show, whole and legible inside the window at this zoom.
+    window->showReplayProgress(2'147'483'646, 2'147'483'647);
+    EXPECT_EQ(window->statusText(), "再生中 2,147,483,646 / 2,147,483,647 ゲーム");
+    EXPECT_EQ(window->windowTitle(), title + " — 再生中 99%");
+    for (auto* line : window->findChildren<FitLabel*>()) {
+        if (line->text() != window->statusText()) continue;
+        EXPECT_TRUE(window->rect().contains(line->mapTo(window.get(), line->rect().bottomRight())));
+        EXPECT_GT(line->textScale(), 0.85);
+    }
+    window->showReplayProgress(0, 0);
+    EXPECT_EQ(window->statusText(), "");
+    EXPECT_EQ(window->windowTitle(), title);
+}
+
+// The view choices once lived in rl00.ini, beside RL00.INI and differing from it only in case.
+TEST(ViewChoices, AreTakenOverOnceFromTheOldFileIntoViewIni) {
+    const QString dir = QDir::temp().filePath(QStringLiteral("rl00_view_%1").arg(getpid()));
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir + "/rl00");
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir);
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    const QString old_file = dir + "/rl00/rl00.ini";
+    write(old_file, "[view]\nzoom=3\n[speed]\nframe_ms=5\nno_delay=true\n");
+    ViewChoice c = loadViewChoice();
+    EXPECT_EQ(c.zoom, 3);
+    EXPECT_EQ(c.frame_ms, 5.0);
+    EXPECT_TRUE(c.no_delay);
+    EXPECT_FALSE(QFile::exists(old_file));
+    EXPECT_TRUE(QFile::exists(dir + "/rl00/view.ini"));
+
+    // Once only: a later rl00.ini (another version run since) does not override the new file.
+    write(old_file, "[view]\nzoom=2\n");
+    EXPECT_EQ(loadViewChoice().zoom, 3);
+
+    // Where rl00.ini is the settings file itself (a file system that ignores case), it stays.
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir + "/rl00");
+    write(old_file, "[view]\nzoom=4\n");
+    ASSERT_EQ(::link(QFile::encodeName(old_file).constData(),
+                     QFile::encodeName(dir + "/rl00/RL00.INI").constData()),
+              0);
+    EXPECT_EQ(loadViewChoice().zoom, 4);
+    EXPECT_TRUE(QFile::exists(old_file));
+    QDir(dir).removeRecursively();
 }
 
 }  // namespace

@@ -90,43 +90,28 @@ TEST(WindowCommandLine, NumbersAreStrictAndWithinTheirRanges) {
               "--zoom takes a whole number from 1 to 4, not \"9\"");
 }
 
-TEST(WindowCommandLine, UsageKeepsItsWords) {
+// Lines longer than a terminal wrap into the next option's column.
+std::vector<std::string> linesOver80(const std::string& text) {
+    std::vector<std::string> over;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.size() > 80) over.push_back(line);
+    }
+    return over;
+}
+
+TEST(WindowCommandLine, UsageFitsATerminalAndNamesEveryKey) {
     WindowOptions o;
-    EXPECT_EQ(usageText(windowCommandLine(o)),
-              "Usage: rl00 [options] [1|7|8]\n"
-              "Plays the machine by itself in a window.\n"
-              "  1                    start in probability-variation mode\n"
-              "  7                    every game is a hit (test mode)\n"
-              "  8                    lottery values from the test table (test mode)\n"
-              "  --frame-ms X         animation frame period in ms (0.5..20, default 2)\n"
-              "  --zoom N             show the window N times larger (1..4; remembered from the "
-              "menu)\n"
-              "  --no-delay           animate as fast as possible\n"
-              "  --seed S             play the games of rl00-headless --seed S with the same "
-              "argument\n"
-              "                       and --frame-ms: the idle counter moves only by the seed's "
-              "draws\n"
-              "  --replay G           with --seed: play games 1 to G-1 at once, then show game G\n"
-              "                       (G up to 2147483647, the machine's 32-bit count)\n"
-              "  --trace FILE         one JSON object per completed game, as rl00-headless "
-              "writes\n"
-              "                       (each frame counts --frame-ms, default 2, at any pace)\n"
-              "  --paused             start paused, as P does; . lets one frame pass\n"
-              "  --end-after-games N  press the end button after N completed games\n"
-              "  --end-after-ms T     press the end button T ms after the window is shown\n"
-              "  --measure            measure frame pacing, pauses, idle passes and memory, then "
-              "end\n"
-              "  --report STATS DIR   render the statistics file STATS of rl00-headless --stats, "
-              "no window:\n"
-              "                       charts (PNG, SVG) and tables (index.html) into DIR, a new "
-              "or empty folder\n"
-              "  -h, --help           show this text\n"
-              "  --version            show the version\n"
-              "Right-click the window, or use Ctrl+1..4, +, -, N and P, for zoom, speed and "
-              "pause.\n"
-              "While paused, . lets one animation frame pass.\n"
-              "S opens the statistics window.\n"
-              "rl00 report STATS DIR is rl00 --report STATS DIR (rl00 report --help).\n");
+    const CommandLine line = windowCommandLine(o);
+    const std::string usage = usageText(line);
+    EXPECT_EQ(linesOver80(usage), std::vector<std::string>{});
+    for (const CommandLine& job : line.commands)
+        EXPECT_EQ(linesOver80(usageText(job)), std::vector<std::string>{}) << job.program;
+    // The first line after the usage is the manual page's NAME line, which apropos searches.
+    EXPECT_NE(usage.find("\nPachinko reel display simulator: "), std::string::npos);
+    for (const char* key : {"Ctrl+1..Ctrl+4 ", "+ and - ", "N ", "P ", ". ", "S "})
+        EXPECT_NE(usage.find(std::string("\n  ") + key), std::string::npos) << key;
+    EXPECT_NE(usage.find("xvfb-run"), std::string::npos);
 }
 
 TEST(WindowCommandLine, ReportIsAJobOfItsOwnAndKeepsItsOldSpelling) {
@@ -162,9 +147,9 @@ TEST(WindowCommandLine, ReportIsAJobOfItsOwnAndKeepsItsOldSpelling) {
     EXPECT_TRUE(help.help);
     EXPECT_EQ(usageText(tableOf(line, help)),
               "Usage: rl00 report STATS DIR\n"
-              "Renders the statistics file STATS of rl00-headless --stats, no window: charts "
-              "(PNG,\n"
-              "SVG) and tables (index.html) into DIR, a new or empty folder (as rl00 --report).\n"
+              "Renders the statistics file STATS of rl00-headless --stats without a window:\n"
+              "charts (PNG, SVG) and tables (index.html) into DIR, a new or empty folder\n"
+              "(as rl00 --report).\n"
               "  STATS       the statistics file\n"
               "  DIR         the folder to write, new or empty\n"
               "  -h, --help  show this text\n");
@@ -219,6 +204,23 @@ TEST(WindowProgram, BadOptionsEndWithTwoAndHelpNeedsNoDisplay) {
     EXPECT_EQ(replay.err,
               "rl00: --replay needs --seed: only the games of a seed can be played again\n"
               "See \"rl00 --help\" for the options.\n");
+}
+
+TEST(WindowProgram, WithoutADisplayOneLineSaysWhatToUseInstead) {
+    const std::string line =
+        "rl00: no display found (DISPLAY and WAYLAND_DISPLAY are unset); play without a window "
+        "with rl00-headless, or on a virtual display: xvfb-run rl00\n";
+    for (const char* env : {"-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM",
+                            "-u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb"}) {
+        const Outcome none = runWindow(env, "--seed 1");
+        EXPECT_EQ(none.exit_code, 2) << env;
+        EXPECT_EQ(none.err, line) << env;
+    }
+    // A platform that needs no display is no reason to refuse.
+    const Outcome offscreen = runWindow("-u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb",
+                                        "-platform offscreen "
+                                        "--end-after-games 1");
+    EXPECT_EQ(offscreen.exit_code, 0) << offscreen.err;
 }
 
 TEST(WindowProgram, ATraceThatCannotBeWrittenIsToldWithItsReason) {

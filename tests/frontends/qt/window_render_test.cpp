@@ -229,6 +229,18 @@ TEST_F(WindowFixture, LongCaptionsAreCondensedWholeInsteadOfCut) {
 
         EXPECT_GT(correlation(columnInk(shown), columnInk(squeezed)), 0.5) << caption;
         EXPECT_LT(correlation(columnInk(shown), columnInk(cut)), 0.3) << caption;
+
+        // The squeezed caption ("...!!") keeps clear of the frame on the right, as on the left:
+        // at least one pixel of background between its last green column and the frame.
+        int last_text = -1;
+        for (int x = 0; x < shown.width(); ++x) {
+            for (int y = 0; y < shown.height(); ++y) {
+                const QColor c = shown.pixelColor(x, y);
+                if (c.greenF() > 0.25 && c.redF() < 0.1 && c.blueF() < 0.1) last_text = x;
+            }
+        }
+        const int frame = static_cast<int>(std::lround(dpr));
+        EXPECT_LE(last_text, shown.width() - 1 - 2 * frame) << caption;
     }
     // The longest of them, for a look at the whole window.
     window->grab().save(

@@ -110,8 +110,11 @@ const rl00Page = (() => {
       ctx.font = fontOf(c);
       indent = Math.floor(ctx.measureText('x').width / 2);
     }
-    const left = x + frame + (c.align === 'left' ? indent : 0);
-    const right = x + w - frame - (c.align === 'right' ? indent : 0);
+    // Indented on both sides, as the window's labels are, so that a condensed caption keeps
+    // clear of the frame.
+    const sideways = c.align === 'left' || c.align === 'right' ? indent : 0;
+    const left = x + frame + sideways;
+    const right = x + w - frame - sideways;
     const wrap = c.name === 'Lbl_About';
     if (wrap) {
       drawWrapped(caption, fontOf(c), colour(fore), left, y + frame, right - left);
