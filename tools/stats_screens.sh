@@ -51,9 +51,10 @@ window() {
     import -window root "$out/$name-screen.png"
     import -window "$stats" "$out/$name-window.png"
     xdotool getwindowgeometry "$stats" | sed "s/^/$name: /" >>"$out/geometry.txt"
-    local part=0 top
-    xdotool windowsize --sync "$stats" 1900 $((1000 * zoom + 900))
-    for ((top = 0; top > -(1000 * zoom + 900); top -= 1000)); do
+    # One column of charts is some 2,200 of the window's pixels tall, the zoom times as many.
+    local part=0 top tall=$((2300 * zoom))
+    xdotool windowsize --sync "$stats" 1900 "$tall"
+    for ((top = 0; top > -tall; top -= 1000)); do
         xdotool windowmove --sync "$stats" 0 "$top"
         sleep 0.7
         import -window root "$out/$name-part$((part++)).png"

@@ -24,7 +24,7 @@ using test::shellQuoted;
 using test::slurp;
 using test::TempDir;
 
-const char* const kStems[] = {"reliability", "droughts", "chains", "modes"};
+const char* const kStems[] = {"reliability", "mode_reliability", "droughts", "chains", "modes"};
 
 class ReportProgram : public ::testing::Test {
   protected:

@@ -18,6 +18,7 @@
 #include "frontends/qt/charts/chain_chart.h"
 #include "frontends/qt/charts/drought_chart.h"
 #include "frontends/qt/charts/interval_chart.h"
+#include "frontends/qt/charts/mode_reliability_chart.h"
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/qt_display.h"
 #include "frontends/qt/stats_window.h"
@@ -99,6 +100,64 @@ void expectRow(const IntervalChart& c, std::size_t row, const Proportion& p, con
     EXPECT_GT(c.theory(row).at(1).y(), y);
 }
 
+// Each mode's line of each reach kind against the mode's own counts, the interval the judgement
+// gives it and the mode's exact chances (none without a theory); a kind whose theory falls outside
+// any mode's 99.99 % interval is marked.
+void expectModeReliabilities(const ModeReliabilityChart& c, const RunStats& s, const Report& r,
+                             const Theory* theory) {
+    int lines = 0;
+    int impossible = 0;
+    for (int mode = 0; mode < kModes; ++mode) {
+        const QList<QPointF> observed = c.observed(mode).points();
+        for (int k = 1; k <= kReachKinds; ++k) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << " kind " << k);
+            const auto kind = static_cast<std::size_t>(k - 1);
+            const Proportion p = s.reachKindInMode(mode, k);
+            const Comparison& f = r.others.at(r.first_mode_reliability_row +
+                                              static_cast<std::size_t>(kReachKinds * mode) + kind);
+            const double y = ModeReliabilityChart::lineOf(mode, kind);
+            EXPECT_GT(y, static_cast<double>(k) - 0.5);
+            EXPECT_LT(y, static_cast<double>(k) + 0.5);
+            if (p.trials == 0) {
+                EXPECT_EQ(c.interval(mode, kind).count(), 0);
+            } else {
+                ++lines;
+                const Interval ci = f.ci95();
+                ASSERT_EQ(c.interval(mode, kind).count(), 2);
+                EXPECT_NEAR(c.interval(mode, kind).at(0).x(), 100.0 * ci.low, kEps);
+                EXPECT_NEAR(c.interval(mode, kind).at(1).x(), 100.0 * ci.high, kEps);
+                EXPECT_EQ(c.interval(mode, kind).at(0).y(), y);
+                EXPECT_TRUE(std::any_of(observed.begin(), observed.end(), [&](const QPointF& o) {
+                    return o.y() == y && std::abs(o.x() - 100.0 * p.share()) < kEps;
+                }));
+            }
+            if (theory == nullptr) {
+                EXPECT_EQ(c.theory(mode, kind).count(), 0);
+                continue;
+            }
+            const ModeChances& mc = theory->modes[static_cast<std::size_t>(mode)];
+            const auto at = static_cast<std::size_t>(k);
+            // A kind the mode never plays has no reliability to mark.
+            if (mc.reach_kind[at].num == 0) {
+                ++impossible;
+                EXPECT_EQ(c.theory(mode, kind).count(), 0);
+                continue;
+            }
+            ASSERT_EQ(c.theory(mode, kind).count(), 2);
+            EXPECT_NEAR(c.theory(mode, kind).at(0).x(),
+                        100.0 * mc.reach[at][kRichHit].value() / mc.reach_kind[at].value(), kEps);
+            EXPECT_LT(c.theory(mode, kind).at(0).y(), y);
+            EXPECT_GT(c.theory(mode, kind).at(1).y(), y);
+        }
+    }
+    // The games played reach in every mode, or this would check little; far misses, and a kind
+    // played only as one, are a normal mode's alone.
+    EXPECT_GT(lines, 2 * kReachKinds);
+    if (theory != nullptr) {
+        EXPECT_GT(impossible, 0);
+    }
+}
+
 TEST_F(StatsWindowFixture, ChartsShowTheCountsOfTheGamesFed) {
     MachineStats reference(0);
     playGames(7, 40000, [&](const GameRecord& r) {
@@ -124,6 +183,13 @@ TEST_F(StatsWindowFixture, ChartsShowTheCountsOfTheGamesFed) {
         expectRow(charts.modeHitRates(), at, s.mode(mode), judged.modes[at],
                   theory.modes[at].hit.value());
     }
+
+    expectModeReliabilities(charts.modeReachReliability(), s, judged, &theory);
+    // Without a theory, as for the test arguments, the same observations show without marks.
+    QWidget holder;
+    RunCharts bare(nullptr, &holder);
+    bare.plot(s);
+    expectModeReliabilities(bare.modeReachReliability(), s, compare(s, nullptr), nullptr);
 
     const ChainChart& chains = charts.chains();
     const double ended = static_cast<double>(s.chains.total());

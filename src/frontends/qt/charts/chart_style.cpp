@@ -5,6 +5,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QPen>
+#include <QValueAxis>
 #include <QXYSeries>
 
 #include "engine/rich_sel.h"
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int kTitlePx = 15;
 constexpr int kLabelPx = 12;
+// The share axis reaches a little beyond 0 and 100 %, so that a mark there shows whole.
+constexpr qreal kShareMargin = 2.0;
 
 }  // namespace
 
@@ -74,6 +77,13 @@ void styleLine(QXYSeries& series, QRgb colour, qreal width, Qt::PenStyle style) 
     pen.setStyle(style);
     pen.setCapStyle(Qt::FlatCap);
     series.setPen(pen);
+}
+
+void wholeShareRange(QValueAxis& axis) {
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(0.0);
+    axis.setTickInterval(10.0);
+    axis.setRange(-kShareMargin, 100.0 + kShareMargin);
 }
 
 void showInLegend(QChart& chart, QAbstractSeries* series, bool shown) {

@@ -13,6 +13,7 @@
 class QAbstractAxis;
 class QAbstractSeries;
 class QChart;
+class QValueAxis;
 class QXYSeries;
 
 namespace rl00 {
@@ -39,6 +40,8 @@ void addTitledAxis(QChart& chart, QAbstractAxis* axis, Qt::Alignment alignment,
 void addOnAxes(QChart& chart, QAbstractSeries* series);
 // A line of `colour`; dashed for a theory drawn beside an observation of the same colour family.
 void styleLine(QXYSeries& series, QRgb colour, qreal width, Qt::PenStyle style = Qt::SolidLine);
+// A share axis over the whole range, 0 to 100 %, ticked every 10 %.
+void wholeShareRange(QValueAxis& axis);
 // Shows or hides the series' entry in the legend.
 void showInLegend(QChart& chart, QAbstractSeries* series, bool shown);
 

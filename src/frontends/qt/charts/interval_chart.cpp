@@ -16,17 +16,6 @@ namespace {
 constexpr qreal kTheoryHalfHeight = 0.3;
 constexpr qreal kObservedMarker = 10.0;
 constexpr int kShareTicks = 6;
-// The share axis reaches a little beyond 0 and 100 %, so that a mark there shows whole.
-constexpr qreal kShareMargin = 2.0;
-
-// The whole range of shares, ticked every 10 %.
-void wholeRange(QValueAxis& axis) {
-    axis.setTickType(QValueAxis::TicksDynamic);
-    axis.setTickAnchor(0.0);
-    axis.setTickInterval(10.0);
-    axis.setRange(-kShareMargin, 100.0 + kShareMargin);
-}
-
 QString rowLabel(const QString& name, const Comparison& c) {
     QString label = QStringLiteral("%1  %2回").arg(name, counted(c.observed.trials));
     if (c.outside()) label += QStringLiteral(" !");
@@ -43,7 +32,7 @@ IntervalChart::IntervalChart(const QString& title, const QString& share_title, Q
       row_axis_(new QCategoryAxis),
       observed_(new QScatterSeries) {
     styleChart(*this, title);
-    wholeRange(*share_axis_);
+    wholeShareRange(*share_axis_);
     share_axis_->setLabelFormat(QStringLiteral("%g"));
     addTitledAxis(*this, share_axis_, Qt::AlignBottom, share_title);
     // One category per row, numbered from 1 at the top.
@@ -112,7 +101,7 @@ void IntervalChart::plot(const std::vector<Comparison>& figures) {
     showInLegend(*this, theories_.front(), any_theory);
     if (!whole_range_) {
         if (largest > 0.9) {
-            wholeRange(*share_axis_);
+            wholeShareRange(*share_axis_);
         } else {
             share_axis_->setTickType(QValueAxis::TicksFixed);
             share_axis_->setTickCount(kShareTicks);

@@ -1,5 +1,5 @@
 #pragma once
-// The four charts of a run's counts, each in a view of its own: the statistics window lays the
+// The five charts of a run's counts, each in a view of its own: the statistics window lays the
 // views out and draws them again as games come in, the report renders each to its files.
 
 #include <QSize>
@@ -15,12 +15,14 @@ namespace rl00 {
 
 struct Theory;
 class IntervalChart;
+class ModeReliabilityChart;
 class DroughtChart;
 class ChainChart;
 
-enum class ChartKind { ReachReliability, Droughts, Chains, ModeHitRates };
-inline constexpr std::array<ChartKind, 4> kChartKinds = {
-    ChartKind::ReachReliability, ChartKind::Droughts, ChartKind::Chains, ChartKind::ModeHitRates};
+enum class ChartKind { ReachReliability, ModeReachReliability, Droughts, Chains, ModeHitRates };
+inline constexpr std::array<ChartKind, 5> kChartKinds = {
+    ChartKind::ReachReliability, ChartKind::ModeReachReliability, ChartKind::Droughts,
+    ChartKind::Chains, ChartKind::ModeHitRates};
 
 // The name of a chart's files in the report ("reliability" for reliability.png and .svg).
 const char* chartFileStem(ChartKind kind);
@@ -42,6 +44,7 @@ class RunCharts {
     QString title(ChartKind kind) const;
 
     const IntervalChart& reachReliability() const { return *reach_reliability_; }
+    const ModeReliabilityChart& modeReachReliability() const { return *mode_reach_reliability_; }
     const DroughtChart& droughts() const { return *droughts_; }
     const ChainChart& chains() const { return *chains_; }
     const IntervalChart& modeHitRates() const { return *mode_hit_rates_; }
@@ -49,6 +52,7 @@ class RunCharts {
   private:
     const Theory* theory_;
     IntervalChart* reach_reliability_;
+    ModeReliabilityChart* mode_reach_reliability_;
     DroughtChart* droughts_;
     ChainChart* chains_;
     IntervalChart* mode_hit_rates_;
