@@ -101,5 +101,35 @@ TEST(Judgement, ACorrectMachineIsMarkedNoMoreOftenThanTheMarksLevelSays) {
     EXPECT_GE(marked_before, leastMarked(kRuns, kOldShareAtLeast));
 }
 
+// Rows of a short run that saw none of an event, or nothing else: the start's share taken out
+// may leave a fraction of an event, yet their intervals begin at 0 and end at 1 exactly.
+TEST(Judgement, IntervalsOfNoneAndAllEndExactly) {
+    const Theory theory = computeTheory();
+    MachineSetup setup;
+    setup.games = 1000;
+    setup.seed = 1;
+    setup.program_dir = "/nonexistent";
+    std::atomic<std::uint64_t> games_done{0};
+    const MachineResult played = playMachine(setup, 0, nullptr, "", games_done);
+    const Report r = compare(played.stats.counts(), &theory, setup.games);
+    int none = 0, all = 0;
+    for (const auto* list : {&r.reach_kinds, &r.modes, &r.others}) {
+        for (const Comparison& c : *list) {
+            if (c.observed.trials == 0) continue;
+            if (c.observed.hits == 0) {
+                ++none;
+                EXPECT_EQ(c.ci95().low, 0.0) << c.figure;
+                EXPECT_EQ(c.ci9999().low, 0.0) << c.figure;
+            }
+            if (c.observed.hits == c.observed.trials) {
+                ++all;
+                EXPECT_EQ(c.ci95().high, 1.0) << c.figure;
+            }
+        }
+    }
+    EXPECT_GT(none, 10);  // the run is short enough to leave many rows empty
+    EXPECT_GT(all, 0);
+}
+
 }  // namespace
 }  // namespace rl00
