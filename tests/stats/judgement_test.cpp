@@ -17,8 +17,8 @@
 namespace rl00 {
 namespace {
 
-// Short runs, so that many fit: the judgement is the same for any length, and the runner's
-// calibration (200 runs of 100,000 games and more) is in the README.
+// Short runs, so that many fit: the judgement is the same for any length; tools/calibrate.sh
+// calibrates the runner itself on longer runs (docs/theory.md).
 constexpr std::uint64_t kGames = 5000;
 // 400 runs in an optimised build (2 million games, some seconds); the sanitizers' build plays 40,
 // enough to run every row's judgement under them.
