@@ -342,7 +342,13 @@ Interval Comparison::interval(double tail) const {
     const double d = std::max(design_effect, 1e-12);
     const double trials = static_cast<double>(observed.trials);
     const double hits = static_cast<double>(observed.hits) - start_offset * trials;
-    return exactInterval(hits / d, trials / d, tail);
+    Interval out = exactInterval(hits / d, trials / d, tail);
+    // What the start adds may leave a fraction of an event where none was seen, whose interval
+    // begins at 1e-150 rather than at 0 (and a table prints all its zeros); none seen bounds the
+    // figure from below by nothing, all seen from above by nothing.
+    if (observed.hits == 0) out.low = 0.0;
+    if (observed.hits == observed.trials) out.high = 1.0;
+    return out;
 }
 
 bool Comparison::outside() const {

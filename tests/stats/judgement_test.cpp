@@ -17,8 +17,8 @@
 namespace rl00 {
 namespace {
 
-// Short runs, so that many fit: the judgement is the same for any length, and the runner's
-// calibration (200 runs of 100,000 games and more) is in the README.
+// Short runs, so that many fit: the judgement is the same for any length; tools/calibrate.sh
+// calibrates the runner itself on longer runs (docs/theory.md).
 constexpr std::uint64_t kGames = 5000;
 // 400 runs in an optimised build (2 million games, some seconds); the sanitizers' build plays 40,
 // enough to run every row's judgement under them.
@@ -99,6 +99,36 @@ TEST(Judgement, ACorrectMachineIsMarkedNoMoreOftenThanTheMarksLevelSays) {
               << nominal * kRuns << "), as independent trials: " << marked_before << "\n";
     EXPECT_LE(marked, mostMarked(kRuns, nominal));
     EXPECT_GE(marked_before, leastMarked(kRuns, kOldShareAtLeast));
+}
+
+// Rows of a short run that saw none of an event, or nothing else: the start's share taken out
+// may leave a fraction of an event, yet their intervals begin at 0 and end at 1 exactly.
+TEST(Judgement, IntervalsOfNoneAndAllEndExactly) {
+    const Theory theory = computeTheory();
+    MachineSetup setup;
+    setup.games = 1000;
+    setup.seed = 1;
+    setup.program_dir = "/nonexistent";
+    std::atomic<std::uint64_t> games_done{0};
+    const MachineResult played = playMachine(setup, 0, nullptr, "", games_done);
+    const Report r = compare(played.stats.counts(), &theory, setup.games);
+    int none = 0, all = 0;
+    for (const auto* list : {&r.reach_kinds, &r.modes, &r.others}) {
+        for (const Comparison& c : *list) {
+            if (c.observed.trials == 0) continue;
+            if (c.observed.hits == 0) {
+                ++none;
+                EXPECT_EQ(c.ci95().low, 0.0) << c.figure;
+                EXPECT_EQ(c.ci9999().low, 0.0) << c.figure;
+            }
+            if (c.observed.hits == c.observed.trials) {
+                ++all;
+                EXPECT_EQ(c.ci95().high, 1.0) << c.figure;
+            }
+        }
+    }
+    EXPECT_GT(none, 10);  // the run is short enough to leave many rows empty
+    EXPECT_GT(all, 0);
 }
 
 }  // namespace
