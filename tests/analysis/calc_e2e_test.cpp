@@ -3,6 +3,7 @@
 // equal what is computed here from the same records; locks of other offices and the office's
 // pipe are met as a user's machine has them. Skipped when no office is installed.
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -27,6 +28,7 @@
 #include "analysis/bridge_client.h"
 #include "analysis/recording_automation.h"
 #include "io/run_log.h"
+#include "support/test_size.h"
 
 namespace rl00 {
 namespace {
@@ -640,7 +642,8 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
     ::umask(umask_was);
     ASSERT_TRUE(t_.display.messages().empty()) << t_.display.messages()[0].text;
     EXPECT_EQ(modeOf(profile()) & 0777, 0700u);
-    EXPECT_EQ(modeOf(profile() / ".lock") & 077, 0u) << "the office's own files are open to all";
+    // The folder keeps its files to the user; nobody else may write to any of them.
+    EXPECT_EQ(modeOf(profile() / ".lock") & 022, 0u) << "the office's own files are open to all";
     const fs::path name_file = profile() / "rl00-pipe";
     EXPECT_EQ(modeOf(name_file) & 0777, 0600u);
     const std::string first = fileText(name_file);
@@ -665,6 +668,65 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
     const std::string next = fileText(name_file);
     EXPECT_NE(next, squatted);
     EXPECT_NE(next, first);
+}
+
+// In a child: the launch as an ordinary user of the machine meets it, with a home that holds
+// nothing yet and no settings of the test's own. Root becomes nobody for it. Exits 0 when the
+// launch told nothing, 1 with what it told, 77 when the user cannot reach the test's files.
+[[noreturn]] void launchAsFreshUser(TestMachine& t, const fs::path& home) {
+    if (::geteuid() == 0 &&
+        (::chown(home.c_str(), 65534, 65534) != 0 || ::setgroups(0, nullptr) != 0 ||
+         ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        ::_exit(77);
+    for (const char* name : {"RL00_OFFICE_PROFILE", "XDG_DATA_HOME", "XDG_CONFIG_HOME",
+                             "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+        ::unsetenv(name);
+    ::setenv("HOME", home.c_str(), 1);
+    if (::chdir(home.c_str()) != 0 || ::access(bridgePath().c_str(), X_OK) != 0 ||
+        ::access((fs::path(t.m.G_sExcelPath) / t.m.G_sExcelBook).c_str(), R_OK) != 0)
+        ::_exit(77);
+    {
+        test::RecordingWaitWindow window(t.m, home.string());
+        BridgeAutomation server(bridgePath(), [&t] {
+            t.display.processEvents();
+            return t.m.G_bEnd != kTrue;
+        });
+        LaunchPorts ports{window, server, changeDirectory};
+        AnalysisSession session;
+        runUntilEnd([&] { launchAnalysis(t.m, session, ports); });
+    }
+    const std::string pipe = fileText(home / ".local/share/rl00/office/rl00-pipe");
+    if (fs::exists(bridge::pipeSocketPath(pipe, ::getuid()))) {
+        BridgeAutomation quitter(bridgePath(), [] { return true; });
+        try {
+            quitter.CreateObject(analysis_text::kServerClass)->call("Quit");
+        } catch (const AutomationError&) {
+        }
+    }
+    if (t.display.messages().empty()) ::_exit(0);
+    std::fprintf(stderr, "%s\n", t.display.messages().back().text.c_str());
+    ::_exit(1);
+}
+
+TEST_F(CalcEndToEnd, AnOrdinaryUserAnalysesWithTheOfficeRootHasRun) {
+    // Two offices start here, and the office is the same program in every build: the
+    // sanitizers' build, which runs the helper and the launch in the other tests, leaves it out.
+    if (test::kSlowBuild) GTEST_SKIP() << "run by the optimised build";
+    writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
+    // Root's office (in CI) has registered what the installation shares among its users.
+    launchQuietly();
+    const fs::path home = dir_ / "home";
+    fs::create_directories(home);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) launchAsFreshUser(t_, home);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "nobody cannot reach " << dir_;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the launch failed for an ordinary user (above)";
+    EXPECT_TRUE(fs::is_regular_file(home / ".local/share/rl00/ATARI.ods"));
+    EXPECT_TRUE(fs::is_directory(home / ".local/share/rl00/office/user"));
 }
 
 }  // namespace

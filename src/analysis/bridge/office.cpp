@@ -242,9 +242,11 @@ pid_t Office::start(const std::string& pipe_name) {
     if (child < 0) noOffice("fork failed");
     if (child == 0) {
         ::setsid();
-        // The office makes its pipes under the umask, and the user's own might open them to
-        // all. The files it saves for the user are the user's alone too.
-        ::umask(077);
+        // The office makes its pipes under the umask, and the user's own might let others write
+        // to them, which is connecting: that is taken away. Reading is left as the user has it:
+        // an office run by root registers the installation's shared extensions and font caches,
+        // and made private they abort every other user's office at its start.
+        ::umask(::umask(0) | 022);
         const pid_t office = ::fork();
         if (office != 0) {
             static_cast<void>(::write(told[1], &office, sizeof office));
