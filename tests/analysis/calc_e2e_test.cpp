@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <regex>
 #include <thread>
@@ -671,18 +672,23 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
 }
 
 // In a child: the launch as an ordinary user of the machine meets it, with a home that holds
-// nothing yet and no settings of the test's own. Root becomes nobody for it. Exits 0 when the
-// launch told nothing, 1 with what it told, 77 when the user cannot reach the test's files.
-[[noreturn]] void launchAsFreshUser(TestMachine& t, const fs::path& home) {
+// nothing yet and no settings of the test's own but the office program `soffice`, if given. Root
+// becomes nobody for it, in root's folder `closed` that nobody may enter (as runuser leaves
+// it). What the launch told is left in home/told.txt; exits 77 when the user cannot reach the
+// test's files.
+[[noreturn]] void launchAsFreshUser(TestMachine& t, const fs::path& home, const char* soffice) {
+    const fs::path closed = home.parent_path() / "closed";
     if (::geteuid() == 0 &&
-        (::chown(home.c_str(), 65534, 65534) != 0 || ::setgroups(0, nullptr) != 0 ||
-         ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        (::chown(home.c_str(), 65534, 65534) != 0 || ::mkdir(closed.c_str(), 0700) != 0 ||
+         ::chdir(closed.c_str()) != 0 || ::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 ||
+         ::setuid(65534) != 0))
         ::_exit(77);
     for (const char* name : {"RL00_OFFICE_PROFILE", "XDG_DATA_HOME", "XDG_CONFIG_HOME",
                              "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
         ::unsetenv(name);
     ::setenv("HOME", home.c_str(), 1);
-    if (::chdir(home.c_str()) != 0 || ::access(bridgePath().c_str(), X_OK) != 0 ||
+    if (soffice != nullptr) ::setenv("RL00_SOFFICE", soffice, 1);
+    if (::access(bridgePath().c_str(), X_OK) != 0 ||
         ::access((fs::path(t.m.G_sExcelPath) / t.m.G_sExcelBook).c_str(), R_OK) != 0)
         ::_exit(77);
     {
@@ -703,9 +709,25 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
         } catch (const AutomationError&) {
         }
     }
-    if (t.display.messages().empty()) ::_exit(0);
-    std::fprintf(stderr, "%s\n", t.display.messages().back().text.c_str());
-    ::_exit(1);
+    std::ofstream(home / "told.txt")
+        << (t.display.messages().empty() ? "" : t.display.messages().back().text);
+    ::_exit(0);
+}
+
+// What the launch told the fresh user of launchAsFreshUser; nullopt when that user cannot run.
+std::optional<std::string> toldToFreshUser(TestMachine& t, const fs::path& home,
+                                           const char* soffice = nullptr) {
+    fs::create_directories(home);
+    const pid_t child = ::fork();
+    if (child == 0) launchAsFreshUser(t, home, soffice);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return "the fresh user's launch did not run";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "the fresh user's launch ended with status " + std::to_string(status);
+    std::ifstream in(home / "told.txt");
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST_F(CalcEndToEnd, AnOrdinaryUserAnalysesWithTheOfficeRootHasRun) {
@@ -716,17 +738,37 @@ TEST_F(CalcEndToEnd, AnOrdinaryUserAnalysesWithTheOfficeRootHasRun) {
     // Root's office (in CI) has registered what the installation shares among its users.
     launchQuietly();
     const fs::path home = dir_ / "home";
-    fs::create_directories(home);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) launchAsFreshUser(t_, home);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << status;
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "nobody cannot reach " << dir_;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the launch failed for an ordinary user (above)";
+    const std::optional<std::string> told = toldToFreshUser(t_, home);
+    if (!told) GTEST_SKIP() << "nobody cannot reach " << dir_;
+    EXPECT_EQ(*told, "") << "the launch failed for an ordinary user";
     EXPECT_TRUE(fs::is_regular_file(home / ".local/share/rl00/ATARI.ods"));
     EXPECT_TRUE(fs::is_directory(home / ".local/share/rl00/office/user"));
+}
+
+// An installation whose shared extension cache an office of root's left closed (as one under a
+// private umask did) makes every other user's office abort at its start: the message names the
+// folder, and how to open it, rather than only the office's exit.
+TEST_F(CalcEndToEnd, AnInstallationClosedToTheUserIsNamed) {
+    writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
+    const fs::path office = dir_ / "office";
+    const fs::path closed = office / "share/uno_packages/cache/uno_packages";
+    fs::create_directories(office / "program");
+    fs::create_directories(closed);
+    std::ofstream(office / "program/soffice")
+        << "#!/bin/sh\necho \"terminate called after throwing an instance of "
+           "'com::sun::star::deployment::DeploymentException'\" >&2\nexit 134\n";
+    fs::permissions(office / "program/soffice", fs::perms::owner_all | fs::perms::group_exec |
+                                                    fs::perms::group_read | fs::perms::others_exec |
+                                                    fs::perms::others_read);
+    fs::permissions(closed, fs::perms::none);
+    const std::optional<std::string> told =
+        toldToFreshUser(t_, dir_ / "home", (office / "program/soffice").c_str());
+    fs::permissions(closed, fs::perms::owner_all);
+    if (!told) GTEST_SKIP() << "nobody cannot reach " << dir_;
+    EXPECT_TRUE(told->starts_with(analysis_text::kNoServer)) << *told;
+    EXPECT_NE(told->find("終了コード 134"), std::string::npos) << *told;
+    EXPECT_NE(told->find("DeploymentException"), std::string::npos) << *told;
+    EXPECT_NE(told->find("chmod -R a+rX " + closed.string()), std::string::npos) << *told;
 }
 
 }  // namespace
