@@ -3,6 +3,7 @@
 // equal what is computed here from the same records; locks of other offices and the office's
 // pipe are met as a user's machine has them. Skipped when no office is installed.
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <regex>
 #include <thread>
@@ -27,6 +29,7 @@
 #include "analysis/bridge_client.h"
 #include "analysis/recording_automation.h"
 #include "io/run_log.h"
+#include "support/test_size.h"
 
 namespace rl00 {
 namespace {
@@ -640,7 +643,8 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
     ::umask(umask_was);
     ASSERT_TRUE(t_.display.messages().empty()) << t_.display.messages()[0].text;
     EXPECT_EQ(modeOf(profile()) & 0777, 0700u);
-    EXPECT_EQ(modeOf(profile() / ".lock") & 077, 0u) << "the office's own files are open to all";
+    // The folder keeps its files to the user; nobody else may write to any of them.
+    EXPECT_EQ(modeOf(profile() / ".lock") & 022, 0u) << "the office's own files are open to all";
     const fs::path name_file = profile() / "rl00-pipe";
     EXPECT_EQ(modeOf(name_file) & 0777, 0600u);
     const std::string first = fileText(name_file);
@@ -665,6 +669,106 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
     const std::string next = fileText(name_file);
     EXPECT_NE(next, squatted);
     EXPECT_NE(next, first);
+}
+
+// In a child: the launch as an ordinary user of the machine meets it, with a home that holds
+// nothing yet and no settings of the test's own but the office program `soffice`, if given. Root
+// becomes nobody for it, in root's folder `closed` that nobody may enter (as runuser leaves
+// it). What the launch told is left in home/told.txt; exits 77 when the user cannot reach the
+// test's files.
+[[noreturn]] void launchAsFreshUser(TestMachine& t, const fs::path& home, const char* soffice) {
+    const fs::path closed = home.parent_path() / "closed";
+    if (::geteuid() == 0 &&
+        (::chown(home.c_str(), 65534, 65534) != 0 || ::mkdir(closed.c_str(), 0700) != 0 ||
+         ::chdir(closed.c_str()) != 0 || ::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 ||
+         ::setuid(65534) != 0))
+        ::_exit(77);
+    for (const char* name : {"RL00_OFFICE_PROFILE", "XDG_DATA_HOME", "XDG_CONFIG_HOME",
+                             "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+        ::unsetenv(name);
+    ::setenv("HOME", home.c_str(), 1);
+    if (soffice != nullptr) ::setenv("RL00_SOFFICE", soffice, 1);
+    if (::access(bridgePath().c_str(), X_OK) != 0 ||
+        ::access((fs::path(t.m.G_sExcelPath) / t.m.G_sExcelBook).c_str(), R_OK) != 0)
+        ::_exit(77);
+    {
+        test::RecordingWaitWindow window(t.m, home.string());
+        BridgeAutomation server(bridgePath(), [&t] {
+            t.display.processEvents();
+            return t.m.G_bEnd != kTrue;
+        });
+        LaunchPorts ports{window, server, changeDirectory};
+        AnalysisSession session;
+        runUntilEnd([&] { launchAnalysis(t.m, session, ports); });
+    }
+    const std::string pipe = fileText(home / ".local/share/rl00/office/rl00-pipe");
+    if (fs::exists(bridge::pipeSocketPath(pipe, ::getuid()))) {
+        BridgeAutomation quitter(bridgePath(), [] { return true; });
+        try {
+            quitter.CreateObject(analysis_text::kServerClass)->call("Quit");
+        } catch (const AutomationError&) {
+        }
+    }
+    std::ofstream(home / "told.txt")
+        << (t.display.messages().empty() ? "" : t.display.messages().back().text);
+    ::_exit(0);
+}
+
+// What the launch told the fresh user of launchAsFreshUser; nullopt when that user cannot run.
+std::optional<std::string> toldToFreshUser(TestMachine& t, const fs::path& home,
+                                           const char* soffice = nullptr) {
+    fs::create_directories(home);
+    const pid_t child = ::fork();
+    if (child == 0) launchAsFreshUser(t, home, soffice);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return "the fresh user's launch did not run";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "the fresh user's launch ended with status " + std::to_string(status);
+    std::ifstream in(home / "told.txt");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(CalcEndToEnd, AnOrdinaryUserAnalysesWithTheOfficeRootHasRun) {
+    // Two offices start here, and the office is the same program in every build: the
+    // sanitizers' build, which runs the helper and the launch in the other tests, leaves it out.
+    if (test::kSlowBuild) GTEST_SKIP() << "run by the optimised build";
+    writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
+    // Root's office (in CI) has registered what the installation shares among its users.
+    launchQuietly();
+    const fs::path home = dir_ / "home";
+    const std::optional<std::string> told = toldToFreshUser(t_, home);
+    if (!told) GTEST_SKIP() << "nobody cannot reach " << dir_;
+    EXPECT_EQ(*told, "") << "the launch failed for an ordinary user";
+    EXPECT_TRUE(fs::is_regular_file(home / ".local/share/rl00/ATARI.ods"));
+    EXPECT_TRUE(fs::is_directory(home / ".local/share/rl00/office/user"));
+}
+
+// An installation whose shared extension cache an office of root's left closed (as one under a
+// private umask did) makes every other user's office abort at its start: the message names the
+// folder, and how to open it, rather than only the office's exit.
+TEST_F(CalcEndToEnd, AnInstallationClosedToTheUserIsNamed) {
+    writeLog(dir_ / "log" / "RL00LOG.TXT", knownHits(3), 0, 3);
+    const fs::path office = dir_ / "office";
+    const fs::path closed = office / "share/uno_packages/cache/uno_packages";
+    fs::create_directories(office / "program");
+    fs::create_directories(closed);
+    std::ofstream(office / "program/soffice")
+        << "#!/bin/sh\necho \"terminate called after throwing an instance of "
+           "'com::sun::star::deployment::DeploymentException'\" >&2\nexit 134\n";
+    fs::permissions(office / "program/soffice", fs::perms::owner_all | fs::perms::group_exec |
+                                                    fs::perms::group_read | fs::perms::others_exec |
+                                                    fs::perms::others_read);
+    fs::permissions(closed, fs::perms::none);
+    const std::optional<std::string> told =
+        toldToFreshUser(t_, dir_ / "home", (office / "program/soffice").c_str());
+    fs::permissions(closed, fs::perms::owner_all);
+    if (!told) GTEST_SKIP() << "nobody cannot reach " << dir_;
+    EXPECT_TRUE(told->starts_with(analysis_text::kNoServer)) << *told;
+    EXPECT_NE(told->find("終了コード 134"), std::string::npos) << *told;
+    EXPECT_NE(told->find("DeploymentException"), std::string::npos) << *told;
+    EXPECT_NE(told->find("chmod -R a+rX " + closed.string()), std::string::npos) << *told;
 }
 
 }  // namespace

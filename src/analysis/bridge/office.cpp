@@ -28,6 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -162,6 +163,24 @@ std::string lastErrorLine(const std::string& file) {
     return last;
 }
 
+// A folder of the office's shared extension cache that this user cannot read: what an office
+// run by root under a private umask leaves, and what makes every other user's office abort at
+// its start. The installation is the folder above the office program's. Empty when there is none.
+std::string closedSharedFolder(const std::string& soffice) {
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::canonical(soffice, ec);
+    if (ec) return "";
+    const std::string cache =
+        (program.parent_path().parent_path() / "share/uno_packages/cache").string();
+    for (const std::string& dir : {cache, cache + "/uno_packages"}) {
+        struct stat st {};
+        if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+            ::access(dir.c_str(), R_OK | X_OK) != 0)
+            return dir;
+    }
+    return "";
+}
+
 beans::PropertyValue property(const char* name, const uno::Any& value) {
     beans::PropertyValue p;
     p.Name = rtl::OUString::createFromAscii(name);
@@ -242,9 +261,11 @@ pid_t Office::start(const std::string& pipe_name) {
     if (child < 0) noOffice("fork failed");
     if (child == 0) {
         ::setsid();
-        // The office makes its pipes under the umask, and the user's own might open them to
-        // all. The files it saves for the user are the user's alone too.
-        ::umask(077);
+        // The office makes its pipes under the umask, and the user's own might let others write
+        // to them, which is connecting: that is taken away. Reading is left as the user has it:
+        // an office run by root registers the installation's shared extensions and font caches,
+        // and made private they abort every other user's office at its start.
+        ::umask(::umask(0) | 022);
         const pid_t office = ::fork();
         if (office != 0) {
             static_cast<void>(::write(told[1], &office, sizeof office));
@@ -257,6 +278,10 @@ pid_t Office::start(const std::string& pipe_name) {
         for (int fd = 3; fd < 1024; ++fd)
             ::close(fd);
         if (!utf8) ::setenv("LC_ALL", "C.UTF-8", 1);
+        // The office's start script goes back to the folder it was started in and gives up
+        // when it cannot: the window's may be closed to the user (one started with runuser
+        // from root's folder). The profile folder is the user's own.
+        static_cast<void>(::chdir(options_.profile_dir.c_str()));
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -280,8 +305,12 @@ void Office::failIfStartFailed(pid_t office) const {
     const std::string how = WIFEXITED(status) ? "終了コード " + std::to_string(WEXITSTATUS(status))
                                               : "シグナル " + std::to_string(WTERMSIG(status));
     const std::string last = lastErrorLine(errorFile());
-    noOffice("LibreOffice が起動中に終わりました (" + how + ")" +
-             (last.empty() ? "" : ": " + last));
+    const std::string closed = closedSharedFolder(options_.soffice);
+    noOffice(
+        "LibreOffice が起動中に終わりました (" + how + ")" + (last.empty() ? "" : ": " + last) +
+        (closed.empty() ? ""
+                        : "\nこのユーザーは LibreOffice の共有フォルダ " + closed +
+                              " を読めません。管理者が chmod -R a+rX " + closed + " で直せます"));
 }
 
 void Office::connect() {

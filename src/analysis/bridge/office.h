@@ -2,9 +2,9 @@
 // LibreOffice as the helper reaches it: our own office (its own profile, its own pipe) is
 // attached to when it runs and started otherwise, in its own session so that it stays open
 // for the user when the helper ends. Only the user can reach that office: it starts with a
-// private umask, on a pipe whose random name lives in the private profile folder (see
-// office_pipe.h). Documents are loaded so that no dialog can block: every interaction is
-// aborted, and macros run without asking.
+// umask that lets nobody else write (connect), on a pipe whose random name lives in the private
+// profile folder (see office_pipe.h). Documents are loaded so that no dialog can block: every
+// interaction is aborted, and macros run without asking.
 
 #include <sys/types.h>
 #include <com/sun/star/frame/XDesktop2.hpp>
