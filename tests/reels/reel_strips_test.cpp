@@ -58,8 +58,9 @@ TEST(ZugGet, GivesEachReelsOwnPictureAndRefusesAnythingElse) {
     EXPECT_EQ(ZUG_GET(t.m, 2, 7), reelPicture(2, 7));
     EXPECT_EQ(ZUG_GET(t.m, 3, 14), reelPicture(3, 14));
     // Reel 2 index 0 and reel 1 index 15 would land on a neighbouring strip's picture.
-    for (auto [reel, index] :
+    for (const auto& at :
          std::vector<std::pair<Int16, Int16>>{{0, 1}, {4, 1}, {-1, 5}, {2, 0}, {1, 15}, {3, 15}}) {
+        const Int16 reel = at.first, index = at.second;
         TestMachine bad;
         EXPECT_EQ(runUntilEnd([&] { ZUG_GET(bad.m, reel, index); }), 1) << reel << "/" << index;
         ASSERT_EQ(bad.display.messages().size(), 1u);

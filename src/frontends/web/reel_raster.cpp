@@ -94,11 +94,11 @@ void ReelRaster::setScale(double scale) {
     scale_ = scale;
     // The window's painter maps twips by the view's width over the reel window's, then by the
     // screen's pixel ratio: the same two factors, multiplied in the same order.
-    const double view_px = std::lround(Scene::kWindowWidth / double(kTwipsPerPixel));
+    const double view_px = double(std::lround(Scene::kWindowWidth / double(kTwipsPerPixel)));
     twips_to_device_ = view_px / double(Scene::kWindowWidth) * scale;
     width_ = static_cast<int>(std::lround(view_px * scale));
     height_ = static_cast<int>(
-        std::lround(std::lround(Scene::kWindowHeight / double(kTwipsPerPixel)) * scale));
+        std::lround(double(std::lround(Scene::kWindowHeight / double(kTwipsPerPixel))) * scale));
     argb_.assign(static_cast<std::size_t>(width_) * height_, 0);
     rgba_.assign(argb_.size(), 0);
     drawn_ = false;
