@@ -12,6 +12,7 @@
 #include "machine/msg_show.h"
 #include "machine/texts.h"
 #include "support/test_machine.h"
+#include "support/test_size.h"
 
 namespace rl00 {
 namespace {
@@ -201,13 +202,7 @@ TEST(StopSel, NearMissWithoutASymbolForTheCounterHasNoPreviewTwo) {
 
 // Calls per lottery class and mode: a million in an optimised build, fewer where the build is
 // slow; RL00_STOPSEL_CALLS overrides both.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long kDefaultCalls = 100000;
-#elif defined(NDEBUG)
-constexpr long kDefaultCalls = 1000000;
-#else
-constexpr long kDefaultCalls = 150000;
-#endif
+constexpr long kDefaultCalls = test::kSanitizedBuild ? 100000 : test::sized(1000000L, 150000L);
 
 long callsPerRun() {
     const char* env = std::getenv("RL00_STOPSEL_CALLS");

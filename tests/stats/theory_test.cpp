@@ -15,6 +15,7 @@
 #include "engine/tables.h"
 #include "session/controller.h"
 #include "support/test_machine.h"
+#include "support/test_size.h"
 
 namespace rl00 {
 namespace {
@@ -70,13 +71,8 @@ TEST(GameChances, MatchStopSelOverEveryLotteryValueAndCounter) {
 
 // About 12 s in Release. A sanitizer or Debug build plays far fewer games, at some seconds per
 // ten thousand: the same checks with wider intervals.
-#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
-constexpr int kWalkedGames = 10000;
-constexpr int kSimulatedGames = 30000;
-#else
-constexpr int kWalkedGames = 40000;
-constexpr int kSimulatedGames = 1200000;
-#endif
+constexpr int kWalkedGames = test::sized(40000, 10000);
+constexpr int kSimulatedGames = test::sized(1200000, 30000);
 
 // The state the next game is played in, read from the machine after a game.
 int engineState(const Machine& m) {

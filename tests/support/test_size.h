@@ -6,10 +6,21 @@
 
 namespace rl00::test {
 
-#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
-inline constexpr bool kSlowBuild = true;
+// GCC says it builds with AddressSanitizer by a macro, clang by __has_feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RL00_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(RL00_TEST_ASAN)
+inline constexpr bool kSanitizedBuild = true;
 #else
-inline constexpr bool kSlowBuild = false;
+inline constexpr bool kSanitizedBuild = false;
+#endif
+#if defined(NDEBUG)
+inline constexpr bool kSlowBuild = kSanitizedBuild;
+#else
+inline constexpr bool kSlowBuild = true;
 #endif
 
 // `full` in an optimised build, `slow` in a slow one.
