@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "io/sjis.h"
+#include "platform/os_error.h"
 
 namespace rl00 {
 
@@ -30,10 +31,6 @@ void replaceAll(std::string& text, std::string_view mark, const std::string& val
          at = text.find(mark, at + value.size())) {
         text.replace(at, mark.size(), value);
     }
-}
-
-std::string reasonOf(int error_number) {
-    return std::error_code(error_number, std::generic_category()).message();
 }
 
 // Makes the missing folders of `folder`, the outermost first, private to the user as the XDG

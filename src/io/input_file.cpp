@@ -1,4 +1,5 @@
 #include "io/input_file.h"
+#include "platform/os_error.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,10 +11,6 @@
 namespace rl00 {
 
 namespace {
-
-std::string reasonOf(int error_number) {
-    return std::error_code(error_number, std::generic_category()).message();
-}
 
 // What a file that is not a regular one is, in the words of a message.
 const char* kindOf(mode_t mode) {

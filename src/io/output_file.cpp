@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "io/leftovers.h"
+#include "platform/os_error.h"
 
 namespace rl00 {
 
@@ -20,10 +21,6 @@ constexpr const char* kTemporaryInfix = ".tmp-";
 
 // Large enough that the system calls cost nothing beside a game, small beside any memory.
 constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
-
-std::string reasonOf(int error_number) {
-    return std::error_code(error_number, std::generic_category()).message();
-}
 
 // Writes all of `data`; the bytes written before a failure go to `done`. Returns 0 or errno.
 int writeAll(int fd, std::string_view data, std::size_t& done) {

@@ -20,6 +20,7 @@
 #include "machine/machine.h"
 #include "platform/checked.h"
 #include "platform/display.h"
+#include "platform/os_error.h"
 #include "platform/runtime_error.h"
 
 namespace rl00 {
@@ -95,10 +96,6 @@ std::optional<std::string> logFile(const Machine& m, LogWarnings& warnings) {
         return std::nullopt;
     }
     return file;
-}
-
-std::string reasonOf(int error_number) {
-    return std::error_code(error_number, std::generic_category()).message();
 }
 
 // Writes the whole line or nothing; returns "" on success, else the reason of the failure.

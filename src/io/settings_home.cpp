@@ -13,16 +13,13 @@
 #include "io/paths.h"
 #include "io/user_dirs.h"
 #include "machine/machine.h"
+#include "platform/os_error.h"
 
 namespace rl00 {
 
 namespace {
 
 constexpr const char* kEmptySettings = "; playing on with empty settings";
-
-std::string reasonOf(int error_number) {
-    return std::error_code(error_number, std::generic_category()).message();
-}
 
 std::string folderOf(const std::string& file) {
     const auto cut = file.find_last_of('/');

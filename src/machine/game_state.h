@@ -14,6 +14,8 @@ inline constexpr Int16 kModeNormal = 0;
 inline constexpr Int16 kModeKakuhen = 1;
 inline constexpr Int16 kModeJitan = 2;
 inline constexpr int kModes = 3;
+// The modes' English words, as the statistics' files, tables and reports name them.
+inline constexpr const char* kModeWords[kModes] = {"normal", "kakuhen", "jitan"};
 
 // G_iRichRes.
 inline constexpr Int16 kRichNone = 0;

@@ -17,7 +17,6 @@ namespace rl00 {
 
 namespace {
 
-constexpr const char* kModeNames[kModes] = {"normal", "kakuhen", "jitan"};
 // The text is handed on in pieces of about this size.
 constexpr std::size_t kPieceBytes = std::size_t{1} << 16;
 
@@ -145,7 +144,7 @@ void writeModes(Writer& w, const Report& r) {
     for (int m = 0; m < kModes; ++m) {
         const Comparison& c = r.modes[static_cast<std::size_t>(m)];
         const Interval ci = c.ci95();
-        w.beginObject().key("mode").integer(m).key("name").string(kModeNames[m]);
+        w.beginObject().key("mode").integer(m).key("name").string(kModeWords[m]);
         w.key("hit_rate").fixed(c.observed.share(), kRateDecimals);
         w.key("ci_low").fixed(ci.low, kRateDecimals).key("ci_high").fixed(ci.high, kRateDecimals);
         writeTheory(w, c);

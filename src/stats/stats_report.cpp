@@ -15,7 +15,6 @@ namespace rl00 {
 
 namespace {
 
-constexpr const char* kModeNames[kModes] = {"normal", "kakuhen", "jitan"};
 constexpr const char* kModeCaptions[kModes] = {"通常時", "確変中", "時短中"};
 constexpr const char* kResultNames[4] = {"", "far miss", "near miss", "hit"};
 // The panel's headings of the reach table.
@@ -130,7 +129,7 @@ Comparison kakuhenShare(const Rows& rows) {
 Comparison modeShare(const Rows& rows, int mode) {
     const RunStats& s = rows.s();
     return rows.perGame(
-        std::string("games in ") + kModeNames[mode] + " mode",
+        std::string("games in ") + kModeWords[mode] + " mode",
         std::string(kModeCaptions[mode]) + "の回転", {s.mode(mode).trials, s.games()},
         [mode](int m, const ModeChances& mc) { return m == mode ? split(mc.game) : Split{}; },
         every);
@@ -138,7 +137,7 @@ Comparison modeShare(const Rows& rows, int mode) {
 
 Comparison hitRateInMode(const Rows& rows, int mode) {
     return rows.perGame(
-        std::string("hit chance in ") + kModeNames[mode] + " mode",
+        std::string("hit chance in ") + kModeWords[mode] + " mode",
         std::string(kModeCaptions[mode]) + "の大当たり確率", rows.s().mode(mode),
         [mode](int m, const ModeChances& mc) {
             return m == mode ? hitsOnly(split(mc.game)) : Split{};
@@ -213,7 +212,7 @@ void addModeRows(Report& r, const Rows& rows) {
         for (int k = 1; k <= kReachKinds; ++k) {
             const auto kind = static_cast<std::size_t>(k);
             r.others.push_back(rows.perGame(
-                "hit share of " + code(k) + " in " + kModeNames[m] + " mode",
+                "hit share of " + code(k) + " in " + kModeWords[m] + " mode",
                 reachCaption(k) + "の信頼度（" + kModeCaptions[m] + "）", s.reachKindInMode(m, k),
                 [m, kind](int mm, const ModeChances& mc) {
                     return mm == m ? hitsOnly(split(mc.reach_kind_by_result[kind])) : Split{};
@@ -228,7 +227,7 @@ void addModeRows(Report& r, const Rows& rows) {
         for (int k = 1; k <= kReachKinds; ++k) {
             const auto kind = static_cast<std::size_t>(k);
             r.others.push_back(rows.perGame(
-                code(k) + " per 1,000 games in " + kModeNames[m] + " mode",
+                code(k) + " per 1,000 games in " + kModeWords[m] + " mode",
                 reachCaption(k) + "（" + kModeCaptions[m] + "の1,000回転あたり）",
                 {s.reachKindInMode(m, k).trials, s.mode(m).trials},
                 [m, kind](int mm, const ModeChances& mc) {
@@ -243,7 +242,7 @@ void addModeRows(Report& r, const Rows& rows) {
         for (int p = 1; p <= 2; ++p) {
             r.others.push_back(rows.perGame(
                 std::string(p == 1 ? "preview 1 alone" : "preview 2") + " per 1,000 games in " +
-                    kModeNames[m] + " mode",
+                    kModeWords[m] + " mode",
                 std::string(kPreviewCaptions[p]) + "（" + kModeCaptions[m] + "の1,000回転あたり）",
                 {s.previewInMode(m, p), s.mode(m).trials},
                 [m, p](int mm, const ModeChances& mc) {

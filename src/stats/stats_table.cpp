@@ -13,7 +13,6 @@ namespace rl00 {
 
 namespace {
 
-constexpr const char* kModeNames[kModes] = {"normal", "kakuhen", "jitan"};
 constexpr std::size_t kBarWidth = 40;
 
 // The panel's counters in plain words, with the captions the window shows beside them.
@@ -98,7 +97,7 @@ std::string modeSection(const RunStats& s, const Report& r) {
     for (int m = 0; m < kModes; ++m) {
         const Comparison& share = r.others[r.first_mode_share_row + static_cast<std::size_t>(m)];
         const Comparison& hits = r.modes[static_cast<std::size_t>(m)];
-        out += fmt::format("{:<7} {:>13}   {}  {:<10}   {:>9}   {}  {}\n", kModeNames[m],
+        out += fmt::format("{:<7} {:>13}   {}  {:<10}   {:>9}   {}  {}\n", kModeWords[m],
                            grouped(s.mode(m).trials), observedColumns(share), theoryColumn(share),
                            grouped(s.mode(m).hits), observedColumns(hits), theoryColumn(hits));
     }

@@ -195,7 +195,7 @@ class ListeningSocket {
     int fd_ = -1;
 };
 
-std::string fileText(const fs::path& file) {
+std::string firstLine(const fs::path& file) {
     std::ifstream in(file);
     std::string text;
     std::getline(in, text);
@@ -257,7 +257,7 @@ class CalcEndToEnd : public testing::Test {
     }
     // The socket of the pipe our office was last started on.
     static std::string officeSocket() {
-        return bridge::pipeSocketPath(fileText(profile() / "rl00-pipe"), ::getuid());
+        return bridge::pipeSocketPath(firstLine(profile() / "rl00-pipe"), ::getuid());
     }
     // Ends our office, if it runs, and waits until it has let go of its profile.
     static void quitOffice() {
@@ -647,7 +647,7 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
     EXPECT_EQ(modeOf(profile() / ".lock") & 022, 0u) << "the office's own files are open to all";
     const fs::path name_file = profile() / "rl00-pipe";
     EXPECT_EQ(modeOf(name_file) & 0777, 0600u);
-    const std::string first = fileText(name_file);
+    const std::string first = firstLine(name_file);
     ASSERT_TRUE(std::regex_match(first, std::regex("rl00_[0-9a-f]{32}"))) << first;
     const std::string socket = bridge::pipeSocketPath(first, ::getuid());
     EXPECT_TRUE(S_ISSOCK(modeOf(socket))) << socket;
@@ -666,7 +666,7 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
 
     launchQuietly();
     EXPECT_FALSE(trap.wasConnected());
-    const std::string next = fileText(name_file);
+    const std::string next = firstLine(name_file);
     EXPECT_NE(next, squatted);
     EXPECT_NE(next, first);
 }
@@ -701,7 +701,7 @@ TEST_F(CalcEndToEnd, OnlyTheUserCanReachTheOffice) {
         AnalysisSession session;
         runUntilEnd([&] { launchAnalysis(t.m, session, ports); });
     }
-    const std::string pipe = fileText(home / ".local/share/rl00/office/rl00-pipe");
+    const std::string pipe = firstLine(home / ".local/share/rl00/office/rl00-pipe");
     if (fs::exists(bridge::pipeSocketPath(pipe, ::getuid()))) {
         BridgeAutomation quitter(bridgePath(), [] { return true; });
         try {

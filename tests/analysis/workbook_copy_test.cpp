@@ -11,16 +11,12 @@
 #include "analysis/analysis_launch.h"
 #include "analysis/analysis_texts.h"
 #include "analysis/recording_automation.h"
+#include "support/files.h"
 
 namespace rl00 {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string fileText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::set<std::string> names(const fs::path& dir) {
     std::set<std::string> found;
@@ -60,15 +56,15 @@ TEST_F(WorkbookCopy, TheInstalledBookIsOnlyReadTheUsersSavesAreKeptUntilANewerOn
     const std::string windows_form = installed_.string() + "\\ATARI.ods";
     const std::string copy = userWorkbook(windows_form, data_.string());
     EXPECT_EQ(copy, (data_ / "ATARI.ods").string());
-    EXPECT_EQ(fileText(copy), "version 1");
+    EXPECT_EQ(test::slurp(copy), "version 1");
 
     std::ofstream(copy, std::ios::binary | std::ios::trunc) << "saved by the user";
     EXPECT_EQ(userWorkbook(windows_form, data_.string()), copy);
-    EXPECT_EQ(fileText(copy), "saved by the user");
+    EXPECT_EQ(test::slurp(copy), "saved by the user");
 
     install("version 2", std::chrono::hours(1));
     EXPECT_EQ(userWorkbook(book_.string(), data_.string()), copy);
-    EXPECT_EQ(fileText(copy), "version 2");
+    EXPECT_EQ(test::slurp(copy), "version 2");
     EXPECT_EQ(names(data_), std::set<std::string>{"ATARI.ods"});
     EXPECT_EQ(names(installed_), installed_before);
 

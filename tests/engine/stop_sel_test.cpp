@@ -20,11 +20,9 @@ namespace {
 using test::runUntilEnd;
 using test::TestMachine;
 
-using Outcome = StopSelection;
-
 // Runs STOP_SEL for lottery value v in `mode` with the symbol counter at `count` and writes what
 // it decides into the machine, as GAME_START does.
-Outcome select(Machine& m, Int16 v, Int16 mode, Int16 count, Flag kakuhen_before) {
+StopSelection select(Machine& m, Int16 v, Int16 mode, Int16 count, Flag kakuhen_before) {
     m.G_iZugCnt = count;
     const StopSelection o = STOP_SEL(m, {v, mode, count, kakuhen_before});
     applySelection(m, o);
@@ -116,7 +114,7 @@ TEST(StopSel, DrawsInTheFixedOrderForEveryClassModeAndCount) {
                     const Flag kakuhen_before = toFlag(seed % 2 == 0);
                     Random r = t.m.rnd;
                     const Replay e = replay(r, v, mode, count);
-                    const Outcome o = select(t.m, v, mode, count, kakuhen_before);
+                    const StopSelection o = select(t.m, v, mode, count, kakuhen_before);
                     SCOPED_TRACE(testing::Message() << "mode " << mode << " v " << v << " count "
                                                     << count << " seed " << seed);
                     ASSERT_EQ(o.yokoku1, toFlag(e.yokoku1));
@@ -192,7 +190,7 @@ TEST(StopSel, HitWithoutASymbolForTheCounterFailsWithBothMessages) {
 TEST(StopSel, NearMissWithoutASymbolForTheCounterHasNoPreviewTwo) {
     for (std::uint64_t seed = 1; seed <= 200; ++seed) {
         TestMachine t(seed);
-        Outcome o;
+        StopSelection o;
         EXPECT_EQ(runUntilEnd([&] { o = select(t.m, 16, kModeNormal, 0, kFalse); }), -1);
         EXPECT_EQ(o.rich_res, kRichNearMiss);
         EXPECT_EQ(o.yokoku2, kFalse);
@@ -250,7 +248,7 @@ struct Tally {
 };
 
 // Checks the pattern of one call against its class and tallies what is left to chance.
-void tallyCall(Tally& t, const Machine& m, const Outcome& o, Int16 v, Int16 mode, Int16 count,
+void tallyCall(Tally& t, const Machine& m, const StopSelection& o, Int16 v, Int16 mode, Int16 count,
                Flag kakuhen_before) {
     ++t.calls;
     const Int16 l = m.G_iStopZug[1], c = m.G_iStopZug[2], r = m.G_iStopZug[3];
@@ -364,7 +362,7 @@ TEST_P(StopSelStatistics, PatternsHoldAndChancesMatch) {
         const Int16 v = values[static_cast<std::size_t>(i % per_count)];
         const Int16 count = static_cast<Int16>((i / per_count) % 14 + 1);
         const Flag before_flag = (i / (per_count * 14)) % 2 == 0 ? kFalse : kTrue;
-        const Outcome o = select(tm.m, v, mode, count, before_flag);
+        const StopSelection o = select(tm.m, v, mode, count, before_flag);
         tallyCall(t, tm.m, o, v, mode, count, before_flag);
     }
     EXPECT_EQ(t.broken, 0) << t.first_broken;

@@ -19,7 +19,7 @@ namespace {
 
 // Short runs, so that many fit: the judgement is the same for any length; tools/calibrate.sh
 // calibrates the runner itself on longer runs (docs/theory.md).
-constexpr std::uint64_t kGames = 5000;
+constexpr std::uint64_t kGamesPerRun = 5000;
 // 400 runs in an optimised build (2 million games, some seconds); the sanitizers' build plays 40,
 // enough to run every row's judgement under them.
 const int kRuns = test::sized(400, 40);
@@ -70,7 +70,7 @@ int leastMarked(int runs, double p) {
 TEST(Judgement, ACorrectMachineIsMarkedNoMoreOftenThanTheMarksLevelSays) {
     const Theory theory = computeTheory();
     MachineSetup setup;
-    setup.games = kGames;
+    setup.games = kGamesPerRun;
     setup.program_dir = "/nonexistent";
     int marked = 0, marked_before = 0;
     std::size_t rows = 0;
@@ -78,8 +78,8 @@ TEST(Judgement, ACorrectMachineIsMarkedNoMoreOftenThanTheMarksLevelSays) {
         setup.seed = static_cast<std::uint64_t>(run) * 7919;
         std::atomic<std::uint64_t> games_done{0};
         const MachineResult played = playMachine(setup, 0, nullptr, "", games_done);
-        ASSERT_EQ(played.stats.counts().games(), kGames);
-        const Report r = compare(played.stats.counts(), &theory, kGames);
+        ASSERT_EQ(played.stats.counts().games(), kGamesPerRun);
+        const Report r = compare(played.stats.counts(), &theory, kGamesPerRun);
         bool any = false, any_before = false;
         rows = 0;
         for (const auto* list : {&r.reach_kinds, &r.modes, &r.others}) {

@@ -15,6 +15,7 @@
 #include "io/leftovers.h"
 #include "io/paths.h"
 #include "io/run_log.h"
+#include "platform/os_error.h"
 
 namespace rl00 {
 
@@ -22,10 +23,6 @@ namespace {
 
 constexpr std::size_t kRecordBytes = kLogRecordWidth + 2;  // with CR LF
 constexpr std::size_t kRecordsPerChunk = 512;
-
-std::string reasonOf(int error_number) {
-    return std::error_code(error_number, std::generic_category()).message();
-}
 
 constexpr std::string_view kSpoolInfix = ".machine-";
 constexpr std::string_view kSpoolEnd = ".part";

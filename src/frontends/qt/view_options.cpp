@@ -33,7 +33,7 @@ QSettings store() {
 
 constexpr const char* kKeys[] = {"view/zoom", "speed/frame_ms", "speed/no_delay"};
 
-bool sameFile(const QString& a, const QString& b) {
+bool sameExistingFile(const QString& a, const QString& b) {
     struct stat sa {};
     struct stat sb {};
     return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
@@ -57,7 +57,7 @@ void takeOverOldStore(const QSettings& now) {
     }
     to.sync();
     if (to.status() == QSettings::NoError &&
-        !sameFile(old_path, old.dir().filePath(QStringLiteral("RL00.INI")))) {
+        !sameExistingFile(old_path, old.dir().filePath(QStringLiteral("RL00.INI")))) {
         QFile::remove(old_path);
     }
 }

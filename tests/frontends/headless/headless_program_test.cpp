@@ -1,5 +1,4 @@
 #include "frontends/headless/headless_program.h"
-#include "support/files.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -13,51 +12,28 @@
 #include <string>
 #include <vector>
 
+#include "frontends/headless/runner_support.h"
+
 namespace rl00 {
 namespace {
 
 namespace fs = std::filesystem;
 
+using test::Outcome;
 using test::slurp;
-
-std::string shellQuoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct Outcome {
-    int exit_code = -1;
-    std::string out;
-    std::string err;
-};
 
 // The real rl00-headless, with its output kept in a folder of the test's own.
 class HeadlessRunner : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("rl00_cli_" + std::to_string(getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    Outcome run(const std::vector<std::string>& args) {
-        std::string cmd = shellQuoted(std::string(RL00_BUILD_DIR) + "/app/rl00-headless");
-        for (const std::string& a : args)
-            cmd += " " + shellQuoted(a);
-        cmd += " >" + shellQuoted(path("out")) + " 2>" + shellQuoted(path("err"));
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(path("out")), slurp(path("err"))};
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    Outcome run(const std::vector<std::string>& args) { return test::runRunner(dir_, args); }
+    std::string path(const std::string& name) const { return dir_ / name; }
 
     // The two lines of a usage fault.
     static std::string fault(const std::string& line) {
         return "rl00-headless: " + line + "\nSee \"rl00-headless --help\" for the options.\n";
     }
 
-    fs::path dir_;
+    test::TempDir dir_{"rl00_cli"};
 };
 
 TEST_F(HeadlessRunner, ANumberIsTheWholeTextOrAFaultAndNothingIsPlayed) {

@@ -12,16 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace rl00::test {
 
 namespace fs = std::filesystem;
-
-inline std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 inline std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> out;

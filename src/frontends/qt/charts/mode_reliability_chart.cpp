@@ -19,8 +19,8 @@ constexpr std::array<QRgb, kModes> kModeColours = {kObservedColour, 0xC2255C, kO
 constexpr qreal kLinePitch = 0.28;
 // How far the theory's mark reaches up and down from its line: less than half the pitch, so
 // that the marks of neighbouring lines stay apart.
-constexpr qreal kTheoryHalfHeight = 0.12;
-constexpr qreal kObservedMarker = 8.0;
+constexpr qreal kLineTheoryHalfHeight = 0.12;
+constexpr qreal kLineObservedMarker = 8.0;
 
 std::size_t at(int i) {
     return static_cast<std::size_t>(i);
@@ -75,7 +75,7 @@ ModeReliabilityChart::ModeReliabilityChart(const QString& title, QStringList kin
         auto* observed = new QScatterSeries;
         observed->setName(modes.at(m));
         observed->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-        observed->setMarkerSize(kObservedMarker);
+        observed->setMarkerSize(kLineObservedMarker);
         observed->setColor(QColor(kModeColours[at(m)]));
         observed->setBorderColor(Qt::white);
         addOnAxes(*this, observed);
@@ -105,7 +105,7 @@ void ModeReliabilityChart::plot(const Report& r) {
             if (c.theory && plays(m, k)) {
                 const qreal x = 100.0 * *c.theory;
                 theories_[at(m)][k]->replace(
-                    {{x, y - kTheoryHalfHeight}, {x, y + kTheoryHalfHeight}});
+                    {{x, y - kLineTheoryHalfHeight}, {x, y + kLineTheoryHalfHeight}});
                 any_theory = true;
             } else {
                 theories_[at(m)][k]->clear();
