@@ -56,13 +56,18 @@ async function menuAndShortcuts() {
         ['1倍', '4倍', '画面に合わせる', '1コマ 0.5 ms', '1コマ 20 ms', '速く', '遅く', '待ちなし（最速）', '一時停止',
          '1コマ送り', '統計', 'このゲームのリンクをコピー'].every((t) => items.includes(t)), JSON.stringify(items));
   await page.keyboard.press('Escape');
-  await page.setViewport({ width: 1280, height: 800, hasTouch: true });
+  // A change of hasTouch reloads the page.
+  const reload = async (hasTouch) => {
+    await page.setViewport({ width: 1280, height: 800, hasTouch });
+    await waitFor(page, () => rl00Checks.firstFrameMs, 20000);
+  };
+  await reload(true);
   await page.touchscreen.touchStart(box.x + 50, box.y + 150);
   await sleep(900);
   check('a long press opens the menu on a touch screen', await page.evaluate(() => !document.getElementById('menu').hidden));
   await page.touchscreen.touchEnd();
   await page.keyboard.press('Escape');
-  await page.setViewport({ width: 1280, height: 800, hasTouch: false });
+  await reload(false);
   await page.keyboard.press('p');
   check('P pauses', await page.evaluate(() => rl00View.paused));
   await page.keyboard.press('-');

@@ -51,6 +51,7 @@ const rl00Menu = (() => {
   const menu = document.getElementById('menu');
 
   function save() {
+    rl00View.chosen = true;
     rl00Storage.saveView({ zoom: rl00View.zoom, frameMs: rl00View.frameMs,
                            noDelay: rl00View.noDelay });
   }

@@ -26,6 +26,8 @@ const rl00View = (() => {
     paused: query.get('paused') === '1',
     seeded: query.has('seed'),
     check: query.has('games'),
+    // Whether the user chose a zoom or pace before the stored choice had loaded: theirs wins.
+    chosen: false,
   };
 })();
 
@@ -368,7 +370,7 @@ var Module = {
         if (!rl00Storage.kept()) {
           rl00Notes.say('この環境ではブラウザーに保存できないため、ログと表示の設定は残りません。');
         }
-        if (choice !== null) {
+        if (choice !== null && !rl00View.chosen) {
           rl00View.zoom = choice.zoom || 0;
           if (!rl00View.linkFrameMs) rl00View.frameMs = choice.frameMs || 2;
           rl00View.noDelay = !!choice.noDelay;
