@@ -26,15 +26,17 @@ function parse(argv) {
 }
 
 // The page's trace of `games` games of `seed` (the first `shown` shown frame by frame at no-delay
-// pace), as the text of the runner's trace file.
-export async function pageTrace(site, { seed, games, shown = 0, arg, frameMs }) {
+// pace), as the text of the runner's trace file. The page opens in `browser` when one is given
+// (a check that plays many pages at once starts one browser for all), else in its own.
+export async function pageTrace(site, { seed, games, shown = 0, arg, frameMs, browser }) {
   const query = new URLSearchParams({ seed, games, shown, trace: 1 });
   if (arg) query.set('arg', arg);
   if (frameMs) query.set('frame-ms', frameMs);
   const { server, url } = await serve(site);
-  const { browser, close } = await launch();
+  const own = browser ? null : await launch();
+  let page;
   try {
-    const page = await browser.newPage();
+    page = await (browser ?? own.browser).newPage();
     const errors = [];
     page.on('pageerror', (e) => errors.push(e.message));
     await page.goto(`${url}index.html?${query}`);
@@ -44,7 +46,7 @@ export async function pageTrace(site, { seed, games, shown = 0, arg, frameMs }) 
     if (errors.length > 0) throw new Error(`the page failed: ${errors.join('; ')}`);
     return await page.evaluate(() => rl00Checks.trace.join(''));
   } finally {
-    await close();
+    await (own ? own.close() : page?.close());
     server.close();
   }
 }
