@@ -60,12 +60,18 @@ async function pageGrab(zoom) {
       if ((await frames()) === n && (await playing())) before = n - 1;
     }
     if (before === null) throw new Error(`game ${game.game} did not start`);
+    // The steps take as long as the machine lets them: only a count that stops moving for
+    // 30 s is a fault.
     const held = async (n) => {
-      for (let i = 0; i < 600; ++i) {
-        if ((await frames()) === n) return;
+      let last = null;
+      for (let still = 0; still < 600; ++still) {
+        const now = await frames();
+        if (now === n) return;
+        if (now !== last) still = 0;
+        last = now;
         await new Promise((r) => setTimeout(r, 50));
       }
-      throw new Error(`the page did not hold frame ${n - before} of game ${game.game}`);
+      throw new Error(`the page did not hold frame ${n - before} of game ${game.game}: it stopped at ${last - before}`);
     };
     await page.evaluate((steps) => { for (let i = 0; i < steps; ++i) rl00Page.queue('step'); },
                         frame - 1);
