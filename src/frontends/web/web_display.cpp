@@ -104,6 +104,12 @@ void WebDisplay::holdWhilePaused() {
             --steps_;
             return;
         }
+        // Cleared however the wait ends: the program may end inside it.
+        struct Holding {
+            bool& on;
+            explicit Holding(bool& flag) : on(flag) { on = true; }
+            ~Holding() { on = false; }
+        } holding(holding_);
         waitForEvents();
     }
 }

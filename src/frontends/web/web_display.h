@@ -59,6 +59,8 @@ class WebDisplay final : public Display, public GameClock {
     bool noDelay() const { return no_delay_; }
     void setPaused(bool on);
     bool paused() const { return paused_; }
+    // Paused and waiting for a step: the frame last counted is the one on the screen.
+    bool holding() const { return holding_; }
     // While paused: lets one more frame pass; steps asked for faster than frames come are kept.
     void stepFrame();
     // Games played at once: motions in closed form, no frame waits, pauses, paints, sound or
@@ -103,6 +105,7 @@ class WebDisplay final : public Display, public GameClock {
     bool no_delay_ = false;
     bool paused_ = false;
     std::uint64_t steps_ = 0;
+    bool holding_ = false;
     bool fast_forward_ = false;
     bool end_requested_ = false;
     std::uint64_t frames_ = 0;

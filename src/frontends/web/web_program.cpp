@@ -137,7 +137,8 @@ class PageRun {
             host_.tell("link", linkToGame(link_, gameOnScreen()));
         } else if (command == "frames") {
             host_.tell("frames", std::to_string(display_.frames()) +
-                                     (m_.game_running ? " playing" : " idle"));
+                                     (m_.game_running ? " playing" : " idle") +
+                                     (display_.holding() ? " held" : ""));
         } else if (command.starts_with("frame-times ")) {
             std::size_t count = 0;
             const std::string_view n = command.substr(12);

@@ -42,41 +42,39 @@ async function pageGrab(zoom) {
     const page = await browser.newPage();
     await page.goto(`${url}index.html?seed=${seed}&replay=${game.game}&paused=1&zoom=${zoom}`);
     await waitFor(page, () => rl00Checks.replayed, 120000);
-    const ask = () => page.evaluate(() => {
-      rl00Checks.frames = null;
-      rl00Page.queue('frames');
-    });
-    const frames = async () => {
-      await ask();
-      return waitFor(page, () => rl00Checks.frames, 10000);
+    // The frames counted, whether a game plays, and whether the page holds a frame, paused.
+    const state = async () => {
+      await page.evaluate(() => {
+        rl00Checks.frames = null;
+        rl00Page.queue('frames');
+      });
+      await waitFor(page, () => rl00Checks.frames !== null, 10000);
+      return page.evaluate(() => ({ frames: rl00Checks.frames, playing: rl00Checks.playing,
+                                    held: rl00Checks.held }));
     };
-    // Game G starts at the timer's tick after the replay and holds at its first frame, where
-    // the count of frames stands still while the game is playing.
-    const playing = () => page.evaluate(() => rl00Checks.playing);
-    let before = null;
-    for (let i = 0; i < 200 && before === null; ++i) {
-      const n = await frames();
-      await new Promise((r) => setTimeout(r, 300));
-      if ((await frames()) === n && (await playing())) before = n - 1;
-    }
-    if (before === null) throw new Error(`game ${game.game} did not start`);
-    // The steps take as long as the machine lets them: only a count that stops moving for
-    // 30 s is a fault.
-    const held = async (n) => {
+    // Waits as long as the page makes progress: only a count that stands still for 30 s while
+    // the state is not yet `reached` is a fault.
+    const until = async (reached, what) => {
       let last = null;
       for (let still = 0; still < 600; ++still) {
-        const now = await frames();
-        if (now === n) return;
-        if (now !== last) still = 0;
-        last = now;
+        const s = await state();
+        if (reached(s)) return s;
+        if (s.frames !== last) still = 0;
+        last = s.frames;
         await new Promise((r) => setTimeout(r, 50));
       }
-      throw new Error(`the page did not hold frame ${n - before} of game ${game.game}: it stopped at ${last - before}`);
+      throw new Error(`${what}: the count of frames stood still at ${last}`);
     };
+    // Game G starts at the timer's tick after the replay and holds at its first frame.
+    const first = await until((s) => s.playing && s.held, `game ${game.game} did not start`);
+    const before = first.frames - 1;
     await page.evaluate((steps) => { for (let i = 0; i < steps; ++i) rl00Page.queue('step'); },
                         frame - 1);
-    await held(before + frame);
-    await new Promise((r) => setTimeout(r, 300));
+    const at = await until((s) => s.held && s.frames >= before + frame,
+                           `the page did not reach frame ${frame} of game ${game.game}`);
+    if (at.frames !== before + frame)
+      throw new Error(`the page held frame ${at.frames - before} of game ${game.game}, not ${frame}`);
+    // The page paints a frame before it holds it.
     return await page.evaluate((z) => {
       const c = document.getElementById('window');
       const d = c.getContext('2d').getImageData(0, 16 * z, 105 * z, 41 * z);

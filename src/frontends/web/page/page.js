@@ -11,8 +11,8 @@ const kSpeeds = [0.5, 1, 2, 5, 10, 20];
 const kLongPressMs = 550;
 
 // What checks read: the trace, how far a check or a replay has come, the first frame's time.
-const rl00Checks = { trace: [], done: null, frames: null, ended: null, replayed: null,
-                     firstFrameMs: null, link: null, stats: null, frameTimes: null };
+const rl00Checks = { trace: [], done: null, frames: null, playing: null, held: null, ended: null,
+                     replayed: null, firstFrameMs: null, link: null, stats: null, frameTimes: null };
 
 const rl00View = (() => {
   const query = new URLSearchParams(location.search);
@@ -316,9 +316,10 @@ const rl00Page = (() => {
           rl00Checks.done = Number(text);
           break;
         case 'frames': {
-          const [frames, state] = text.split(' ');
+          const [frames, state, held] = text.split(' ');
           rl00Checks.frames = Number(frames);
           rl00Checks.playing = state === 'playing';
+          rl00Checks.held = held === 'held';
           break;
         }
         case 'frame-times':
